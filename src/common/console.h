@@ -1,0 +1,79 @@
+// The console of the programs: free-format lines, the Enter pause and the stop.
+//
+// Library code never ends the process. A failure writes its lines to the console and throws
+// Stop; only a program's main catches it, pauses when the stop asks for it, flushes and ends
+// with a non-zero status. Tests and fuzzers can therefore run many inputs in one process and
+// still see exactly what a user sees.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace common {
+
+// Exit statuses of the programs.
+enum ExitStatus : int {
+  kExitResults = 0,    // normal end that wrote its results
+  kExitStopped = 1,    // a stop: a failure ended the run
+  kExitNoResults = 2,  // the run ended normally but wrote no final results
+};
+
+// Thrown to end a run after its message lines have been written.
+class Stop {
+ public:
+  explicit Stop(bool pause, int exitStatus = kExitStopped)
+      : pause_(pause), exitStatus_(exitStatus) {}
+  bool pauses() const { return pause_; }
+  int exitStatus() const { return exitStatus_; }
+
+ private:
+  bool pause_;
+  int exitStatus_;
+};
+
+// Ends the run: the caller has written its message lines.
+[[noreturn]] void stopRun(bool pause);
+
+// One item of a free-format line.
+using FreeItem = std::variant<std::string_view, std::int64_t, double>;
+
+// Formats a free-format line: one leading blank, then the items. Texts stand as they are;
+// a number is preceded by one blank unless the line so far ends in a blank. Integers are
+// written in full, doubles in the shortest form that reads back to the same value.
+std::string freeFormat(std::initializer_list<FreeItem> items);
+
+// Shortest decimal text that reads back to the same double.
+std::string formatRoundTrip(double value);
+
+class Console {
+ public:
+  Console(std::ostream& out, std::istream& in) : out_(out), in_(in) {}
+
+  std::ostream& out() { return out_; }
+
+  // Writes `text` and a line end.
+  void line(std::string_view text);
+  // Writes a free-format line (see freeFormat).
+  void freeLine(std::initializer_list<FreeItem> items);
+
+  // Asks for Enter and waits for it; returns at once at the end of input, so that a run
+  // without a terminal never hangs.
+  void pause();
+
+ private:
+  std::ostream& out_;
+  std::istream& in_;
+};
+
+// The text of the Enter prompt.
+inline constexpr std::string_view kPausePrompt = " Press Enter to end the run.";
+
+// Runs `body` as a program's whole run: a Stop pauses when asked, then becomes its exit
+// status; other exceptions end the run with a message and the stop status.
+int runProgram(Console& console, int (*body)(Console&, int, char**), int argc, char** argv);
+
+}  // namespace common

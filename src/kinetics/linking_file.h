@@ -1,0 +1,55 @@
+// Reading and writing the kinetics linking file (chem.bin).
+//
+// The reader validates the two header records, checks the caller's work-array lengths, and
+// loads records 3 to 17 into IKWORK, RKWORK and SKWORK at the places the work-array layout
+// gives them, filling the process-wide KineticsState. Every failure writes its message lines
+// to the console and throws common::Stop; nothing is read or written outside an array.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "common/console.h"
+#include "common/record_file.h"
+#include "kinetics/link_mechanism.h"
+#include "kinetics/work_arrays.h"
+
+namespace kinetics {
+
+struct LinkSizes {
+  std::int32_t RequiredIntLength = 0;
+  std::int32_t RequiredRealLength = 0;
+  std::int32_t RequiredCharLength = 0;
+  std::int32_t KK = 0;             // QueryLinkSizes only
+  std::int32_t ReactionCount = 0;  // QueryLinkSizes only
+};
+
+// Validates records 1 and 2 and returns the three declared lengths; leaves the file rewound.
+LinkSizes ReadLinkHeader(common::RecordReader& unit, common::Console& messages);
+
+// ReadLinkHeader that also returns KK and ReactionCount.
+LinkSizes QueryLinkSizes(common::RecordReader& unit, common::Console& messages);
+
+// How the load ended.
+enum class LoadOutcome {
+  Complete,               // every present record was read
+  EndedBeforeReactions,   // the file ended where record 5 should begin (the quiet return)
+};
+
+// Loads the whole file. SKWORK entries are names of `skworkElementLength` characters.
+LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int32_t LENSKW,
+                             common::RecordReader& unit, common::Console& messages,
+                             std::span<std::int32_t> IKWORK, std::span<double> RKWORK,
+                             std::span<std::string> SKWORK, std::int32_t skworkElementLength = 16);
+
+// Writes `mechanism` as a kinetics linking file (through a temporary file renamed into
+// place). The declared lengths are computed from the layout unless the mechanism sets them.
+// Returns false with `error` set when the file cannot be written.
+bool WriteKineticsLink(const std::string& path, const LinkMechanism& mechanism,
+                       std::string& error);
+
+// The counts of record 2 that `mechanism` gives.
+KineticsCounts CountsOf(const LinkMechanism& mechanism);
+
+}  // namespace kinetics

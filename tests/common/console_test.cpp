@@ -1,0 +1,32 @@
+#include "common/console.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+TEST(Console, FreeFormatLines) {
+  EXPECT_EQ(common::freeFormat({"Element#= ", std::int64_t{5}, "  Species#= ", std::int64_t{53}}),
+            " Element#= 5  Species#= 53");
+  EXPECT_EQ(common::freeFormat({"data number is not KK+7", std::int64_t{60}, std::int64_t{61}}),
+            " data number is not KK+7 60 61");
+  EXPECT_EQ(common::freeFormat({"TAU0=", 1.097169}), " TAU0= 1.097169");
+  EXPECT_EQ(common::freeFormat({"x", 0.1 + 0.2}), " x 0.30000000000000004");
+}
+
+int stopsAfterMessage(common::Console& console, int, char**) {
+  console.line(" failed");
+  common::stopRun(true);
+}
+
+TEST(Console, StopUnwindsToTheProgramAndPausesOnlyThere) {
+  std::ostringstream out;
+  std::istringstream noInput;  // end of input: the pause must return at once
+  common::Console console(out, noInput);
+  const int status = common::runProgram(console, stopsAfterMessage, 0, nullptr);
+  EXPECT_EQ(status, common::kExitStopped);
+  EXPECT_EQ(out.str(), " failed\n" + std::string(common::kPausePrompt) + "\n");
+}
+
+}  // namespace
