@@ -35,8 +35,8 @@ struct LinkSlot {
 };
 
 struct LinkReaction {
-  std::int32_t speciesCount = 0;  // signed: <= 0 marks an irreversible reaction
-  std::int32_t auxCount = 0;      // number of reactant slots in use
+  std::int32_t speciesCount = 0;       // signed: <= 0 marks an irreversible reaction
+  std::int32_t auxCount = 0;           // number of reactant slots in use
   std::vector<double> rateParameters;  // A, beta, E/R
   std::vector<LinkSlot> slots;         // MaxReactionSpecies slots; reactants in the first half
 };
@@ -49,9 +49,9 @@ struct LinkParameterEntry {
 
 struct LinkFallOff {
   std::int32_t reaction = 0;
-  std::int32_t form = 1;        // 1 Lindemann, 2 SRI, 3 Troe (3 parameters), 4 Troe (4)
-  std::int32_t thirdBody = 0;   // 0 = the mixture, else a species number
-  std::vector<double> values;   // low-pressure A, beta, E/R, then the form parameters
+  std::int32_t form = 1;       // 1 Lindemann, 2 SRI, 3 Troe (3 parameters), 4 Troe (4)
+  std::int32_t thirdBody = 0;  // 0 = the mixture, else a species number
+  std::vector<double> values;  // low-pressure A, beta, E/R, then the form parameters
 };
 
 struct LinkThirdBody {
@@ -91,9 +91,9 @@ struct LinkMechanism {
   std::int32_t IgnoredCount = 0;  // written, never read back (the count of charged species)
   double HeaderTolerance = 0.1;
 
-  std::vector<LinkElement> elements;       // record 3
-  std::vector<LinkSpecies> species;        // record 4
-  std::vector<LinkReaction> reactions;     // record 5
+  std::vector<LinkElement> elements;                    // record 3
+  std::vector<LinkSpecies> species;                     // record 4
+  std::vector<LinkReaction> reactions;                  // record 5
   std::vector<LinkParameterEntry> reverse;              // record 6
   std::vector<LinkFallOff> fallOff;                     // record 7
   std::vector<LinkThirdBody> thirdBody;                 // record 8

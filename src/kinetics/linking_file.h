@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "common/console.h"
 #include "common/record_file.h"
@@ -33,8 +34,8 @@ LinkSizes QueryLinkSizes(common::RecordReader& unit, common::Console& messages);
 
 // How the load ended.
 enum class LoadOutcome {
-  Complete,               // every present record was read
-  EndedBeforeReactions,   // the file ended where record 5 should begin (the quiet return)
+  Complete,              // every present record was read
+  EndedBeforeReactions,  // the file ended where record 5 should begin (the quiet return)
 };
 
 // Loads the whole file. SKWORK entries are names of `skworkElementLength` characters.
@@ -43,11 +44,22 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
                              std::span<std::int32_t> IKWORK, std::span<double> RKWORK,
                              std::span<std::string> SKWORK, std::int32_t skworkElementLength = 16);
 
+// A whole kinetics linking file loaded into work arrays of exactly the declared lengths.
+struct LoadedKinetics {
+  std::vector<std::int32_t> IKWORK;
+  std::vector<double> RKWORK;
+  std::vector<std::string> SKWORK;  // 16-character entries
+  LoadOutcome outcome = LoadOutcome::Complete;
+};
+
+// Opens `path`, sizes the work arrays with QueryLinkSizes and loads them with LoadKineticsLink.
+// A file that cannot be opened writes its message and stops like every other failure.
+LoadedKinetics LoadKineticsFile(const std::string& path, common::Console& messages);
+
 // Writes `mechanism` as a kinetics linking file (through a temporary file renamed into
 // place). The declared lengths are computed from the layout unless the mechanism sets them.
 // Returns false with `error` set when the file cannot be written.
-bool WriteKineticsLink(const std::string& path, const LinkMechanism& mechanism,
-                       std::string& error);
+bool WriteKineticsLink(const std::string& path, const LinkMechanism& mechanism, std::string& error);
 
 // The counts of record 2 that `mechanism` gives.
 KineticsCounts CountsOf(const LinkMechanism& mechanism);

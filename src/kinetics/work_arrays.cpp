@@ -1,6 +1,28 @@
 #include "kinetics/work_arrays.h"
 
+#include <algorithm>
+
 namespace kinetics {
+
+namespace {
+
+// Section lengths are capped at 2^40 entries: far beyond any length a file can declare (at most
+// 2^31 - 1), so a capped layout is still seen not to fit, and the sums of some thirty capped
+// lengths stay far from the limits of 64-bit arithmetic.
+constexpr std::int64_t kLengthCap = std::int64_t{1} << 40;
+
+std::int64_t cappedProduct(std::int64_t a, std::int64_t b) {
+  if (a == 0 || b == 0) return 0;
+  const bool negative = (a < 0) != (b < 0);
+  // Inputs come from 32-bit counts or earlier capped products, so negation cannot overflow.
+  const std::int64_t magnitudeA = std::min(a < 0 ? -a : a, kLengthCap);
+  const std::int64_t magnitudeB = std::min(b < 0 ? -b : b, kLengthCap);
+  const std::int64_t magnitude =
+      magnitudeA > kLengthCap / magnitudeB ? kLengthCap : magnitudeA * magnitudeB;
+  return negative ? -magnitude : magnitude;
+}
+
+}  // namespace
 
 KineticsState& MutableKineticsState() {
   static KineticsState state;
@@ -45,7 +67,7 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& c) {
   const Length K = c.KK;
   const Length I = c.ReactionCount;
   const Length perRange = Length{c.CpCoefficientCount} + 2;
-  const Length perSpecies = (Length{c.MaxTemperatures} - 1) * perRange;
+  const Length perSpecies = cappedProduct(Length{c.MaxTemperatures} - 1, perRange);
 
   WorkArrayLayout layout;
   // Each start is the previous start plus the previous length.
@@ -57,12 +79,12 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& c) {
 
   IntegerSections& i = layout.integer;
   i.InitMark = 1;
-  place(i.ElementComposition, E * K);
+  place(i.ElementComposition, cappedProduct(E, K));
   place(i.SpeciesIntA, K);
   place(i.SpeciesIntB, K);
   place(i.TemperatureCount, K);
-  place(i.StoichCoefficients, Length{c.MaxReactionSpecies} * I);
-  place(i.StoichSpecies, Length{c.MaxReactionSpecies} * I);
+  place(i.StoichCoefficients, cappedProduct(c.MaxReactionSpecies, I));
+  place(i.StoichSpecies, cappedProduct(c.MaxReactionSpecies, I));
   place(i.ReactionSpeciesCount, I);
   place(i.ReactionAuxCount, I);
   place(i.LandauTellerReactions, c.LandauTellerReactionCount);
@@ -72,7 +94,7 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& c) {
   place(i.FallOffThirdBody, c.FallOffReactionCount);
   place(i.ThirdBodyReactions, c.ThirdBodyReactionCount);
   place(i.ThirdBodyCount, c.ThirdBodyReactionCount);
-  place(i.ThirdBodySpecies, Length{c.MaxThirdBodies} * c.ThirdBodyReactionCount);
+  place(i.ThirdBodySpecies, cappedProduct(c.MaxThirdBodies, c.ThirdBodyReactionCount));
   place(i.ReverseReactions, c.ReverseReactionCount);
   place(i.WavelengthReactions, c.WavelengthReactionCount);
   place(i.ElectronImpactReactions, c.ElectronImpactReactionCount);
@@ -82,7 +104,7 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& c) {
   place(i.ExcitationReactions, c.ExcitationReactionCount);
   place(i.RealStoichReactions, c.RealStoichReactionCount);
   place(i.OrderReactions, c.OrderReactionCount);
-  place(i.OrderSpecies, Length{c.MaxOrderSpecies} * c.OrderReactionCount);
+  place(i.OrderSpecies, cappedProduct(c.MaxOrderSpecies, c.OrderReactionCount));
   layout.usedIntLength = next - 1;
 
   RealSections& r = layout.real;
@@ -90,21 +112,22 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& c) {
   next = 1;
   place(r.AtomicWeights, E);
   place(r.MolecularWeights, K);
-  place(r.TemperatureBounds, Length{c.MaxTemperatures} * K);
-  place(r.ThermoCoefficients, perSpecies * K);
-  place(r.RateParameters, rateStride * I);
-  place(r.ReverseParameters, rateStride * c.ReverseReactionCount);
-  place(r.LandauTellerParameters, Length{c.LandauTellerParameterCount} * c.LandauTellerReactionCount);
+  place(r.TemperatureBounds, cappedProduct(c.MaxTemperatures, K));
+  place(r.ThermoCoefficients, cappedProduct(perSpecies, K));
+  place(r.RateParameters, cappedProduct(rateStride, I));
+  place(r.ReverseParameters, cappedProduct(rateStride, c.ReverseReactionCount));
+  place(r.LandauTellerParameters,
+        cappedProduct(c.LandauTellerParameterCount, c.LandauTellerReactionCount));
   place(r.ReverseLandauTellerParameters,
-        Length{c.LandauTellerParameterCount} * c.ReverseLandauTellerReactionCount);
-  place(r.FallOffParameters, Length{c.FallOffParameterCount} * c.FallOffReactionCount);
-  place(r.ThirdBodyEfficiencies, Length{c.MaxThirdBodies} * c.ThirdBodyReactionCount);
+        cappedProduct(c.LandauTellerParameterCount, c.ReverseLandauTellerReactionCount));
+  place(r.FallOffParameters, cappedProduct(c.FallOffParameterCount, c.FallOffReactionCount));
+  place(r.ThirdBodyEfficiencies, cappedProduct(c.MaxThirdBodies, c.ThirdBodyReactionCount));
   place(r.Wavelengths, c.WavelengthReactionCount);
-  place(r.JanevParameters, Length{c.JanevParameterCount} * c.JanevReactionCount);
-  place(r.FitParameters, Length{c.FitParameterCount} * c.FitReactionCount);
+  place(r.JanevParameters, cappedProduct(c.JanevParameterCount, c.JanevReactionCount));
+  place(r.FitParameters, cappedProduct(c.FitParameterCount, c.FitReactionCount));
   place(r.ExcitationEnergies, c.ExcitationReactionCount);
-  place(r.RealStoichCoefficients, Length{c.MaxReactionSpecies} * c.RealStoichReactionCount);
-  place(r.OrderValues, Length{c.MaxOrderSpecies} * c.OrderReactionCount);
+  place(r.RealStoichCoefficients, cappedProduct(c.MaxReactionSpecies, c.RealStoichReactionCount));
+  place(r.OrderValues, cappedProduct(c.MaxOrderSpecies, c.OrderReactionCount));
   place(r.GasConstant, 1);
   place(r.GasConstantCal, 1);
   place(r.StandardPressure, 1);

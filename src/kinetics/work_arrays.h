@@ -128,7 +128,8 @@ struct WorkArrayLayout {
 };
 
 // Computes every section start from the counts. Negative counts are the caller's to refuse;
-// here they are treated as given.
+// here they are treated as given. Each section length is capped at 2^40 entries, so absurd
+// counts give an absurd layout instead of overflowing.
 WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts);
 
 // True when no count that sizes a section is negative.
@@ -153,10 +154,12 @@ struct KineticsState {
 
 // The record the loader fills; read by the queries and the rate kernel.
 KineticsState& MutableKineticsState();
-inline const KineticsState& CurrentKineticsState() { return MutableKineticsState(); }
+inline const KineticsState& CurrentKineticsState() {
+  return MutableKineticsState();
+}
 
 // The constants the loader stores in their single-value sections of RKWORK.
-inline constexpr double kGasConstant = 8.31451E+07;           // erg/(mol K)
+inline constexpr double kGasConstant = 8.31451E+07;            // erg/(mol K)
 inline constexpr double kGasConstantCal = 1.9872155831739962;  // cal/(mol K)
 inline constexpr double kStandardPressure = 1013250.0;         // dyn/cm2, one atmosphere
 

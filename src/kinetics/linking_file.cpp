@@ -1,0 +1,678 @@
+// Reading the kinetics linking file.
+//
+// The header operations read records 1 and 2 and rewind; the loader reads the header again,
+// then the whole file from the first record. Every record is read whole and its fields are
+// taken from the front of the payload, so a record longer than its fields is accepted and a
+// shorter one is a read failure.
+//
+// The file is not trusted beyond its framing. Before anything is stored the loader checks that
+// the counts are non-negative and that the sections they give fit the lengths the file
+// declares (which the caller's arrays hold); while reading it checks every number that later
+// serves as an index (species, reactions, third-body counts, order codes, temperature counts).
+// Storing therefore never leaves the arrays, and neither does any later reader that trusts the
+// loaded data.
+#include "kinetics/linking_file.h"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "common/fixed_format.h"
+
+namespace kinetics {
+
+namespace {
+
+using common::Console;
+using common::FieldReader;
+using common::RecordReader;
+using common::RecordStatus;
+using common::Stop;
+
+constexpr std::size_t kHeaderNameLength = 16;
+// The header reads 23 ints and one real from the front of record 2; the loader all of it.
+constexpr std::size_t kHeaderPrefixBytes = 23 * 4 + 8;
+constexpr int kRecord2IntCount = 29;
+
+// Versions of the file the library reads, compared over all 16 characters.
+constexpr std::array<std::string_view, 5> kAcceptedVersions = {"3.6b", "3.6c", "3.6d", "3.8",
+                                                               "3.9"};
+constexpr std::string_view kPrecisionMark = "DOUB";
+
+constexpr std::string_view kErrorFlagMessage = " There is an error in the kinetics binary file...";
+constexpr std::string_view kErrorFlagAdvice = " Check VORDANE output for error conditions.";
+constexpr std::string_view kVersionMessage =
+    " Kinetics binary file is incompatible with Kinetics Library Version 4.3";
+constexpr std::string_view kPrecisionMessage =
+    " Precision of kinetics binary file does not agree with precision of kinetics library";
+constexpr std::string_view kHeaderReadFailure = " Error reading kinetics binary file.";
+
+constexpr std::string_view kDimensionAdvice = "Check Quillet";
+constexpr std::string_view kDimensionIndent = "          ";
+constexpr std::string_view kIntDimensionMessage = "IKWORK MUST BE DIMENSIONED AT LEAST ";
+constexpr std::string_view kRealDimensionMessage = "RKWORK MUST BE DIMENSIONED AT LEAST ";
+constexpr std::string_view kCharDimensionMessage = "SKWORK MUST BE DIMENSIONED AT LEAST ";
+constexpr std::string_view kElementLengthMessage =
+    "CHARACTER LENGTH OF SKWORK MUST BE AT LEAST 16 ";
+constexpr std::int32_t kMinimumElementLength = 16;
+
+constexpr std::string_view kBinaryReadFailure = " Error reading binary file...";
+constexpr std::string_view kElementReadFailure = " Error reading element data...";
+constexpr std::string_view kSpeciesReadFailure = " Error reading species data...";
+constexpr std::string_view kReactionReadFailure = " Error reading reaction data...";
+constexpr std::string_view kReverseReadFailure = " Error reading reverse Arrhenius parameters...";
+constexpr std::string_view kFallOffReadFailure = " Error reading Fall-off data...";
+constexpr std::string_view kThirdBodyReadFailure = " Error reading third-body data...";
+constexpr std::string_view kLandauTellerReadFailure = " Error reading Landau-Teller data...";
+constexpr std::string_view kReverseLandauTellerReadFailure =
+    " Error reading reverse Landau-Teller data...";
+constexpr std::string_view kWavelengthReadFailure = " Error reading Wavelength data...";
+constexpr std::string_view kElectronImpactReadFailure = " Error reading Electron-impact data...";
+constexpr std::string_view kJanevReadFailure = " Error reading Janev-Langer-Evans-Post data...";
+constexpr std::string_view kFitReadFailure = " Error reading Fit # 1 data...";
+constexpr std::string_view kExcitationReadFailure = " Error reading excitation-reaction data...";
+constexpr std::string_view kRealStoichReadFailure = " Error reading real stoichometric data...";
+constexpr std::string_view kOrderReadFailure = " Error reading order data...";
+
+// The rate kernel reads six slots per reaction: three reactants, three products.
+constexpr std::int32_t kKernelReactionSlots = 6;
+
+[[noreturn]] void stopAfter(Console& messages, std::string_view line) {
+  messages.line(line);
+  throw Stop(true);
+}
+
+// The end of the file where a record should begin ends the run at once, without the pause.
+[[noreturn]] void stopAtEndOfFile(const RecordReader& unit, Console& messages, int record) {
+  messages.line(" End of file " + unit.path() + " reached where record " + std::to_string(record) +
+                " should begin.");
+  throw Stop(false);
+}
+
+std::string recordContext(int record) {
+  return " Record " + std::to_string(record) + " of the kinetics linking file";
+}
+
+// A value that later serves as an index lies outside its range.
+[[noreturn]] void stopOutOfRange(Console& messages, int record, const std::string& where,
+                                 std::string_view what, std::int64_t value, std::int64_t low,
+                                 std::int64_t high) {
+  stopAfter(messages, recordContext(record) + ", " + where + ": " + std::string(what) + " " +
+                          std::to_string(value) + " is outside " + std::to_string(low) + " to " +
+                          std::to_string(high) + ".");
+}
+
+std::string entryWhere(std::string_view kind, std::int64_t n) {
+  return std::string(kind) + " " + std::to_string(n);
+}
+
+std::string slotWhere(std::string_view kind, std::int64_t n, std::int64_t slot) {
+  return entryWhere(kind, n) + ", slot " + std::to_string(slot);
+}
+
+// Reads the next record, which the file must hold. A broken record writes `failure` and stops
+// after the pause.
+std::span<const std::byte> readRecord(RecordReader& unit, Console& messages, int record,
+                                      std::string_view failure) {
+  const RecordStatus status = unit.next();
+  if (status == RecordStatus::EndOfFile) stopAtEndOfFile(unit, messages, record);
+  if (status == RecordStatus::Failure) stopAfter(messages, failure);
+  return unit.payload();
+}
+
+// The fields of one record; a field beyond the end of the record is that record's read failure.
+class RecordFields {
+ public:
+  RecordFields(std::span<const std::byte> payload, Console& messages, std::string_view failure)
+      : reader_(payload), messages_(messages), failure_(failure) {}
+
+  std::int32_t integer() {
+    std::int32_t value = 0;
+    if (!reader_.readInt(value)) fail();
+    return value;
+  }
+  double real() {
+    double value = 0.0;
+    if (!reader_.readReal(value)) fail();
+    return value;
+  }
+  bool logical() {
+    bool value = false;
+    if (!reader_.readLogical(value)) fail();
+    return value;
+  }
+  std::string name(std::size_t width) {
+    std::string value;
+    if (!reader_.readName(value, width)) fail();
+    return value;
+  }
+
+ private:
+  [[noreturn]] void fail() { stopAfter(messages_, failure_); }
+
+  FieldReader reader_;
+  Console& messages_;
+  std::string_view failure_;
+};
+
+bool versionAccepted(std::string_view version) {
+  for (std::string_view accepted : kAcceptedVersions) {
+    std::string padded(accepted);
+    padded.resize(kHeaderNameLength, ' ');
+    if (version == padded) return true;
+  }
+  return false;
+}
+
+// The steps common to ReadLinkHeader and QueryLinkSizes.
+LinkSizes readHeader(RecordReader& unit, Console& messages) {
+  unit.rewind();
+  RecordFields first(readRecord(unit, messages, 1, kHeaderReadFailure), messages,
+                     kHeaderReadFailure);
+  const std::string version = first.name(kHeaderNameLength);
+  const std::string precision = first.name(kHeaderNameLength);
+  const bool errorFlag = first.logical();
+
+  const bool versionOk = versionAccepted(version);
+  const bool precisionOk = precision.find(kPrecisionMark) != std::string::npos;
+  if (errorFlag || !versionOk || !precisionOk) {
+    if (errorFlag) {
+      messages.line("");
+      messages.line(kErrorFlagMessage);
+      messages.line(kErrorFlagAdvice);
+    }
+    if (!versionOk) {
+      messages.line("");
+      messages.line(kVersionMessage);
+    }
+    if (!precisionOk) {
+      messages.line("");
+      messages.line(kPrecisionMessage);
+    }
+    throw Stop(true);
+  }
+
+  const auto second = readRecord(unit, messages, 2, kHeaderReadFailure);
+  if (second.size() < kHeaderPrefixBytes) stopAfter(messages, kHeaderReadFailure);
+  RecordFields fields(second.first(kHeaderPrefixBytes), messages, kHeaderReadFailure);
+  std::int32_t prefix[6] = {};
+  for (std::int32_t& value : prefix) value = fields.integer();
+
+  LinkSizes sizes;
+  sizes.RequiredIntLength = prefix[0];
+  sizes.RequiredRealLength = prefix[1];
+  sizes.RequiredCharLength = prefix[2];
+  sizes.KK = prefix[4];
+  sizes.ReactionCount = prefix[5];
+  unit.rewind();
+  return sizes;
+}
+
+void checkDimensions(std::int32_t LENIKW, std::int32_t LENRKW, std::int32_t LENSKW,
+                     const LinkSizes& required, Console& messages) {
+  const bool intShort = LENIKW < required.RequiredIntLength;
+  const bool realShort = LENRKW < required.RequiredRealLength;
+  const bool charShort = LENSKW < required.RequiredCharLength;
+  if (!intShort && !realShort && !charShort) return;
+  auto demand = [&messages](std::string_view text, std::int32_t length) {
+    messages.line(std::string(kDimensionIndent) + std::string(text) + common::formatI(length, 5));
+  };
+  if (intShort) {
+    messages.line(kDimensionAdvice);
+    demand(kIntDimensionMessage, required.RequiredIntLength);
+  }
+  if (realShort) demand(kRealDimensionMessage, required.RequiredRealLength);
+  if (charShort) demand(kCharDimensionMessage, required.RequiredCharLength);
+  throw Stop(true);
+}
+
+// The caller states the lengths of its arrays; an array that holds fewer entries than stated
+// would be written past its end.
+void checkArraysHoldStatedLengths(std::int32_t LENIKW, std::int32_t LENRKW, std::int32_t LENSKW,
+                                  std::size_t intSize, std::size_t realSize, std::size_t charSize,
+                                  Console& messages) {
+  struct Stated {
+    std::string_view array;
+    std::string_view length;
+    std::int32_t stated;
+    std::size_t held;
+  };
+  const Stated all[] = {{"IKWORK", "LENIKW", LENIKW, intSize},
+                        {"RKWORK", "LENRKW", LENRKW, realSize},
+                        {"SKWORK", "LENSKW", LENSKW, charSize}};
+  bool failed = false;
+  for (const Stated& each : all) {
+    if (each.stated > 0 && static_cast<std::size_t>(each.stated) > each.held) {
+      messages.line(" " + std::string(each.array) + " holds " + std::to_string(each.held) +
+                    " entries, fewer than " + std::string(each.length) + " = " +
+                    std::to_string(each.stated) + ".");
+      failed = true;
+    }
+  }
+  if (failed) throw Stop(true);
+}
+
+KineticsCounts countsFromRecord2(const std::int32_t (&ints)[kRecord2IntCount]) {
+  // Fields 4 to 19 and 21 to 29 of record 2 (1-based); field 20 is the ignored count.
+  KineticsCounts c;
+  c.ElementCount = ints[3];
+  c.KK = ints[4];
+  c.ReactionCount = ints[5];
+  c.MaxReactionSpecies = ints[6];
+  c.MaxThirdBodies = ints[7];
+  c.MaxTemperatures = ints[8];
+  c.CpCoefficientCount = ints[9];
+  c.RateParameterCount = ints[10];
+  c.LandauTellerParameterCount = ints[11];
+  c.FallOffParameterCount = ints[12];
+  c.ReverseReactionCount = ints[13];
+  c.FallOffReactionCount = ints[14];
+  c.ThirdBodyReactionCount = ints[15];
+  c.LandauTellerReactionCount = ints[16];
+  c.ReverseLandauTellerReactionCount = ints[17];
+  c.WavelengthReactionCount = ints[18];
+  c.ElectronImpactReactionCount = ints[20];
+  c.JanevParameterCount = ints[21];
+  c.JanevReactionCount = ints[22];
+  c.FitParameterCount = ints[23];
+  c.FitReactionCount = ints[24];
+  c.ExcitationReactionCount = ints[25];
+  c.RealStoichReactionCount = ints[26];
+  c.OrderReactionCount = ints[27];
+  c.MaxOrderSpecies = ints[28];
+  return c;
+}
+
+// Refuses counts that would place sections before the start of an array or past the lengths
+// the file declares.
+void checkCounts(const KineticsCounts& c, const LinkSizes& required, const WorkArrayLayout& layout,
+                 Console& messages) {
+  const std::pair<std::string_view, std::int32_t> named[] = {
+      {"ElementCount", c.ElementCount},
+      {"KK", c.KK},
+      {"ReactionCount", c.ReactionCount},
+      {"MaxReactionSpecies", c.MaxReactionSpecies},
+      {"MaxThirdBodies", c.MaxThirdBodies},
+      {"MaxTemperatures", c.MaxTemperatures},
+      {"CpCoefficientCount", c.CpCoefficientCount},
+      {"RateParameterCount", c.RateParameterCount},
+      {"LandauTellerParameterCount", c.LandauTellerParameterCount},
+      {"FallOffParameterCount", c.FallOffParameterCount},
+      {"ReverseReactionCount", c.ReverseReactionCount},
+      {"FallOffReactionCount", c.FallOffReactionCount},
+      {"ThirdBodyReactionCount", c.ThirdBodyReactionCount},
+      {"LandauTellerReactionCount", c.LandauTellerReactionCount},
+      {"ReverseLandauTellerReactionCount", c.ReverseLandauTellerReactionCount},
+      {"WavelengthReactionCount", c.WavelengthReactionCount},
+      {"ElectronImpactReactionCount", c.ElectronImpactReactionCount},
+      {"JanevParameterCount", c.JanevParameterCount},
+      {"JanevReactionCount", c.JanevReactionCount},
+      {"FitParameterCount", c.FitParameterCount},
+      {"FitReactionCount", c.FitReactionCount},
+      {"ExcitationReactionCount", c.ExcitationReactionCount},
+      {"RealStoichReactionCount", c.RealStoichReactionCount},
+      {"OrderReactionCount", c.OrderReactionCount},
+      {"MaxOrderSpecies", c.MaxOrderSpecies}};
+  for (const auto& [name, value] : named) {
+    if (value < 0) {
+      stopAfter(messages, recordContext(2) + ": " + std::string(name) + " = " +
+                              std::to_string(value) + " is negative.");
+    }
+  }
+  // Every species needs one temperature range at least: the rate kernel reads the
+  // coefficients of range 1 of every species, which fewer than two bounds do not provide.
+  if (c.KK > 0 && c.MaxTemperatures < 2) {
+    stopAfter(messages, recordContext(2) +
+                            ": MaxTemperatures = " + std::to_string(c.MaxTemperatures) +
+                            " leaves the species no temperature range.");
+  }
+  if (c.ReactionCount > 0 && c.MaxReactionSpecies < kKernelReactionSlots) {
+    stopAfter(messages, recordContext(2) +
+                            ": MaxReactionSpecies = " + std::to_string(c.MaxReactionSpecies) +
+                            " is fewer than the " + std::to_string(kKernelReactionSlots) +
+                            " species slots a reaction is read with.");
+  }
+
+  struct Fit {
+    std::string_view kind;
+    std::int64_t used;
+    std::int32_t declared;
+  };
+  const Fit fits[] = {{"integer", layout.usedIntLength, required.RequiredIntLength},
+                      {"real", layout.usedRealLength, required.RequiredRealLength},
+                      {"character", layout.usedCharLength, required.RequiredCharLength}};
+  bool failed = false;
+  for (const Fit& fit : fits) {
+    if (fit.used > fit.declared) {
+      messages.line(recordContext(2) + ": its counts need " + std::to_string(fit.used) + " " +
+                    std::string(fit.kind) + " work entries, more than the " +
+                    std::to_string(fit.declared) + " it declares.");
+      failed = true;
+    }
+  }
+  if (failed) throw Stop(true);
+}
+
+// Reads and stores records 3 to 17 once the layout is known to fit the arrays.
+class RecordLoader {
+ public:
+  RecordLoader(RecordReader& unit, Console& messages, const KineticsState& state,
+               std::span<std::int32_t> IKWORK, std::span<double> RKWORK,
+               std::span<std::string> SKWORK, std::size_t nameLength)
+      : unit_(unit),
+        messages_(messages),
+        state_(state),
+        c_(state.counts),
+        I_(state.layout.integer),
+        R_(state.layout.real),
+        C_(state.layout.character),
+        IKWORK_(IKWORK),
+        RKWORK_(RKWORK),
+        SKWORK_(SKWORK),
+        nameLength_(nameLength) {}
+
+  void readElements() {
+    RecordFields f(readRecord(unit_, messages_, 3, kElementReadFailure), messages_,
+                   kElementReadFailure);
+    for (std::int64_t m = 1; m <= c_.ElementCount; ++m) {
+      Entry(SKWORK_, C_.ElementNames, m) = f.name(nameLength_);
+      Entry(RKWORK_, R_.AtomicWeights, m) = f.real();
+    }
+  }
+
+  void readSpecies() {
+    RecordFields f(readRecord(unit_, messages_, 4, kSpeciesReadFailure), messages_,
+                   kSpeciesReadFailure);
+    const std::int64_t perRange = state_.CoefficientsPerRange;
+    const std::int64_t perSpecies = state_.CoefficientsPerSpecies;
+    for (std::int64_t k = 1; k <= c_.KK; ++k) {
+      Entry(SKWORK_, C_.SpeciesNames, k) = f.name(nameLength_);
+      for (std::int64_t m = 1; m <= c_.ElementCount; ++m) {
+        BlockEntry(IKWORK_, I_.ElementComposition, c_.ElementCount, k, m) = f.integer();
+      }
+      Entry(IKWORK_, I_.SpeciesIntA, k) = f.integer();
+      Entry(IKWORK_, I_.SpeciesIntB, k) = f.integer();
+      Entry(RKWORK_, R_.MolecularWeights, k) = f.real();
+      const std::int32_t temperatureCount = f.integer();
+      // The thermodynamic fits look up ranges below the species' own count of bounds.
+      if (temperatureCount > c_.MaxTemperatures) {
+        stopAfter(messages_,
+                  recordContext(4) + ", species " + std::to_string(k) + ": TemperatureCount " +
+                      std::to_string(temperatureCount) +
+                      " is above MaxTemperatures = " + std::to_string(c_.MaxTemperatures) + ".");
+      }
+      Entry(IKWORK_, I_.TemperatureCount, k) = temperatureCount;
+      for (std::int64_t l = 1; l <= c_.MaxTemperatures; ++l) {
+        BlockEntry(RKWORK_, R_.TemperatureBounds, c_.MaxTemperatures, k, l) = f.real();
+      }
+      for (std::int64_t l = 1; l < c_.MaxTemperatures; ++l) {
+        for (std::int64_t i = 1; i <= perRange; ++i) {
+          BlockEntry(RKWORK_, R_.ThermoCoefficients, perSpecies, k, (l - 1) * perRange + i) =
+              f.real();
+        }
+      }
+    }
+  }
+
+  // False when the file ends where the reactions should begin.
+  bool readReactions() {
+    const RecordStatus status = unit_.next();
+    if (status == RecordStatus::EndOfFile) return false;
+    if (status == RecordStatus::Failure) stopAfter(messages_, kReactionReadFailure);
+    RecordFields f(unit_.payload(), messages_, kReactionReadFailure);
+    const std::int64_t rateStride = std::int64_t{c_.RateParameterCount} + 1;
+    for (std::int64_t i = 1; i <= c_.ReactionCount; ++i) {
+      Entry(IKWORK_, I_.ReactionSpeciesCount, i) = f.integer();
+      Entry(IKWORK_, I_.ReactionAuxCount, i) = f.integer();
+      for (std::int64_t j = 1; j <= c_.RateParameterCount; ++j) {
+        BlockEntry(RKWORK_, R_.RateParameters, rateStride, i, j) = f.real();
+      }
+      for (std::int64_t s = 1; s <= c_.MaxReactionSpecies; ++s) {
+        BlockEntry(IKWORK_, I_.StoichCoefficients, c_.MaxReactionSpecies, i, s) = f.integer();
+        const std::int32_t species = f.integer();
+        checkSpecies(5, slotWhere("reaction", i, s), species, 0);
+        BlockEntry(IKWORK_, I_.StoichSpecies, c_.MaxReactionSpecies, i, s) = species;
+      }
+    }
+    // The multiplier is never read from the file.
+    for (std::int64_t i = 1; i <= c_.ReactionCount; ++i) {
+      BlockEntry(RKWORK_, R_.RateParameters, rateStride, i, rateStride) = 1.0;
+    }
+    return true;
+  }
+
+  void readAuxiliaryRecords() {
+    const std::int64_t rateStride = std::int64_t{c_.RateParameterCount} + 1;
+    if (c_.ReverseReactionCount > 0) {
+      RecordFields f = open(6, kReverseReadFailure);
+      for (std::int64_t n = 1; n <= c_.ReverseReactionCount; ++n) {
+        Entry(IKWORK_, I_.ReverseReactions, n) = reaction(f, 6, n);
+        for (std::int64_t j = 1; j <= c_.RateParameterCount; ++j) {
+          BlockEntry(RKWORK_, R_.ReverseParameters, rateStride, n, j) = f.real();
+        }
+      }
+    }
+    if (c_.FallOffReactionCount > 0) {
+      RecordFields f = open(7, kFallOffReadFailure);
+      for (std::int64_t n = 1; n <= c_.FallOffReactionCount; ++n) {
+        Entry(IKWORK_, I_.FallOffReactions, n) = reaction(f, 7, n);
+        Entry(IKWORK_, I_.FallOffForm, n) = f.integer();
+        const std::int32_t thirdBody = f.integer();
+        checkSpecies(7, entryWhere("entry", n), thirdBody, 0, "third body");
+        Entry(IKWORK_, I_.FallOffThirdBody, n) = thirdBody;
+        readReals(f, R_.FallOffParameters, c_.FallOffParameterCount, n);
+      }
+    }
+    if (c_.ThirdBodyReactionCount > 0) {
+      RecordFields f = open(8, kThirdBodyReadFailure);
+      for (std::int64_t n = 1; n <= c_.ThirdBodyReactionCount; ++n) {
+        Entry(IKWORK_, I_.ThirdBodyReactions, n) = reaction(f, 8, n);
+        const std::int32_t used = f.integer();
+        if (used < 0 || used > c_.MaxThirdBodies) {
+          stopOutOfRange(messages_, 8, entryWhere("entry", n), "count of enhanced third bodies",
+                         used, 0, c_.MaxThirdBodies);
+        }
+        Entry(IKWORK_, I_.ThirdBodyCount, n) = used;
+        for (std::int64_t j = 1; j <= c_.MaxThirdBodies; ++j) {
+          const std::int32_t species = f.integer();
+          // Slots in use name a species; the slots after them may be empty.
+          checkSpecies(8, slotWhere("entry", n, j), species, j <= used ? 1 : 0);
+          BlockEntry(IKWORK_, I_.ThirdBodySpecies, c_.MaxThirdBodies, n, j) = species;
+          BlockEntry(RKWORK_, R_.ThirdBodyEfficiencies, c_.MaxThirdBodies, n, j) = f.real();
+        }
+      }
+    }
+    readParameterList(9, kLandauTellerReadFailure, c_.LandauTellerReactionCount,
+                      I_.LandauTellerReactions, R_.LandauTellerParameters,
+                      c_.LandauTellerParameterCount);
+    readParameterList(10, kReverseLandauTellerReadFailure, c_.ReverseLandauTellerReactionCount,
+                      I_.ReverseLandauTellerReactions, R_.ReverseLandauTellerParameters,
+                      c_.LandauTellerParameterCount);
+    readParameterList(11, kWavelengthReadFailure, c_.WavelengthReactionCount,
+                      I_.WavelengthReactions, R_.Wavelengths, 1);
+    if (c_.ElectronImpactReactionCount > 0) {
+      RecordFields f = open(12, kElectronImpactReadFailure);
+      for (std::int64_t n = 1; n <= c_.ElectronImpactReactionCount; ++n) {
+        Entry(IKWORK_, I_.ElectronImpactReactions, n) = reaction(f, 12, n);
+        const std::int32_t index = f.integer();
+        // The index selects an entry of the caller's temperature array, which starts at 1;
+        // its upper end depends on the caller and is checked where the array is known.
+        if (index < 1) {
+          stopAfter(messages_, recordContext(12) + ", " + entryWhere("entry", n) +
+                                   ": temperature index " + std::to_string(index) + " is below 1.");
+        }
+        Entry(IKWORK_, I_.ElectronTemperatureIndex, n) = index;
+      }
+    }
+    readParameterList(13, kJanevReadFailure, c_.JanevReactionCount, I_.JanevReactions,
+                      R_.JanevParameters, c_.JanevParameterCount);
+    readParameterList(14, kFitReadFailure, c_.FitReactionCount, I_.FitReactions, R_.FitParameters,
+                      c_.FitParameterCount);
+    readParameterList(15, kExcitationReadFailure, c_.ExcitationReactionCount,
+                      I_.ExcitationReactions, R_.ExcitationEnergies, 1);
+    readParameterList(16, kRealStoichReadFailure, c_.RealStoichReactionCount,
+                      I_.RealStoichReactions, R_.RealStoichCoefficients, c_.MaxReactionSpecies);
+    if (c_.OrderReactionCount > 0) {
+      RecordFields f = open(17, kOrderReadFailure);
+      for (std::int64_t n = 1; n <= c_.OrderReactionCount; ++n) {
+        Entry(IKWORK_, I_.OrderReactions, n) = reaction(f, 17, n);
+        for (std::int64_t j = 1; j <= c_.MaxOrderSpecies; ++j) {
+          // -k orders the forward rate by species k, +k the reverse rate, 0 is skipped.
+          const std::int32_t code = f.integer();
+          if (code < -c_.KK || code > c_.KK) {
+            stopOutOfRange(messages_, 17, slotWhere("entry", n, j), "species code", code,
+                           -std::int64_t{c_.KK}, c_.KK);
+          }
+          BlockEntry(IKWORK_, I_.OrderSpecies, c_.MaxOrderSpecies, n, j) = code;
+          BlockEntry(RKWORK_, R_.OrderValues, c_.MaxOrderSpecies, n, j) = f.real();
+        }
+      }
+    }
+  }
+
+ private:
+  RecordFields open(int record, std::string_view failure) {
+    return RecordFields(readRecord(unit_, messages_, record, failure), messages_, failure);
+  }
+
+  std::int32_t reaction(RecordFields& f, int record, std::int64_t n) {
+    const std::int32_t number = f.integer();
+    if (number < 1 || number > c_.ReactionCount) {
+      stopOutOfRange(messages_, record, entryWhere("entry", n), "reaction", number, 1,
+                     c_.ReactionCount);
+    }
+    return number;
+  }
+
+  void checkSpecies(int record, const std::string& where, std::int32_t species, std::int32_t lowest,
+                    std::string_view what = "species") {
+    if (species < lowest || species > c_.KK) {
+      stopOutOfRange(messages_, record, where, what, species, lowest, c_.KK);
+    }
+  }
+
+  void readReals(RecordFields& f, std::int64_t start, std::int32_t stride, std::int64_t n) {
+    for (std::int64_t j = 1; j <= stride; ++j) BlockEntry(RKWORK_, start, stride, n, j) = f.real();
+  }
+
+  // The records made of entries "reaction number, then `stride` reals".
+  void readParameterList(int record, std::string_view failure, std::int32_t count,
+                         std::int64_t reactionsStart, std::int64_t valuesStart,
+                         std::int32_t stride) {
+    if (count <= 0) return;
+    RecordFields f = open(record, failure);
+    for (std::int64_t n = 1; n <= count; ++n) {
+      Entry(IKWORK_, reactionsStart, n) = reaction(f, record, n);
+      readReals(f, valuesStart, stride, n);
+    }
+  }
+
+  RecordReader& unit_;
+  Console& messages_;
+  const KineticsState& state_;
+  const KineticsCounts& c_;
+  const IntegerSections& I_;
+  const RealSections& R_;
+  const CharacterSections& C_;
+  std::span<std::int32_t> IKWORK_;
+  std::span<double> RKWORK_;
+  std::span<std::string> SKWORK_;
+  std::size_t nameLength_;
+};
+
+}  // namespace
+
+LinkSizes ReadLinkHeader(RecordReader& unit, Console& messages) {
+  LinkSizes sizes = readHeader(unit, messages);
+  sizes.KK = 0;
+  sizes.ReactionCount = 0;
+  return sizes;
+}
+
+LinkSizes QueryLinkSizes(RecordReader& unit, Console& messages) {
+  return readHeader(unit, messages);
+}
+
+LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int32_t LENSKW,
+                             RecordReader& unit, Console& messages, std::span<std::int32_t> IKWORK,
+                             std::span<double> RKWORK, std::span<std::string> SKWORK,
+                             std::int32_t skworkElementLength) {
+  KineticsState& state = MutableKineticsState();
+  state.SmallValue = 1.0e-300;
+  state.BigValue = 1.0e+300;
+  state.ExpCap = 690.7755278982137;
+
+  const LinkSizes required = ReadLinkHeader(unit, messages);
+  checkDimensions(LENIKW, LENRKW, LENSKW, required, messages);
+  checkArraysHoldStatedLengths(LENIKW, LENRKW, LENSKW, IKWORK.size(), RKWORK.size(), SKWORK.size(),
+                               messages);
+
+  unit.rewind();
+  RecordFields first(readRecord(unit, messages, 1, kBinaryReadFailure), messages,
+                     kBinaryReadFailure);
+  first.name(kHeaderNameLength);
+  first.name(kHeaderNameLength);
+  first.logical();
+  RecordFields second(readRecord(unit, messages, 2, kBinaryReadFailure), messages,
+                      kBinaryReadFailure);
+  std::int32_t ints[kRecord2IntCount] = {};
+  for (std::int32_t& value : ints) value = second.integer();
+  const double headerTolerance = second.real();
+
+  if (skworkElementLength < kMinimumElementLength) {
+    stopAfter(messages, std::string(kDimensionIndent) + std::string(kElementLengthMessage));
+  }
+
+  // The counts take effect only once they are known to fit the arrays.
+  KineticsState loaded = state;
+  loaded.RequiredIntLength = required.RequiredIntLength;
+  loaded.RequiredRealLength = required.RequiredRealLength;
+  loaded.RequiredCharLength = required.RequiredCharLength;
+  loaded.counts = countsFromRecord2(ints);
+  loaded.HeaderTolerance = headerTolerance;
+  loaded.layout = ComputeWorkArrayLayout(loaded.counts);
+  checkCounts(loaded.counts, required, loaded.layout, messages);
+  const KineticsCounts& c = loaded.counts;
+  // With species present these fit 32 bits, since their section fits a declared length;
+  // without species nothing reads them.
+  const std::int64_t perRange = std::int64_t{c.CpCoefficientCount} + 2;
+  loaded.EnthalpyCoefficient = static_cast<std::int32_t>(perRange - 1);
+  loaded.CoefficientsPerRange = static_cast<std::int32_t>(perRange);
+  loaded.CoefficientsPerSpecies =
+      static_cast<std::int32_t>((std::int64_t{c.MaxTemperatures} - 1) * perRange);
+  state = loaded;
+
+  const WorkArrayLayout& layout = state.layout;
+  Entry(IKWORK, layout.integer.InitMark, 1) = 1;
+  Entry(RKWORK, layout.real.GasConstant, 1) = kGasConstant;
+  Entry(RKWORK, layout.real.GasConstantCal, 1) = kGasConstantCal;
+  Entry(RKWORK, layout.real.StandardPressure, 1) = kStandardPressure;
+
+  RecordLoader loader(unit, messages, state, IKWORK, RKWORK, SKWORK,
+                      static_cast<std::size_t>(skworkElementLength));
+  loader.readElements();
+  loader.readSpecies();
+  if (c.ReactionCount == 0) return LoadOutcome::Complete;
+  if (!loader.readReactions()) return LoadOutcome::EndedBeforeReactions;
+  loader.readAuxiliaryRecords();
+  return LoadOutcome::Complete;
+}
+
+LoadedKinetics LoadKineticsFile(const std::string& path, Console& messages) {
+  RecordReader unit;
+  if (!unit.open(path)) stopAfter(messages, " Cannot open the kinetics linking file " + path + ".");
+  const LinkSizes sizes = QueryLinkSizes(unit, messages);
+  auto length = [](std::int32_t declared) {
+    return static_cast<std::size_t>(declared > 0 ? declared : 0);
+  };
+  LoadedKinetics loaded;
+  loaded.IKWORK.assign(length(sizes.RequiredIntLength), 0);
+  loaded.RKWORK.assign(length(sizes.RequiredRealLength), 0.0);
+  loaded.SKWORK.assign(length(sizes.RequiredCharLength), std::string(kHeaderNameLength, ' '));
+  loaded.outcome =
+      LoadKineticsLink(sizes.RequiredIntLength, sizes.RequiredRealLength, sizes.RequiredCharLength,
+                       unit, messages, loaded.IKWORK, loaded.RKWORK, loaded.SKWORK);
+  return loaded;
+}
+
+}  // namespace kinetics
