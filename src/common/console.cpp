@@ -8,7 +8,9 @@
 
 namespace common {
 
-void stopRun(bool pause) { throw Stop(pause); }
+void stopRun(bool pause) {
+  throw Stop(pause);
+}
 
 std::string formatRoundTrip(double value) {
   char buffer[64];
@@ -37,7 +39,9 @@ void Console::line(std::string_view text) {
   out_ << text << '\n';
 }
 
-void Console::freeLine(std::initializer_list<FreeItem> items) { line(freeFormat(items)); }
+void Console::freeLine(std::initializer_list<FreeItem> items) {
+  line(freeFormat(items));
+}
 
 void Console::pause() {
   out_ << kPausePrompt << std::endl;

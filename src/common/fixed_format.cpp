@@ -11,7 +11,9 @@ std::string formatI(std::int64_t value, int width) {
   return std::string(width - digits.size(), ' ') + digits;
 }
 
-void appendI(std::string& line, std::int64_t value, int width) { line += formatI(value, width); }
+void appendI(std::string& line, std::int64_t value, int width) {
+  line += formatI(value, width);
+}
 
 std::string formatF(double value, int width, int decimals) {
   if (!std::isfinite(value)) return std::string(width, '*');

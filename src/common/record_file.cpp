@@ -123,13 +123,19 @@ bool FieldReader::readName(std::string& value, std::size_t width) {
   return true;
 }
 
-void FieldWriter::putInt(std::int32_t value) { appendInt32(bytes_, value); }
+void FieldWriter::putInt(std::int32_t value) {
+  appendInt32(bytes_, value);
+}
 
-void FieldWriter::putReal(double value) { appendFloat64(bytes_, value); }
+void FieldWriter::putReal(double value) {
+  appendFloat64(bytes_, value);
+}
 
 // The producers of linking files write true as -1, so both readers that test the lowest
 // bit and readers that test for non-zero see it.
-void FieldWriter::putLogical(bool value) { appendInt32(bytes_, value ? -1 : 0); }
+void FieldWriter::putLogical(bool value) {
+  appendInt32(bytes_, value ? -1 : 0);
+}
 
 void FieldWriter::putName(std::string_view text, std::size_t width) {
   for (std::size_t i = 0; i < width; ++i) {
@@ -137,7 +143,9 @@ void FieldWriter::putName(std::string_view text, std::size_t width) {
   }
 }
 
-RecordWriter::~RecordWriter() { abandon(); }
+RecordWriter::~RecordWriter() {
+  abandon();
+}
 
 bool RecordWriter::open(const std::string& path) {
   abandon();
@@ -148,7 +156,9 @@ bool RecordWriter::open(const std::string& path) {
   return file_.is_open();
 }
 
-bool RecordWriter::write(const FieldWriter& record) { return writeRaw(record.bytes()); }
+bool RecordWriter::write(const FieldWriter& record) {
+  return writeRaw(record.bytes());
+}
 
 bool RecordWriter::writeRaw(std::span<const std::byte> payload) {
   if (!file_.is_open() || failed_) return false;

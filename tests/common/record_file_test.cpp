@@ -13,7 +13,8 @@ std::string temporaryFile(const std::string& name) {
 
 void writeBytes(const std::string& path, const std::vector<std::byte>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::byte> framed(const std::vector<std::byte>& payload) {

@@ -1,0 +1,29 @@
+// The run of the path-flux analysis program, from its arguments to its result files.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "common/console.h"
+
+namespace driver {
+
+// The six file names in their fixed order.
+enum FileRole {
+  kKineticsFile,
+  kTransportFile,
+  kCaseLibrary,
+  kSelectionFile,
+  kResultFile,
+  kTrimFile
+};
+
+// Six or more arguments name the six files (further ones are ignored); with fewer, all six
+// defaults hold. A name longer than 100 characters is cut to 100.
+std::array<std::string, 6> ResolveFileNames(int argc, const char* const* argv);
+
+// The whole run. Returns the exit status of a normal end: kExitResults when the trim file was
+// written, kExitNoResults when the run ended without it. A failure throws common::Stop.
+int RunTarnwick(common::Console& console, int argc, char** argv);
+
+}  // namespace driver
