@@ -46,7 +46,7 @@ struct HeaderCounts {
   common::stopRun(true);
 }
 
-// The run-time reports the end of a file where a record should begin and ends at once.
+// The end of the file where a record should begin ends the run at once, without the pause.
 [[noreturn]] void endOfFile(common::RecordReader& unit, common::Console& messages, int record) {
   messages.freeLine({"End of file in the transport linking file ", unit.path(), ": record",
                      std::int64_t{record}, " is missing."});

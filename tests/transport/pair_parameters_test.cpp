@@ -15,16 +15,6 @@ namespace {
 struct Species {
   double epsilon, sigma, mu, alpha;
 };
-
-// The correction factor of a polar species p with a non-polar species n, as the combining rule
-// states it.
-double Xi(const Species& n, const Species& p) {
-  const double reducedAlpha = n.alpha / std::pow(n.sigma, 3);
-  const double reducedDipole = p.mu * p.mu / (std::pow(p.sigma, 3) * p.epsilon);
-  return 1.0 +
-         0.25 * 7243.438411119646 * reducedAlpha * reducedDipole * std::sqrt(p.epsilon / n.epsilon);
-}
-
 struct Pair {
   double depth, diameter;
 };
@@ -33,13 +23,17 @@ Pair Plain(const Species& a, const Species& b) {
   return {std::sqrt(a.epsilon * b.epsilon), 0.5 * (a.sigma + b.sigma)};
 }
 
+// A polar species p with a non-polar species n, as the combining rule states it.
 Pair Induced(const Species& n, const Species& p) {
-  const double xi = Xi(n, p);
+  const double reducedAlpha = n.alpha / std::pow(n.sigma, 3);
+  const double reducedDipole = p.mu * p.mu / (std::pow(p.sigma, 3) * p.epsilon);
+  const double xi = 1.0 + 0.25 * 7243.438411119646 * reducedAlpha * reducedDipole *
+                              std::sqrt(p.epsilon / n.epsilon);
   return {xi * xi * std::sqrt(n.epsilon * p.epsilon),
           0.5 * (n.sigma + p.sigma) * std::pow(xi, -1.0 / 6.0)};
 }
 
-// Two species in RTWORK, combined; returns the pair entries and checks symmetry and diagonal.
+// Two species combined in RTWORK; checks symmetry and the diagonal, returns entry (1, 2).
 Pair Combine(const Species& first, const Species& second) {
   TransportState state;
   state.KK = 2;
