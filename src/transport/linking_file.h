@@ -78,7 +78,8 @@ struct TransportLengths {
 // negative). Starts of absurd counts saturate near 2^61 instead of overflowing.
 void ComputeTransportSections(TransportState& state);
 
-// Validates records 1 and 2; returns the declared lengths and leaves the file rewound.
+// Validates records 1 and 2, refusing negative counts and counts whose written sections do not
+// fit the declared lengths; returns the declared lengths and leaves the file rewound.
 TransportLengths ReadTransportHeader(common::RecordReader& unit, common::Console& messages);
 
 // Checks the caller's lengths (the spans must hold at least that many elements), loads the file
