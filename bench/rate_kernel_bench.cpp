@@ -1,0 +1,83 @@
+// One rate-kernel evaluation on a loaded mechanism at a state of its case library: the cost
+// the analysis pays per case before the path-flux selection.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "analysis/core/rate_kernel.h"
+#include "kinetics/linking_file.h"
+#include "kinetics/work_arrays.h"
+
+namespace {
+
+// Values of case line `caseNumber` of the first block of a case library.
+std::vector<double> CaseLine(const std::string& path, int caseNumber) {
+  std::ifstream file(path);
+  std::string line;
+  while (std::getline(file, line) && line.rfind("TAU0", 0) != 0) {
+  }
+  for (int n = 1; n <= caseNumber && std::getline(file, line); ++n) {
+  }
+  std::istringstream fields(line);
+  std::vector<double> values;
+  for (double v; fields >> v;) values.push_back(v);
+  return values;
+}
+
+void RunCaseRates(benchmark::State& benchmarkState, const std::string& folder, int caseNumber) {
+  std::ostringstream out;
+  std::istringstream in;
+  common::Console console(out, in);
+  const std::string data = std::string(PATHFLUX_TEST_DATA) + "/" + folder;
+  kinetics::LoadedKinetics loaded;
+  try {
+    loaded = kinetics::LoadKineticsFile(data + "/chem.bin", console);
+  } catch (const common::Stop&) {
+    benchmarkState.SkipWithError(("cannot load " + data + "/chem.bin:" + out.str()).c_str());
+    return;
+  }
+  const kinetics::KineticsState& state = kinetics::CurrentKineticsState();
+  const auto speciesCount = static_cast<std::size_t>(state.counts.KK);
+  const std::vector<double> values = CaseLine(data + "/libdata.asc", caseNumber);
+  if (values.size() != speciesCount + 7) {
+    benchmarkState.SkipWithError("case line does not hold KK + 7 values");
+    return;
+  }
+
+  // Mass fractions from the mole fractions of the case line.
+  std::vector<double> y(speciesCount);
+  const double* weights = loaded.RKWORK.data() + state.layout.real.MolecularWeights - 1;
+  double sum = 0.0;
+  for (std::size_t k = 0; k < speciesCount; ++k) sum += values[7 + k] * weights[k];
+  for (std::size_t k = 0; k < speciesCount; ++k) y[k] = values[7 + k] * weights[k] / sum;
+  const std::vector<double> temperatures(4, values[6]);
+  std::vector<double> forward(static_cast<std::size_t>(state.counts.ReactionCount) + 1);
+  std::vector<double> reverse(forward.size());
+
+  for (auto _ : benchmarkState) {
+    analysis::CaseRates(4, values[1], temperatures, y, loaded.IKWORK, loaded.RKWORK, forward,
+                        reverse, console);
+    benchmark::DoNotOptimize(forward.data());
+    benchmark::DoNotOptimize(reverse.data());
+  }
+  benchmarkState.counters["reactions"] = static_cast<double>(state.counts.ReactionCount);
+  benchmarkState.counters["species"] = static_cast<double>(speciesCount);
+}
+
+void BM_CaseRatesGriMech30(benchmark::State& state) {
+  RunCaseRates(state, "gri30", 10);
+}
+void BM_CaseRatesNHeptane(benchmark::State& state) {
+  RunCaseRates(state, "llnl_nheptane_v2", 10);
+}
+
+BENCHMARK(BM_CaseRatesGriMech30)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CaseRatesNHeptane)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
