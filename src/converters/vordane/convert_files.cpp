@@ -1,0 +1,99 @@
+// The file side of a conversion: reading the inputs, writing the linking file and listing.
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "converters/vordane/vordane.h"
+#include "kinetics/linking_file.h"
+
+namespace vordane {
+namespace {
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) return false;
+  text = buffer.str();
+  return true;
+}
+
+}  // namespace
+
+ConversionReport ConvertFiles(const std::string& mechanismPath, const std::string& thermoPath,
+                              const std::string& binaryPath, const std::string& listingPath) {
+  ConversionReport report;
+  Interpretation result;
+  SourceText mechanism{mechanismPath, {}};
+  if (mechanismPath.empty() || !ReadWholeFile(mechanismPath, mechanism.text)) {
+    result.diagnostics.push_back(
+        {Severity::Error, mechanismPath, 0, "cannot read the mechanism file"});
+  } else {
+    SourceText thermo{thermoPath, {}};
+    bool haveThermo = false;
+    std::string thermoProblem;
+    if (!thermoPath.empty()) {
+      haveThermo = ReadWholeFile(thermoPath, thermo.text);
+      if (!haveThermo) thermoProblem = "cannot read the thermo data file";
+    }
+    result = Interpret(mechanism, haveThermo ? &thermo : nullptr);
+    // A missing thermo file matters only when some species found no thermo elsewhere.
+    if (!thermoProblem.empty() && !result.ok()) {
+      result.diagnostics.insert(result.diagnostics.begin(),
+                                {Severity::Error, thermoPath, 0, thermoProblem});
+    }
+  }
+
+  kinetics::LinkMechanism written;
+  if (result.ok()) {
+    written = result.mechanism;
+  } else {
+    // Only the header, with the error flag set: a reader refuses the file at once.
+    written.errorFlag = true;
+  }
+  if (binaryPath.empty()) {
+    result.diagnostics.push_back({Severity::Error, "", 0, "no name for the linking file"});
+  } else {
+    std::string writeError;
+    if (!kinetics::WriteKineticsLink(binaryPath, written, writeError)) {
+      result.diagnostics.push_back(
+          {Severity::Error, binaryPath, 0, "cannot write the linking file: " + writeError});
+    }
+  }
+
+  report.errors = result.errorCount();
+  report.warnings = result.warningCount();
+  report.elements = static_cast<int>(result.mechanism.elements.size());
+  report.species = static_cast<int>(result.mechanism.species.size());
+  report.reactions = static_cast<int>(result.mechanism.reactions.size());
+  report.success = report.errors == 0;
+  report.summary =
+      std::to_string(report.elements) + " elements, " + std::to_string(report.species) +
+      " species, " + std::to_string(report.reactions) + " reactions; " +
+      std::to_string(report.errors) + " errors, " + std::to_string(report.warnings) +
+      " warnings; " + (report.success ? "linking file written" : "linking file marked as failed");
+
+  std::string listing = result.listing;
+  listing += "MESSAGES\n";
+  if (result.diagnostics.empty()) listing += "  none\n";
+  for (const Diagnostic& diagnostic : result.diagnostics) {
+    listing += "  " + FormatDiagnostic(diagnostic) + "\n";
+  }
+  listing += "\n" + report.summary + "\n";
+  bool listingWritten = false;
+  if (!listingPath.empty()) {
+    std::ofstream out(listingPath, std::ios::binary | std::ios::trunc);
+    out << listing;
+    out.flush();
+    listingWritten = static_cast<bool>(out);
+  }
+  if (!listingWritten) {
+    // Nowhere to report it but the flag and the summary.
+    report.success = false;
+    report.summary += "; listing not written";
+  }
+  return report;
+}
+
+}  // namespace vordane

@@ -1,0 +1,67 @@
+// The mechanism converter: reads a gas-phase mechanism in the common text format (elements,
+// species, NASA 7-coefficient thermo, reactions with their auxiliary keywords), checks it and
+// turns it into a kinetics linking file plus a human-readable listing.
+//
+// Interpret() works on text in memory and never touches the disk, so tests can feed it small
+// inline mechanisms; ConvertFiles() adds the file handling of the program and the C entry.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "kinetics/link_mechanism.h"
+
+namespace vordane {
+
+// A text input and the name it is reported under.
+struct SourceText {
+  std::string name;
+  std::string text;
+};
+
+enum class Severity { Warning, Error };
+
+struct Diagnostic {
+  Severity severity = Severity::Error;
+  std::string file;  // empty when the message concerns no file
+  int line = 0;      // 1-based; 0 when the message concerns the whole file
+  std::string message;
+};
+
+// Formats one diagnostic as the listing shows it: "file:line: error: message".
+std::string FormatDiagnostic(const Diagnostic& diagnostic);
+
+struct Interpretation {
+  // The mechanism as it goes into the linking file. When errors were found it still holds
+  // what was read, but only ConvertFiles decides what is written.
+  kinetics::LinkMechanism mechanism;
+  std::vector<Diagnostic> diagnostics;
+  std::string listing;  // everything but the diagnostics and the summary line
+
+  int errorCount() const;
+  int warningCount() const;
+  bool ok() const { return errorCount() == 0; }
+};
+
+// Interprets a mechanism. `thermo` is the thermodynamic data file, read only for the species
+// whose thermo the mechanism does not carry itself; null when there is none.
+Interpretation Interpret(const SourceText& mechanism, const SourceText* thermo);
+
+// The outcome of a conversion of files.
+struct ConversionReport {
+  bool success = false;
+  int elements = 0;
+  int species = 0;
+  int reactions = 0;
+  int errors = 0;
+  int warnings = 0;
+  std::string summary;  // the one-line summary that ends the listing
+};
+
+// Reads the mechanism and thermo files, writes the linking file and the listing. On any error
+// the linking file is still written, with its error flag set and no mechanism data, so that a
+// reader refuses it. An empty thermo name means there is no thermo file.
+ConversionReport ConvertFiles(const std::string& mechanismPath, const std::string& thermoPath,
+                              const std::string& binaryPath, const std::string& listingPath);
+
+}  // namespace vordane
