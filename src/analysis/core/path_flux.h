@@ -1,0 +1,103 @@
+// Path-flux selection: which species a set of start species needs in one case.
+//
+// Starting from the start species, the kept set grows breadth first. For a kept species A and a
+// candidate B the interaction coefficient R(A, B) adds the first-generation consumption and
+// production shares of A that pass through reactions of B, and the second-generation shares
+// that pass from A through one intermediate species M to B; B joins when R(A, B) is strictly
+// above the threshold.
+//
+// Evaluated as written, every frontier species costs N^2 x (reactions per species). Here the
+// flux coefficients of every species pair that shares a reaction are formed once per case, and
+// the second generation runs only over pairs with non-zero coefficients, in the same ascending
+// order of M as the full sums, so the kept sets are the same bit for bit (see path_flux.cpp).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "common/console.h"
+
+namespace analysis {
+
+// Working storage of the selection, made once per run from the mechanism's tables and reused
+// for every case: nothing is allocated per case. The tables given here must be the ones later
+// passed to PathFluxSelect / SelectFromRates; the per-call tables are not read again.
+class PathFluxScratch {
+ public:
+  PathFluxScratch(std::int32_t NS, std::int32_t NR,
+                  std::span<const std::int32_t> StoichiometryMatrix, std::int32_t stoichDimension,
+                  std::span<const std::int32_t> SpeciesReactionIndex, std::int32_t speciesCount);
+
+ private:
+  friend struct PathFluxPass;
+
+  std::int32_t speciesDimension_;
+  std::int32_t reactionDimension_;
+  std::int32_t speciesCount_;
+
+  // Per species X (0-based), the reactions of its index row: entries
+  // reactionBegin_[X] .. reactionBegin_[X + 1] of entryReaction_ (0-based reaction) and entryNu_.
+  std::vector<std::int32_t> reactionBegin_;
+  std::vector<std::int32_t> entryReaction_;
+  std::vector<double> entryNu_;
+
+  // Per species X, its partners: the species Y != X that have a non-zero coefficient in one of
+  // X's reactions, ascending, as slots partnerBegin_[X] .. partnerBegin_[X + 1]. Slot p lists the
+  // shared reactions as entries of X (ascending) in pairEntry_[pairBegin_[p] .. pairBegin_[p + 1]).
+  std::vector<std::int32_t> partnerBegin_;
+  std::vector<std::int32_t> partnerSpecies_;
+  std::vector<std::int32_t> pairBegin_;
+  std::vector<std::int32_t> pairEntry_;
+
+  // Per case.
+  std::vector<double> forwardProgress_;
+  std::vector<double> reverseProgress_;
+  std::vector<double> entryFlux_;        // f(X, j) per entry
+  std::vector<double> firstDivisor_;     // D1 per species
+  std::vector<double> secondDivisor_;    // D2 per species
+  std::vector<double> pairConsumption_;  // |C(X, Y)| per slot
+  std::vector<double> pairProduction_;   // |P(X, Y)| per slot
+  std::vector<std::int32_t> infiniteSourceCount_;
+  std::vector<std::int32_t> infiniteSource_;
+
+  // Per frontier species.
+  std::vector<double> secondConsumption_;
+  std::vector<double> secondProduction_;
+  std::vector<double> directConsumption_;
+  std::vector<double> directProduction_;
+  std::vector<std::uint64_t> touched_;
+
+  // Breadth-first state.
+  std::vector<std::uint8_t> selected_;
+  std::vector<std::int32_t> frontier_;
+  std::vector<std::int32_t> nextFrontier_;
+};
+
+// One case: the rates of progress at (pressure, temperature, massFractions) from CaseRates,
+// then SelectFromRates. Writes row `caseNumber` of KeptFlags (columns 1..speciesCount, -1 kept,
+// 0 not) and of KeptList (kept species ascending from column 1; later columns left as they
+// were); rows are NS entries long. Species numbers in startSpecies are 1-based and may repeat.
+void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
+                    std::int32_t caseDimension, std::int32_t caseNumber,
+                    std::span<const std::int32_t> IKWORK, std::span<double> RKWORK, double pressure,
+                    double temperature, std::span<const double> massFractions,
+                    std::int32_t speciesCount, std::int32_t startCount,
+                    std::span<const std::int32_t> startSpecies, double threshold,
+                    std::span<const std::int32_t> StoichiometryMatrix,
+                    std::span<const std::int32_t> SpeciesReactionIndex, std::int32_t& KeptCount,
+                    std::span<std::int32_t> KeptFlags, std::span<std::int32_t> KeptList,
+                    PathFluxScratch& scratch, common::Console& console);
+
+// The selection proper, from given rates of progress (reaction i at index i - 1).
+void SelectFromRates(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
+                     std::int32_t caseDimension, std::int32_t caseNumber,
+                     std::span<const double> forwardProgress,
+                     std::span<const double> reverseProgress, std::int32_t speciesCount,
+                     std::int32_t startCount, std::span<const std::int32_t> startSpecies,
+                     double threshold, std::span<const std::int32_t> StoichiometryMatrix,
+                     std::span<const std::int32_t> SpeciesReactionIndex, std::int32_t& KeptCount,
+                     std::span<std::int32_t> KeptFlags, std::span<std::int32_t> KeptList,
+                     PathFluxScratch& scratch, common::Console& console);
+
+}  // namespace analysis

@@ -1,0 +1,555 @@
+#include "analysis/core/path_flux.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/core/rate_kernel.h"
+#include "common/console.h"
+#include "kinetics/linking_file.h"
+#include "kinetics/queries.h"
+#include "path_flux_oracle.h"
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr std::int32_t kFlagSentinel = 77;
+constexpr std::int32_t kListSentinel = -5;
+
+// The two tables as the driver builds them.
+struct Tables {
+  std::int32_t N = 0;
+  std::int32_t NS = 0;
+  std::int32_t NR = 0;
+  std::int32_t stoichDimension = 0;
+  std::vector<std::int32_t> matrix;  // column-major, leading dimension stoichDimension
+  std::vector<std::int32_t> index;   // NS rows of NR + 1
+
+  std::int32_t& nu(std::int32_t k, std::int32_t i) {
+    return matrix[(k - 1) + static_cast<std::size_t>(i - 1) * stoichDimension];
+  }
+
+  void buildIndex(std::int32_t reactionCount) {
+    index.assign(static_cast<std::size_t>(NS) * (NR + 1), 0);
+    for (std::int32_t k = 1; k <= N; ++k) {
+      std::int32_t n = 0;
+      for (std::int32_t i = 1; i <= reactionCount; ++i) {
+        if (nu(k, i) != 0) index[(k - 1) * static_cast<std::size_t>(NR + 1) + ++n] = i;
+      }
+      index[(k - 1) * static_cast<std::size_t>(NR + 1)] = n;
+    }
+  }
+};
+
+struct Result {
+  std::int32_t keptCount = -1;
+  std::vector<std::int32_t> flags;
+  std::vector<std::int32_t> list;
+};
+
+struct Selection {
+  std::int32_t caseDimension = 3;
+  std::int32_t caseNumber = 2;
+  std::vector<std::int32_t> start;
+  double threshold = 0.1;
+};
+
+Result blankResult(const Tables& t, const Selection& s) {
+  const auto size = static_cast<std::size_t>(s.caseDimension) * t.NS;
+  return {-1, std::vector<std::int32_t>(size, kFlagSentinel),
+          std::vector<std::int32_t>(size, kListSentinel)};
+}
+
+Result selectFast(const Tables& t, const Selection& s, std::span<const double> forward,
+                  std::span<const double> reverse, analysis::PathFluxScratch& scratch) {
+  std::ostringstream out;
+  std::istringstream in;
+  common::Console console(out, in);
+  Result r = blankResult(t, s);
+  analysis::SelectFromRates(t.stoichDimension, t.NS, t.NR, s.caseDimension, s.caseNumber, forward,
+                            reverse, t.N, static_cast<std::int32_t>(s.start.size()), s.start,
+                            s.threshold, t.matrix, t.index, r.keptCount, r.flags, r.list, scratch,
+                            console);
+  return r;
+}
+
+Result selectLiteral(const Tables& t, const Selection& s, std::span<const double> forward,
+                     std::span<const double> reverse,
+                     const analysis::oracle::CoefficientObserver& observer = {}) {
+  Result r = blankResult(t, s);
+  analysis::oracle::LiteralSelectFromRates(
+      t.stoichDimension, t.NS, t.NR, s.caseDimension, s.caseNumber, forward, reverse, t.N,
+      static_cast<std::int32_t>(s.start.size()), s.start, s.threshold, t.matrix, t.index,
+      r.keptCount, r.flags, r.list, observer);
+  return r;
+}
+
+std::vector<std::int32_t> keptRow(const Tables& t, const Selection& s, const Result& r) {
+  const auto begin = r.list.begin() + static_cast<std::ptrdiff_t>(s.caseNumber - 1) * t.NS;
+  return {begin, begin + std::max(r.keptCount, 0)};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Small mechanisms whose coefficients can be worked out by hand.
+
+struct Reaction {
+  std::vector<std::pair<std::int32_t, std::int32_t>> nu;  // (species, net coefficient)
+  double forward;
+  double reverse;
+};
+
+struct HandCase {
+  const char* behaviour;
+  std::int32_t speciesCount;
+  std::vector<Reaction> reactions;
+  std::vector<std::int32_t> start;
+  double threshold;
+  std::vector<std::int32_t> kept;
+};
+
+// One reaction 1 -> 2 at net rate q: R(1, 2) = q / (q + 1.0e-12 in single precision).
+double directShare(double q) {
+  return q / (q + static_cast<double>(1.0e-12f));
+}
+
+// 1 -> 2 and 1 -> 3 at rate q1, then 2 -> 4 and 3 -> 4 at rate q3: species 4 shares no reaction
+// with 1, and R(1, 4) is the sum of the second-generation terms through 2 and through 3.
+double twoPathShare(double q1, double q3) {
+  const double rcon = q1 / (q1 + q1 + static_cast<double>(1.0e-12f));
+  const double term = q3 * rcon / (q3 + static_cast<double>(1.0e-13f));
+  return term + term;
+}
+
+const std::vector<Reaction> kTwoPaths{{{{1, -1}, {2, 1}}, 1.0e-13, 0.0},
+                                      {{{1, -1}, {3, 1}}, 1.0e-13, 0.0},
+                                      {{{2, -1}, {4, 1}}, 1.0e-12, 0.0},
+                                      {{{3, -1}, {4, 1}}, 1.0e-12, 0.0}};
+
+const Reaction kOneToTwo{{{1, -1}, {2, 1}}, 1.0e-12, 0.0};
+
+const HandCase kHandCases[] = {
+    {"a repeated start species is kept and listed once",
+     6,
+     {kOneToTwo},
+     {2, 5, 2},
+     kInfinity,
+     {2, 5}},
+    {"a negative threshold keeps every species after the first pass",
+     6,
+     {kOneToTwo},
+     {4},
+     -1.0,
+     {1, 2, 3, 4, 5, 6}},
+    {"a coefficient equal to the threshold does not keep",
+     2,
+     {kOneToTwo},
+     {1},
+     directShare(1.0e-12),
+     {1}},
+    {"a coefficient just above the threshold keeps",
+     2,
+     {kOneToTwo},
+     {1},
+     std::nextafter(directShare(1.0e-12), 0.0),
+     {1, 2}},
+    {"the first-generation floor is 1.0e-12 in single precision", 2, {kOneToTwo}, {1}, 0.5, {1, 2}},
+    {"a second-generation coefficient equal to the threshold does not keep",
+     4,
+     kTwoPaths,
+     {1},
+     twoPathShare(1.0e-13, 1.0e-12),
+     {1}},
+    {"second-generation terms add over the intermediates, with their own floor",
+     4,
+     kTwoPaths,
+     {1},
+     std::nextafter(twoPathShare(1.0e-13, 1.0e-12), 0.0),
+     {1, 2, 3, 4}},
+    {"equal forward and reverse rates link nothing",
+     3,
+     {{{{1, -1}, {2, 1}}, 5.0, 5.0}},
+     {1},
+     0.0,
+     {1}},
+    {"unequal forward and reverse rates link",
+     3,
+     {{{{1, -1}, {2, 1}}, 6.0, 5.0}},
+     {1},
+     0.0,
+     {1, 2}},
+    {"a species on both sides with equal coefficients is not linked",
+     3,
+     {{{{1, -1}, {2, 0}, {3, 1}}, 1.0, 0.0}},
+     {1},
+     0.0,
+     {1, 3}},
+    {"a species without reactions adds nothing, even with a threshold of zero",
+     3,
+     {kOneToTwo},
+     {3},
+     0.0,
+     {3}},
+    {"a NaN threshold keeps only the start species", 3, {kOneToTwo}, {1}, kNaN, {1}},
+};
+
+TEST(PathFluxSelect, HandWorkedCases) {
+  for (const HandCase& c : kHandCases) {
+    SCOPED_TRACE(c.behaviour);
+    Tables t;
+    t.N = c.speciesCount;
+    t.NS = t.N + 2;
+    const auto reactionCount = static_cast<std::int32_t>(c.reactions.size());
+    t.NR = reactionCount + 1;
+    t.stoichDimension = t.NS;
+    t.matrix.assign(static_cast<std::size_t>(t.stoichDimension) * t.NR, 0);
+    std::vector<double> forward(t.NR, 0.0);
+    std::vector<double> reverse(t.NR, 0.0);
+    for (std::int32_t i = 1; i <= reactionCount; ++i) {
+      for (const auto& [k, nu] : c.reactions[i - 1].nu) t.nu(k, i) = nu;
+      forward[i - 1] = c.reactions[i - 1].forward;
+      reverse[i - 1] = c.reactions[i - 1].reverse;
+    }
+    t.buildIndex(reactionCount);
+    const Selection s{3, 2, c.start, c.threshold};
+    analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, t.N);
+
+    const Result fast = selectFast(t, s, forward, reverse, scratch);
+    EXPECT_EQ(fast.keptCount, static_cast<std::int32_t>(c.kept.size()));
+    EXPECT_EQ(keptRow(t, s, fast), c.kept);
+    const Result literal = selectLiteral(t, s, forward, reverse);
+    EXPECT_EQ(literal.keptCount, fast.keptCount);
+    EXPECT_EQ(literal.list, fast.list);
+    EXPECT_EQ(literal.flags, fast.flags);
+  }
+}
+
+TEST(PathFluxSelect, WritesOnlyItsRowAndListsOnlyTheKept) {
+  Tables t;
+  t.N = 4;
+  t.NS = 6;
+  t.NR = 2;
+  t.stoichDimension = 7;
+  t.matrix.assign(static_cast<std::size_t>(t.stoichDimension) * t.NR, 0);
+  t.nu(1, 1) = -1;
+  t.nu(3, 1) = 2;
+  t.buildIndex(1);
+  const std::vector<double> forward{2.0, 0.0};
+  const std::vector<double> reverse{1.0, 0.0};
+  analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, t.N);
+
+  const Selection kept{3, 3, {1}, 0.1};
+  const Result r = selectFast(t, kept, forward, reverse, scratch);
+  EXPECT_EQ(r.keptCount, 2);
+  std::vector<std::int32_t> flags(3 * 6, kFlagSentinel);
+  std::vector<std::int32_t> list(3 * 6, kListSentinel);
+  std::copy_n(std::vector<std::int32_t>{-1, 0, -1, 0}.begin(), 4, flags.begin() + 12);
+  std::copy_n(std::vector<std::int32_t>{1, 3}.begin(), 2, list.begin() + 12);
+  EXPECT_EQ(r.flags, flags);
+  EXPECT_EQ(r.list, list);
+
+  // No start species: the flags row is cleared and the list row is left alone.
+  const Selection none{3, 1, {}, 0.1};
+  const Result empty = selectFast(t, none, forward, reverse, scratch);
+  EXPECT_EQ(empty.keptCount, 0);
+  std::vector<std::int32_t> clearedFlags(3 * 6, kFlagSentinel);
+  std::fill_n(clearedFlags.begin(), 4, 0);
+  EXPECT_EQ(empty.flags, clearedFlags);
+  EXPECT_EQ(empty.list, std::vector<std::int32_t>(3 * 6, kListSentinel));
+}
+
+TEST(PathFluxSelect, ScratchOfAnotherMechanismStops) {
+  Tables t;
+  t.N = 3;
+  t.NS = 4;
+  t.NR = 2;
+  t.stoichDimension = 4;
+  t.matrix.assign(8, 0);
+  t.buildIndex(1);
+  analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, 2);
+  const std::vector<double> rates(2, 0.0);
+  std::ostringstream out;
+  std::istringstream in;
+  common::Console console(out, in);
+  std::int32_t keptCount = 0;
+  std::vector<std::int32_t> flags(4), list(4);
+  const std::vector<std::int32_t> start{1};
+  EXPECT_THROW(
+      analysis::SelectFromRates(t.stoichDimension, t.NS, t.NR, 1, 1, rates, rates, t.N, 1, start,
+                                0.1, t.matrix, t.index, keptCount, flags, list, scratch, console),
+      common::Stop);
+  EXPECT_NE(out.str().find("scratch"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Random mechanisms and states, literal against fast.
+
+Tables randomTables(std::mt19937_64& rng, std::int32_t& reactionCount) {
+  auto uniform = [&](std::int32_t lo, std::int32_t hi) {
+    return std::uniform_int_distribution<std::int32_t>(lo, hi)(rng);
+  };
+  Tables t;
+  t.N = uniform(1, 28);
+  t.NS = t.N + uniform(0, 3);
+  reactionCount = uniform(0, 45);
+  t.NR = reactionCount + uniform(1, 3);
+  t.stoichDimension = t.NS + uniform(0, 2);
+  t.matrix.assign(static_cast<std::size_t>(t.stoichDimension) * t.NR, 0);
+  // A few hub species take part in many reactions, as radicals do in real mechanisms.
+  const std::int32_t hubs = std::min(t.N, uniform(0, 3));
+  for (std::int32_t i = 1; i <= reactionCount; ++i) {
+    const std::int32_t slots = uniform(1, 6);
+    for (std::int32_t n = 0; n < slots; ++n) {
+      const std::int32_t k = (hubs > 0 && uniform(0, 2) == 0) ? uniform(1, hubs) : uniform(1, t.N);
+      // Coefficients may cancel: a species on both sides with equal coefficients has net 0.
+      t.nu(k, i) += uniform(-3, 3);
+    }
+  }
+  t.buildIndex(reactionCount);
+  return t;
+}
+
+enum class RateKind { Moderate, Wide, NonFinite };
+
+void randomRates(std::mt19937_64& rng, RateKind kind, std::int32_t reactionCount,
+                 std::vector<double>& forward, std::vector<double>& reverse) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  auto magnitude = [&] {
+    switch (kind) {
+      case RateKind::Moderate:
+        return std::pow(10.0, -14.0 + 18.0 * unit(rng));
+      case RateKind::Wide:  // products and quotients underflow, subnormals included
+        return std::pow(10.0, -322.0 + 330.0 * unit(rng));
+      case RateKind::NonFinite: {
+        const double pick = unit(rng);
+        if (pick < 0.06) return kInfinity;
+        if (pick < 0.12) return kNaN;
+        if (pick < 0.20) return std::numeric_limits<double>::max() * unit(rng);
+        return std::pow(10.0, -20.0 + 40.0 * unit(rng));
+      }
+    }
+    return 0.0;
+  };
+  for (std::size_t i = 0; i < forward.size(); ++i) {
+    if (static_cast<std::int32_t>(i) >= reactionCount) {
+      forward[i] = reverse[i] = 12345.0;  // beyond the reactions: never read
+      continue;
+    }
+    const double pick = unit(rng);
+    if (pick < 0.12) {
+      forward[i] = reverse[i] = 0.0;
+    } else if (pick < 0.24) {
+      forward[i] = reverse[i] = magnitude();
+    } else if (pick < 0.34) {
+      forward[i] = magnitude();
+      reverse[i] = 0.0;
+    } else {
+      forward[i] = magnitude();
+      reverse[i] = magnitude();
+    }
+  }
+}
+
+std::vector<std::int32_t> randomStart(std::mt19937_64& rng, std::int32_t N) {
+  std::vector<std::int32_t> start(std::uniform_int_distribution<std::int32_t>(0, 4)(rng));
+  for (auto& k : start) k = std::uniform_int_distribution<std::int32_t>(1, N)(rng);
+  return start;
+}
+
+// Runs both selections on one mechanism for several states and thresholds, reusing one
+// scratch throughout. Returns how many runs kept some but not all of the species.
+int compareOnRandomMechanism(std::uint64_t seed, RateKind kind) {
+  std::mt19937_64 rng(seed);
+  std::int32_t reactionCount = 0;
+  const Tables t = randomTables(rng, reactionCount);
+  analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, t.N);
+  std::vector<double> forward(t.NR), reverse(t.NR);
+  int informative = 0;
+  for (int state = 0; state < 3; ++state) {
+    randomRates(rng, kind, reactionCount, forward, reverse);
+    Selection s;
+    s.caseNumber = std::uniform_int_distribution<std::int32_t>(1, s.caseDimension)(rng);
+    s.start = randomStart(rng, t.N);
+    if (s.start.empty()) s.start.push_back(1);
+
+    // Coefficients of the start species are evaluated whatever the threshold; ties on them
+    // must not keep.
+    std::vector<double> thresholds{0.0, -0.0, -1.0, 0.05, 0.3, 1.0e-9, kInfinity};
+    std::vector<double> firstPass;
+    s.threshold = kInfinity;
+    selectLiteral(t, s, forward, reverse,
+                  [&](std::int32_t, std::int32_t, double r) { firstPass.push_back(r); });
+    std::shuffle(firstPass.begin(), firstPass.end(), rng);
+    for (std::size_t i = 0; i < firstPass.size() && i < 4; ++i) {
+      thresholds.push_back(firstPass[i]);
+    }
+
+    for (const double threshold : thresholds) {
+      s.threshold = threshold;
+      SCOPED_TRACE(testing::Message()
+                   << "seed " << seed << " state " << state << " threshold " << threshold);
+      const Result literal = selectLiteral(t, s, forward, reverse);
+      const Result fast = selectFast(t, s, forward, reverse, scratch);
+      EXPECT_EQ(fast.keptCount, literal.keptCount);
+      EXPECT_EQ(fast.flags, literal.flags);
+      EXPECT_EQ(fast.list, literal.list);
+      if (literal.keptCount > static_cast<std::int32_t>(s.start.size()) &&
+          literal.keptCount < t.N) {
+        ++informative;
+      }
+    }
+    // No start species at all.
+    const std::vector<std::int32_t> start = s.start;
+    s.start.clear();
+    const Result literal = selectLiteral(t, s, forward, reverse);
+    const Result fast = selectFast(t, s, forward, reverse, scratch);
+    EXPECT_EQ(fast.keptCount, 0);
+    EXPECT_EQ(fast.flags, literal.flags);
+    EXPECT_EQ(fast.list, literal.list);
+    s.start = start;
+  }
+  return informative;
+}
+
+TEST(PathFluxSelect, RandomMechanismsKeepWhatTheLiteralSelectionKeeps) {
+  struct Batch {
+    const char* rates;
+    RateKind kind;
+    std::uint64_t firstSeed;
+  };
+  const Batch kBatches[] = {
+      {"moderate rates", RateKind::Moderate, 1000},
+      {"rates over the whole exponent range", RateKind::Wide, 2000},
+      {"infinite, NaN and overflowing rates", RateKind::NonFinite, 3000},
+  };
+  for (const Batch& batch : kBatches) {
+    SCOPED_TRACE(batch.rates);
+    int informative = 0;
+    for (std::uint64_t seed = batch.firstSeed; seed < batch.firstSeed + 150; ++seed) {
+      informative += compareOnRandomMechanism(seed, batch.kind);
+      if (HasFailure()) return;
+    }
+    // Guard against a generator that only ever keeps nothing or everything.
+    EXPECT_GT(informative, 100);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Real mechanisms and case libraries.
+
+struct LibraryCase {
+  double pressure;
+  double temperature;
+  std::vector<double> moleFractions;
+};
+
+std::vector<LibraryCase> readCases(const std::string& path, std::int32_t KK, std::size_t limit) {
+  std::ifstream in(path);
+  std::string line;
+  std::vector<LibraryCase> cases;
+  std::getline(in, line);  // heading
+  std::getline(in, line);  // KK line
+  while (cases.size() < limit && std::getline(in, line)) {
+    if (line.empty() || line[0] == '!' || line[0] == '/' || line[0] == 'T' || line[0] == 'E' ||
+        line[0] == 'e') {
+      continue;
+    }
+    std::istringstream fields(line);
+    std::vector<double> values;
+    for (double v; fields >> v;) values.push_back(v);
+    if (values.size() != static_cast<std::size_t>(KK) + 7) continue;
+    cases.push_back({values[1], values[6], {values.begin() + 7, values.end()}});
+  }
+  return cases;
+}
+
+struct SelectionFile {
+  std::vector<std::int32_t> start;
+  double threshold = 0.0;
+};
+
+SelectionFile readSelection(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  SelectionFile selection;
+  std::getline(in, line);
+  std::istringstream numbers(line);
+  for (std::int32_t k; numbers >> k;) selection.start.push_back(k);
+  in >> selection.threshold;
+  return selection;
+}
+
+// Every case of the library through PathFluxSelect, against the literal selection on the rates
+// of the same state.
+void compareOnLibrary(const std::string& folder, std::size_t caseLimit) {
+  std::ostringstream out;
+  std::istringstream in;
+  common::Console console(out, in);
+  kinetics::LoadedKinetics k = kinetics::LoadKineticsFile(
+      std::string(PATHFLUX_TEST_DATA) + "/" + folder + "/chem.bin", console);
+  std::int32_t elements = 0, KK = 0, reactionCount = 0, coefficients = 0;
+  kinetics::QueryCounts(k.IKWORK, k.RKWORK, elements, KK, reactionCount, coefficients);
+
+  Tables t;
+  t.N = KK;
+  t.NS = KK + 10;
+  t.NR = reactionCount + 1;
+  t.stoichDimension = t.NS;
+  t.matrix.assign(static_cast<std::size_t>(t.NS) * t.NR, 0);
+  kinetics::QueryStoichMatrix(t.NS, k.IKWORK, k.RKWORK, t.matrix);
+  t.buildIndex(reactionCount);
+  analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, t.N);
+
+  const std::string base = std::string(PATHFLUX_TEST_DATA) + "/" + folder;
+  const SelectionFile selection = readSelection(base + "/selection.dat");
+  const std::vector<LibraryCase> cases = readCases(base + "/libdata.asc", KK, caseLimit);
+  ASSERT_EQ(cases.size(), caseLimit);
+
+  Selection s{2000, 1, selection.start, selection.threshold};
+  std::vector<double> massFractions(KK), forward(t.NR), reverse(t.NR);
+  std::int32_t smallest = KK, largest = 0;
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    SCOPED_TRACE(testing::Message() << folder << " case " << c + 1);
+    ASSERT_TRUE(
+        kinetics::MoleToMassFractions(cases[c].moleFractions, k.IKWORK, k.RKWORK, massFractions));
+    s.caseNumber = static_cast<std::int32_t>(c % 2000) + 1;
+    Result fast = blankResult(t, s);
+    analysis::PathFluxSelect(t.stoichDimension, t.NS, t.NR, s.caseDimension, s.caseNumber, k.IKWORK,
+                             k.RKWORK, cases[c].pressure, cases[c].temperature, massFractions, t.N,
+                             static_cast<std::int32_t>(s.start.size()), s.start, s.threshold,
+                             t.matrix, t.index, fast.keptCount, fast.flags, fast.list, scratch,
+                             console);
+
+    const double temperature = cases[c].temperature;
+    const std::vector<double> temperatures(4, temperature);
+    analysis::CaseRates(4, cases[c].pressure, temperatures, massFractions, k.IKWORK, k.RKWORK,
+                        forward, reverse, console);
+    const Result literal = selectLiteral(t, s, forward, reverse);
+    ASSERT_EQ(fast.keptCount, literal.keptCount);
+    EXPECT_EQ(keptRow(t, s, fast), keptRow(t, s, literal));
+    EXPECT_TRUE(std::equal(fast.flags.begin(), fast.flags.end(), literal.flags.begin()));
+    smallest = std::min(smallest, fast.keptCount);
+    largest = std::max(largest, fast.keptCount);
+  }
+  // The library exercises real growth, not only the start species or everything.
+  EXPECT_GT(largest, static_cast<std::int32_t>(selection.start.size()));
+  EXPECT_LT(smallest, KK);
+}
+
+TEST(PathFluxSelect, EveryMethaneCaseKeepsWhatTheLiteralSelectionKeeps) {
+  compareOnLibrary("gri30", 120);
+}
+
+TEST(PathFluxSelect, FirstHeptaneCasesKeepWhatTheLiteralSelectionKeeps) {
+  compareOnLibrary("llnl_nheptane_v2", 5);
+}
+
+}  // namespace
