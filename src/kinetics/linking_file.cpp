@@ -74,9 +74,6 @@ constexpr std::string_view kExcitationReadFailure = " Error reading excitation-r
 constexpr std::string_view kRealStoichReadFailure = " Error reading real stoichometric data...";
 constexpr std::string_view kOrderReadFailure = " Error reading order data...";
 
-// The rate kernel reads six slots per reaction: three reactants, three products.
-constexpr std::int32_t kKernelReactionSlots = 6;
-
 [[noreturn]] void stopAfter(Console& messages, std::string_view line) {
   messages.line(line);
   throw Stop(true);
@@ -325,12 +322,6 @@ void checkCounts(const KineticsCounts& c, const LinkSizes& required, const WorkA
     stopAfter(messages, recordContext(2) +
                             ": MaxTemperatures = " + std::to_string(c.MaxTemperatures) +
                             " leaves the species no temperature range.");
-  }
-  if (c.ReactionCount > 0 && c.MaxReactionSpecies < kKernelReactionSlots) {
-    stopAfter(messages, recordContext(2) +
-                            ": MaxReactionSpecies = " + std::to_string(c.MaxReactionSpecies) +
-                            " is fewer than the " + std::to_string(kKernelReactionSlots) +
-                            " species slots a reaction is read with.");
   }
 
   struct Fit {

@@ -570,9 +570,6 @@ TEST(LinkingFile, RefusesFilesThatWouldLeaveTheArrays) {
        r2 + ": ReverseReactionCount = -1 is negative.\n"},
       {"one temperature bound", [](LinkMechanism& m) { m.MaxTemperatures = 1; }, nullptr,
        r2 + ": MaxTemperatures = 1 leaves the species no temperature range.\n"},
-      {"fewer than six slots", [](LinkMechanism& m) { m.MaxReactionSpecies = 4; }, nullptr,
-       r2 + ": MaxReactionSpecies = 4 is fewer than the 6 species slots a reaction is read "
-            "with.\n"},
       {"temperature count above its maximum",
        [](LinkMechanism& m) { m.species[1].temperatureCount = 4; }, nullptr,
        " Record 4 of the kinetics linking file, species 2: TemperatureCount 4 is above "
