@@ -543,6 +543,18 @@ const KindCase kKinds[] = {
            EquilibriumConstant({{kA, -1}, {kB, -1}, {kC, 1}, {kD, 1}, {kE, 1}, {kF, 1}}, s.T());
        return std::pair{kf * s.C(kA) * s.C(kB), kf / kc * s.C(kC) * s.C(kD) * s.C(kE) * s.C(kF)};
      }},
+    {"eight slots: the fourth slot is still a reactant",
+     [](LinkMechanism& m) {
+       m.MaxReactionSpecies = 8;
+       m.reactions[0].slots = {{-1, kA}, {-1, kB}, {-1, kC}, {-1, kD}, {1, kE}, {1, kF}, {}, {}};
+     },
+     State{},
+     [](const State& s) {
+       const double kf = Arrhenius(kForward, s.T());
+       const double kc =
+           EquilibriumConstant({{kA, -1}, {kB, -1}, {kC, -1}, {kD, -1}, {kE, 1}, {kF, 1}}, s.T());
+       return std::pair{kf * s.C(kA) * s.C(kB) * s.C(kC) * s.C(kD), kf / kc * s.C(kE) * s.C(kF)};
+     }},
 };
 
 TEST(RateKernel, EachReactionKindFollowsItsFormula) {
@@ -816,6 +828,43 @@ TEST(RateKernel, MatchesTheReferenceRatesOfGriMech) {
   std::cout << "compared " << compared << " rates; worst relative deviation " << worst << " at "
             << worstWhere << "\n";
   EXPECT_GT(compared, 5000u);
+}
+
+TEST(RateKernel, LargeMechanismGivesFiniteNonNegativeRates) {
+  std::ostringstream out;
+  std::istringstream in;
+  common::Console console(out, in);
+  kinetics::LoadedKinetics loaded;
+  ASSERT_NO_THROW(loaded =
+                      kinetics::LoadKineticsFile(kData + "/llnl_nheptane_v2/chem.bin", console))
+      << out.str();
+  const KineticsState& state = kinetics::CurrentKineticsState();
+  const auto speciesCount = static_cast<std::size_t>(state.counts.KK);
+  const std::span<const double> weights(
+      loaded.RKWORK.data() + state.layout.real.MolecularWeights - 1, speciesCount);
+  const auto cases = FirstBlockCases(kData + "/llnl_nheptane_v2/libdata.asc");
+  ASSERT_EQ(cases.size(), 20u);
+  for (std::size_t caseNumber : {1u, 10u, 20u}) {
+    SCOPED_TRACE("case " + std::to_string(caseNumber));
+    const auto& values = cases[caseNumber - 1];
+    ASSERT_EQ(values.size(), speciesCount + 7);
+    std::vector<double> y(speciesCount);
+    double sum = 0.0;
+    for (std::size_t k = 0; k < y.size(); ++k) sum += values[7 + k] * weights[k];
+    for (std::size_t k = 0; k < y.size(); ++k) y[k] = values[7 + k] * weights[k] / sum;
+    std::vector<double> forward(static_cast<std::size_t>(state.counts.ReactionCount)),
+        reverse(forward.size());
+    analysis::CaseRates(4, values[1], std::vector<double>(4, values[6]), y, loaded.IKWORK,
+                        loaded.RKWORK, forward, reverse, console);
+    std::size_t positive = 0;
+    for (std::size_t i = 0; i < forward.size(); ++i) {
+      ASSERT_TRUE(std::isfinite(forward[i]) && forward[i] >= 0.0) << "reaction " << i + 1;
+      ASSERT_TRUE(std::isfinite(reverse[i]) && reverse[i] >= 0.0) << "reaction " << i + 1;
+      if (forward[i] > 0.0) ++positive;
+    }
+    EXPECT_GT(positive, forward.size() / 2);
+  }
+  EXPECT_EQ(out.str(), "");
 }
 
 }  // namespace
