@@ -98,15 +98,18 @@ LibraryLine CaseLibrary::next() {
     line.firstFive = text.substr(0, 5);
     return line;
   }
+  line.kind = LibraryLine::Kind::Case;
+  return line;
+}
+
+std::span<const double> CaseLibrary::caseValues() {
   const std::int32_t count = readNumbers(1, NChar);
   if (count != speciesCount_ + 7) {
     console_.freeLine(
         {"data number is not KK+7", std::int64_t{librarySpeciesCount_} + 7, std::int64_t{count}});
     common::stopRun(false);
   }
-  line.kind = LibraryLine::Kind::Case;
-  line.values = std::span<const double>(values_).first(static_cast<std::size_t>(count));
-  return line;
+  return std::span<const double>(values_).first(static_cast<std::size_t>(count));
 }
 
 }  // namespace driver

@@ -40,6 +40,10 @@ class CaseLibrary {
   // must come after an end line.
   LibraryLine next();
 
+  // The KK + 7 numbers of the case line last classified; stops the run when the line holds
+  // another number of values. Read only once the block end of a "T" line has been handled.
+  std::span<const double> caseValues();
+
   std::int32_t librarySpeciesCount() const { return librarySpeciesCount_; }
   const std::string& path() const { return lines_.path(); }
 

@@ -46,14 +46,15 @@ int printRates(common::Console& console, int argc, char** argv) {
     }
     if (line.kind != Kind::Case) continue;
     ++caseNumber;
-    if (!kinetics::MoleToMassFractions(driver::CaseMoleFractions(line.values), mechanism.IKWORK,
+    const std::span<const double> values = library.caseValues();
+    if (!kinetics::MoleToMassFractions(driver::CaseMoleFractions(values), mechanism.IKWORK,
                                        mechanism.RKWORK, massFractions)) {
       console.line(" The mole fractions at line " + std::to_string(line.origin.lineNumber) +
                    " do not give a positive mass.");
       common::stopRun(false);
     }
-    temperatures.assign(4, driver::CaseTemperature(line.values));
-    analysis::CaseRates(4, driver::CasePressure(line.values), temperatures, massFractions,
+    temperatures.assign(4, driver::CaseTemperature(values));
+    analysis::CaseRates(4, driver::CasePressure(values), temperatures, massFractions,
                         mechanism.IKWORK, mechanism.RKWORK, forward, reverse, console);
     for (std::int32_t i = 0; i < reactions; ++i) {
       const int length = std::snprintf(row, sizeof row, "%d,%d,%d,%.17g,%.17g\n", block, caseNumber,

@@ -323,12 +323,13 @@ int RunTarnwick(common::Console& console, int argc, char** argv) {
     }
 
     // A case line.
+    const std::span<const double> values = library.caseValues();
     if (BlockNumber == 0) {
       console.line(" Case line " + std::to_string(line.origin.lineNumber) + " of " +
                    library.path() + " comes before the first TAU0 line.");
       common::stopRun(true);
     }
-    const std::span<const double> moleFractions = CaseMoleFractions(line.values);
+    const std::span<const double> moleFractions = CaseMoleFractions(values);
     if (!kinetics::MoleToMassFractions(moleFractions, IKWORK, RKWORK,
                                        std::span<double>(massFractions).first(KK))) {
       console.line(" The mole fractions of case " + std::to_string(CaseNumber + 1) + " of block " +
@@ -345,12 +346,12 @@ int RunTarnwick(common::Console& console, int argc, char** argv) {
     }
     const double started = processorSeconds();
     std::int32_t KeptCount = 0;
-    analysis::PathFluxSelect(
-        static_cast<std::int32_t>(NS), static_cast<std::int32_t>(NS), static_cast<std::int32_t>(NR),
-        caseCapacity, CaseNumber, IKWORK, RKWORK, CasePressure(line.values),
-        CaseTemperature(line.values), massFractions, KK, selection.SelectedCount(),
-        selection.SelectedSpecies, selection.Threshold, StoichiometryMatrix, SpeciesReactionIndex,
-        KeptCount, KeptFlags, KeptList, scratch, console);
+    analysis::PathFluxSelect(static_cast<std::int32_t>(NS), static_cast<std::int32_t>(NS),
+                             static_cast<std::int32_t>(NR), caseCapacity, CaseNumber, IKWORK,
+                             RKWORK, CasePressure(values), CaseTemperature(values), massFractions,
+                             KK, selection.SelectedCount(), selection.SelectedSpecies,
+                             selection.Threshold, StoichiometryMatrix, SpeciesReactionIndex,
+                             KeptCount, KeptFlags, KeptList, scratch, console);
     const std::span<const std::int32_t> kept(&KeptList[(CaseNumber - 1) * ns],
                                              static_cast<std::size_t>(KeptCount));
     result.line(CaseLine(CaseNumber, kept));
