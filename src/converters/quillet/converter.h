@@ -1,0 +1,94 @@
+// The transport conversion: from the kinetics linking file and the transport data file to the
+// transport linking file and a listing.
+//
+// Pure-species viscosities and conductivities, the binary diffusion coefficients of every pair
+// at one atmosphere and the thermal diffusion ratios of every species against each light species
+// (molecular weight below 5) are computed by kinetic theory (properties.h) at temperatures
+// evenly spaced in ln T from 300 K to the highest thermo temperature of the mechanism, and
+// fitted by least squares with four coefficients: ln(property) as a cubic in ln T for the first
+// three, the ratio itself as a cubic in T for thermal diffusion. The fits use every other point
+// of a grid of 2 * 50 - 1 temperatures; the listed fit error is the largest relative error over
+// the whole grid, so it includes the points between the fitted ones. For thermal diffusion
+// ratios, which pass through zero, the error is taken relative to the largest magnitude of the
+// ratio over the range.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "converters/quillet/diagnostics.h"
+#include "converters/quillet/mechanism.h"
+#include "converters/quillet/properties.h"
+
+namespace quillet {
+
+// Values of the error flag.
+enum ErrorFlag : std::int32_t {
+  kSuccess = 0,
+  kInputError = 1,          // transport data or thermo data unusable; see the listing
+  kKineticsUnreadable = 2,  // the kinetics linking file could not be read
+  kOutputUnwritable = 3,    // the transport linking file could not be written
+  kListingUnwritable = 4,   // the listing could not be written
+  kInternalError = 5,       // an unexpected failure (for example out of memory)
+};
+
+inline constexpr std::int32_t kFitOrder = 4;
+inline constexpr std::int32_t kFitPoints = 50;
+inline constexpr double kLowestTemperature = 300.0;
+inline constexpr double kLightWeightLimit = 5.0;
+inline constexpr double kReferencePressure = kAtmosphere;
+
+// One species as the fit sees it.
+struct FitSpecies {
+  std::string name;
+  double molecularWeight = 0.0;
+  const SpeciesThermo* thermo = nullptr;
+  MolecularParameters parameters;
+  std::int64_t line = 0;  // of the species in the transport data file
+};
+
+struct TransportFits {
+  double lowTemperature = 0.0;
+  double highTemperature = 0.0;
+  std::vector<double> conductivity;        // N * K
+  std::vector<double> viscosity;           // N * K
+  std::vector<double> diffusion;           // N * K * K: coefficient, species j, species k
+  std::vector<std::int32_t> lightSpecies;  // 1-based species numbers
+  std::vector<double> thermalDiffusion;    // N * K * L: coefficient, species k, light species l
+  std::vector<PairParameters> pairs;       // K * K, (j, k) at j + k K
+
+  // Largest relative fit errors, per species.
+  std::vector<double> viscosityError;
+  std::vector<double> conductivityError;
+  std::vector<double> diffusionError;          // worst pair of the species
+  std::vector<std::int32_t> diffusionPartner;  // 0-based partner of that pair
+  std::vector<double> thermalDiffusionError;   // worst light species, NaN when L = 0
+};
+
+// Computes and fits every property. A property that comes out not finite or, where it is fitted
+// by its logarithm, not positive is reported as an error against the species' line of
+// `dataFile`; a mechanism whose thermo ends below 300 K against `kineticsFile`.
+TransportFits FitTransport(std::span<const FitSpecies> species, const std::string& kineticsFile,
+                           const std::string& dataFile, Diagnostics& diagnostics);
+
+struct ConversionFiles {
+  std::string kinetics;       // read
+  std::string transportLink;  // written
+  std::string transportData;  // read
+  std::string listing;        // written
+};
+
+struct ConversionResult {
+  std::int32_t errorFlag = kSuccess;
+  std::string summary;  // one line, also the last line of the listing
+};
+
+// Runs the whole conversion. It never throws. Whenever a transport linking file name is given
+// and does not name an input file, a file is written there: the fits on success, and on any
+// failure (the kinetics file unreadable included) a file whose error flag is set, so that a
+// stale file from an earlier run can never pass for this run's result.
+ConversionResult ConvertTransport(const ConversionFiles& files);
+
+}  // namespace quillet

@@ -1,0 +1,253 @@
+// The property computation and the fits (FitTransport of converter.h).
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <sstream>
+
+#include "converters/quillet/converter.h"
+#include "converters/quillet/fitting.h"
+
+namespace quillet {
+namespace {
+
+// Reweighting passes of the pure-species fits; a few dozen bring the largest error within a few
+// per cent of the best a cubic can do. The pair fits, K^2/2 of them, keep the plain fit.
+constexpr int kMinimaxPasses = 60;
+
+// The check grid: 2 * kFitPoints - 1 temperatures. The even ones are the fit temperatures,
+// Chebyshev-Lobatto points in ln T (closer together towards both ends, which keeps the largest
+// error of a least-squares fit near that of the best possible fit, instead of letting it grow
+// at the ends of the range); the odd ones lie halfway between them in ln T.
+std::vector<double> checkTemperatures(double low, double high) {
+  const std::size_t count = 2 * kFitPoints - 1;
+  const double logLow = std::log(low);
+  const double logHigh = std::log(high);
+  const double centre = 0.5 * (logLow + logHigh);
+  const double halfWidth = 0.5 * (logHigh - logLow);
+  std::vector<double> logs(count);
+  for (std::size_t i = 0; i < count; i += 2) {
+    const double angle = std::numbers::pi * static_cast<double>(kFitPoints - 1 - i / 2) /
+                         static_cast<double>(kFitPoints - 1);
+    logs[i] = centre + halfWidth * std::cos(angle);
+  }
+  for (std::size_t i = 1; i < count; i += 2) logs[i] = 0.5 * (logs[i - 1] + logs[i + 1]);
+  std::vector<double> temperatures(count);
+  for (std::size_t i = 0; i < count; ++i) temperatures[i] = std::exp(logs[i]);
+  temperatures.front() = low;
+  temperatures.back() = high;
+  return temperatures;
+}
+
+std::string temperatureText(double temperature) {
+  std::ostringstream text;
+  text.precision(6);
+  text << temperature << " K";
+  return text.str();
+}
+
+// Fits the logarithm of `values` (given at every check temperature) and returns the largest
+// relative error of the fit over the check grid. With `minimaxPasses` the least-squares fit is
+// then reweighted towards the smallest largest error over the check grid.
+double fitLogarithm(const PolynomialFit& fit, std::span<const double> logTemperatures,
+                    std::span<const double> values, std::span<double> coefficients,
+                    int minimaxPasses = 0) {
+  double fitValues[kFitPoints];
+  for (std::size_t i = 0; i < static_cast<std::size_t>(kFitPoints); ++i) {
+    fitValues[i] = std::log(values[2 * i]);
+  }
+  fit.fit(fitValues, coefficients);
+  if (minimaxPasses > 0) {
+    std::vector<double> logs(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) logs[i] = std::log(values[i]);
+    PolynomialFit::refineMinimax(logTemperatures, logs, coefficients, minimaxPasses);
+  }
+  double worst = 0.0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const double fitted = std::exp(PolynomialFit::evaluate(coefficients, logTemperatures[i]));
+    worst = std::max(worst, std::abs(fitted / values[i] - 1.0));
+  }
+  return worst;
+}
+
+double fitDirect(const PolynomialFit& fit, std::span<const double> temperatures,
+                 std::span<const double> values, std::span<double> coefficients) {
+  double fitValues[kFitPoints];
+  double largest = 0.0;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(kFitPoints); ++i) {
+    fitValues[i] = values[2 * i];
+  }
+  for (double value : values) largest = std::max(largest, std::abs(value));
+  fit.fit(fitValues, coefficients);
+  if (largest == 0.0) return 0.0;
+  double worst = 0.0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const double fitted = PolynomialFit::evaluate(coefficients, temperatures[i]);
+    worst = std::max(worst, std::abs(fitted - values[i]) / largest);
+  }
+  return worst;
+}
+
+// First temperature at which a value is not finite, or not positive when `positive`; -1 if none.
+std::ptrdiff_t firstBadValue(std::span<const double> values, bool positive) {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!std::isfinite(values[i]) || (positive && !(values[i] > 0.0))) {
+      return static_cast<std::ptrdiff_t>(i);
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+TransportFits FitTransport(std::span<const FitSpecies> species, const std::string& kineticsFile,
+                           const std::string& dataFile, Diagnostics& diagnostics) {
+  TransportFits fits;
+  const std::size_t K = species.size();
+  const std::size_t N = kFitOrder;
+  if (K == 0) return fits;
+
+  double highest = 0.0;
+  for (const FitSpecies& s : species) highest = std::max(highest, s.thermo->bounds.back());
+  if (!(highest > kLowestTemperature)) {
+    diagnostics.error(kineticsFile, 0,
+                      "the highest thermo temperature of the mechanism, " +
+                          temperatureText(highest) + ", is not above " +
+                          temperatureText(kLowestTemperature));
+    return fits;
+  }
+  fits.lowTemperature = kLowestTemperature;
+  fits.highTemperature = highest;
+
+  const std::vector<double> temperatures = checkTemperatures(kLowestTemperature, highest);
+  const std::size_t M = temperatures.size();
+  std::vector<double> logTemperatures(M);
+  for (std::size_t i = 0; i < M; ++i) logTemperatures[i] = std::log(temperatures[i]);
+  std::vector<double> fitLogs, fitTemperatures;
+  for (std::size_t i = 0; i < M; i += 2) {
+    fitLogs.push_back(logTemperatures[i]);
+    fitTemperatures.push_back(temperatures[i]);
+  }
+  const PolynomialFit logFit(fitLogs, N);
+  const PolynomialFit directFit(fitTemperatures, N);
+
+  fits.conductivity.assign(N * K, 0.0);
+  fits.viscosity.assign(N * K, 0.0);
+  fits.diffusion.assign(N * K * K, 0.0);
+  fits.pairs.resize(K * K);
+  fits.viscosityError.assign(K, 0.0);
+  fits.conductivityError.assign(K, 0.0);
+  fits.diffusionError.assign(K, 0.0);
+  fits.diffusionPartner.assign(K, 0);
+  fits.thermalDiffusionError.assign(K, std::numeric_limits<double>::quiet_NaN());
+
+  std::vector<double> values(M);
+  auto reportBad = [&](std::size_t k, const std::string& what, std::ptrdiff_t at, bool positive) {
+    diagnostics.error(dataFile, species[k].line,
+                      what + (positive ? " is not a positive number" : " is not a number") +
+                          " at " + temperatureText(temperatures[static_cast<std::size_t>(at)]));
+  };
+
+  for (std::size_t k = 0; k < K; ++k) {
+    const FitSpecies& s = species[k];
+    const MolecularParameters& p = s.parameters;
+    const double reducedDipole = ReducedDipole(p.dipole * p.dipole, p.wellDepth, p.diameter);
+    if (reducedDipole > kLargestTabulatedDipole) {
+      std::ostringstream text;
+      text << "species " << s.name << ": reduced dipole " << reducedDipole
+           << " lies beyond the collision-integral tables; their last column (2.5) is used";
+      diagnostics.warning(dataFile, s.line, text.str());
+    }
+    const double reducedLow = kLowestTemperature / p.wellDepth;
+    const double reducedHigh = highest / p.wellDepth;
+    if (reducedLow < 0.1 || reducedHigh > 100.0) {
+      std::ostringstream text;
+      text << "species " << s.name << ": reduced temperatures " << reducedLow << " to "
+           << reducedHigh
+           << " leave the collision-integral tables (0.1 to 100); the Lennard-Jones fits "
+              "extend them";
+      diagnostics.warning(dataFile, s.line, text.str());
+    }
+
+    const SpeciesProperties properties(s.molecularWeight, p);
+    for (std::size_t i = 0; i < M; ++i) values[i] = properties.viscosity(temperatures[i]);
+    if (const auto bad = firstBadValue(values, true); bad >= 0) {
+      reportBad(k, "species " + s.name + ": viscosity", bad, true);
+      continue;
+    }
+    fits.viscosityError[k] =
+        fitLogarithm(logFit, logTemperatures, values, std::span(fits.viscosity).subspan(k * N, N),
+                     kMinimaxPasses);
+
+    for (std::size_t i = 0; i < M; ++i) {
+      values[i] = properties.conductivity(temperatures[i], s.thermo->heatCapacity(temperatures[i]));
+    }
+    if (const auto bad = firstBadValue(values, true); bad >= 0) {
+      reportBad(k, "species " + s.name + ": thermal conductivity", bad, true);
+      continue;
+    }
+    fits.conductivityError[k] =
+        fitLogarithm(logFit, logTemperatures, values,
+                     std::span(fits.conductivity).subspan(k * N, N), kMinimaxPasses);
+  }
+
+  for (std::size_t k = 0; k < K; ++k) {
+    for (std::size_t j = 0; j <= k; ++j) {
+      const PairParameters pair = CombinePair(species[j].parameters, species[k].parameters);
+      fits.pairs[j + k * K] = pair;
+      fits.pairs[k + j * K] = pair;
+      const PairDiffusion diffusion(species[j].molecularWeight, species[k].molecularWeight, pair);
+      for (std::size_t i = 0; i < M; ++i) {
+        values[i] = diffusion(temperatures[i], kReferencePressure);
+      }
+      if (const auto bad = firstBadValue(values, true); bad >= 0) {
+        reportBad(
+            k,
+            "pair " + species[j].name + " - " + species[k].name + ": binary diffusion coefficient",
+            bad, true);
+        continue;
+      }
+      const std::span<double> coefficients = std::span(fits.diffusion).subspan((j + k * K) * N, N);
+      const double error = fitLogarithm(logFit, logTemperatures, values, coefficients);
+      std::copy(coefficients.begin(), coefficients.end(),
+                fits.diffusion.begin() + static_cast<std::ptrdiff_t>((k + j * K) * N));
+      if (error >= fits.diffusionError[k]) {
+        fits.diffusionError[k] = error;
+        fits.diffusionPartner[k] = static_cast<std::int32_t>(j);
+      }
+      if (error >= fits.diffusionError[j]) {
+        fits.diffusionError[j] = error;
+        fits.diffusionPartner[j] = static_cast<std::int32_t>(k);
+      }
+    }
+  }
+
+  for (std::size_t l = 0; l < K; ++l) {
+    if (species[l].molecularWeight < kLightWeightLimit) {
+      fits.lightSpecies.push_back(static_cast<std::int32_t>(l + 1));
+    }
+  }
+  const std::size_t L = fits.lightSpecies.size();
+  fits.thermalDiffusion.assign(N * K * L, 0.0);
+  for (std::size_t n = 0; n < L; ++n) {
+    const std::size_t l = static_cast<std::size_t>(fits.lightSpecies[n] - 1);
+    for (std::size_t k = 0; k < K; ++k) {
+      const ThermalDiffusion ratio(species[l].molecularWeight, species[k].molecularWeight,
+                                   fits.pairs[l + k * K]);
+      for (std::size_t i = 0; i < M; ++i) values[i] = ratio(temperatures[i]);
+      if (const auto bad = firstBadValue(values, false); bad >= 0) {
+        reportBad(k,
+                  "pair " + species[l].name + " - " + species[k].name + ": thermal diffusion ratio",
+                  bad, false);
+        continue;
+      }
+      const double error = fitDirect(directFit, temperatures, values,
+                                     std::span(fits.thermalDiffusion).subspan((k + n * K) * N, N));
+      double& worst = fits.thermalDiffusionError[k];
+      if (std::isnan(worst) || error > worst) worst = error;
+    }
+  }
+  return fits;
+}
+
+}  // namespace quillet

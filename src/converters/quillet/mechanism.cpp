@@ -1,0 +1,125 @@
+#include "converters/quillet/mechanism.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+#include "kinetics/linking_file.h"
+#include "kinetics/work_arrays.h"
+
+namespace quillet {
+namespace {
+
+// True when `count` entries from 1-based `start` lie inside an array of `size`.
+bool inside(std::int64_t start, std::int64_t count, std::size_t size) {
+  return start >= 1 && count >= 0 && start - 1 <= static_cast<std::int64_t>(size) - count;
+}
+
+std::string trimmed(const std::string& name) {
+  const std::size_t end = name.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : name.substr(0, end + 1);
+}
+
+}  // namespace
+
+double SpeciesThermo::heatCapacity(double temperature) const {
+  const std::size_t ranges = bounds.size() - 1;
+  const double t = std::clamp(temperature, bounds.front(), bounds.back());
+  std::size_t range = 0;
+  while (range + 1 < ranges && t >= bounds[range + 1]) ++range;
+  const double* a = &coefficients[range * static_cast<std::size_t>(coefficientsPerRange)];
+  double value = 0.0;
+  for (std::int32_t i = cpCoefficientCount; i-- > 0;) value = value * t + a[i];
+  return value;
+}
+
+bool CheckSpecies(const MechanismSpecies& species, const std::string& path,
+                  Diagnostics& diagnostics) {
+  auto fail = [&](const std::string& why) {
+    diagnostics.error(path, 0, "species " + species.name + ": " + why);
+    return false;
+  };
+  if (!(species.molecularWeight > 0.0) || !std::isfinite(species.molecularWeight)) {
+    return fail("molecular weight is not a positive number");
+  }
+  const SpeciesThermo& thermo = species.thermo;
+  if (thermo.bounds.size() < 2) return fail("fewer than two temperature bounds");
+  if (thermo.cpCoefficientCount < 1 || thermo.coefficientsPerRange < thermo.cpCoefficientCount ||
+      thermo.coefficients.size() !=
+          (thermo.bounds.size() - 1) * static_cast<std::size_t>(thermo.coefficientsPerRange)) {
+    return fail("heat-capacity coefficients do not match the temperature ranges");
+  }
+  for (std::size_t i = 0; i < thermo.bounds.size(); ++i) {
+    if (!std::isfinite(thermo.bounds[i]) || !(thermo.bounds[i] > 0.0) ||
+        (i > 0 && !(thermo.bounds[i] > thermo.bounds[i - 1]))) {
+      return fail("temperature bounds are not positive and ascending");
+    }
+  }
+  for (double coefficient : thermo.coefficients) {
+    if (!std::isfinite(coefficient)) return fail("a heat-capacity coefficient is not finite");
+  }
+  return true;
+}
+
+Mechanism ReadMechanism(const std::string& path, common::Console& messages,
+                        Diagnostics& diagnostics) {
+  const kinetics::LoadedKinetics loaded = kinetics::LoadKineticsFile(path, messages);
+  const kinetics::KineticsState& state = kinetics::CurrentKineticsState();
+  const kinetics::WorkArrayLayout& layout = state.layout;
+  const std::int64_t K = state.counts.KK;
+  const std::int64_t maxTemperatures = state.counts.MaxTemperatures;
+  const std::int64_t perRange = state.CoefficientsPerRange;
+  const std::int64_t perSpecies = state.CoefficientsPerSpecies;
+
+  Mechanism mechanism;
+  // The reader places the sections from the file's counts; check that they lie in the arrays
+  // before trusting them.
+  if (K < 0 || maxTemperatures < 0 || perRange < 0 || perSpecies < 0 ||
+      !inside(layout.real.MolecularWeights, K, loaded.RKWORK.size()) ||
+      !inside(layout.real.TemperatureBounds, maxTemperatures * K, loaded.RKWORK.size()) ||
+      !inside(layout.real.ThermoCoefficients, perSpecies * K, loaded.RKWORK.size()) ||
+      !inside(layout.integer.TemperatureCount, K, loaded.IKWORK.size()) ||
+      !inside(layout.character.SpeciesNames, K, loaded.SKWORK.size())) {
+    diagnostics.error(path, 0, "the species sections of the kinetics file do not fit its arrays");
+    return mechanism;
+  }
+  if (K == 0) {
+    diagnostics.error(path, 0, "the mechanism has no species");
+    return mechanism;
+  }
+
+  const std::span<const double> real(loaded.RKWORK);
+  const std::span<const std::int32_t> integer(loaded.IKWORK);
+  mechanism.species.resize(static_cast<std::size_t>(K));
+  for (std::int64_t k = 1; k <= K; ++k) {
+    MechanismSpecies& species = mechanism.species[static_cast<std::size_t>(k - 1)];
+    species.name =
+        trimmed(loaded.SKWORK[static_cast<std::size_t>(layout.character.SpeciesNames + k - 2)]);
+    species.molecularWeight = real[static_cast<std::size_t>(layout.real.MolecularWeights + k - 2)];
+    const std::int64_t boundCount =
+        integer[static_cast<std::size_t>(layout.integer.TemperatureCount + k - 2)];
+    SpeciesThermo& thermo = species.thermo;
+    thermo.coefficientsPerRange = static_cast<std::int32_t>(perRange);
+    thermo.cpCoefficientCount = state.counts.CpCoefficientCount;
+    if (boundCount < 2 || boundCount > maxTemperatures) {
+      diagnostics.error(path, 0,
+                        "species " + species.name + ": temperature bound count " +
+                            std::to_string(boundCount) + " is outside 2.." +
+                            std::to_string(maxTemperatures));
+      continue;
+    }
+    const std::size_t boundsStart =
+        static_cast<std::size_t>(layout.real.TemperatureBounds - 1 + (k - 1) * maxTemperatures);
+    thermo.bounds.assign(real.begin() + static_cast<std::ptrdiff_t>(boundsStart),
+                         real.begin() + static_cast<std::ptrdiff_t>(boundsStart) + boundCount);
+    const std::size_t coefficientsStart =
+        static_cast<std::size_t>(layout.real.ThermoCoefficients - 1 + (k - 1) * perSpecies);
+    thermo.coefficients.assign(real.begin() + static_cast<std::ptrdiff_t>(coefficientsStart),
+                               real.begin() + static_cast<std::ptrdiff_t>(
+                                                  coefficientsStart + (boundCount - 1) * perRange));
+    CheckSpecies(species, path, diagnostics);
+  }
+  return mechanism;
+}
+
+}  // namespace quillet

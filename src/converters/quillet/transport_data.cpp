@@ -1,0 +1,179 @@
+#include "converters/quillet/transport_data.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <unordered_map>
+
+namespace quillet {
+namespace {
+
+std::vector<std::string_view> splitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t position = 0;
+  auto isBlank = [](char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+  };
+  while (position < line.size()) {
+    while (position < line.size() && isBlank(line[position])) ++position;
+    const std::size_t start = position;
+    while (position < line.size() && !isBlank(line[position])) ++position;
+    if (position > start) fields.push_back(line.substr(start, position - start));
+  }
+  return fields;
+}
+
+bool isEnd(std::string_view field) {
+  if (field.size() != 3) return false;
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  return upper(field[0]) == 'E' && upper(field[1]) == 'N' && upper(field[2]) == 'D';
+}
+
+// 0, 1 or 2, optionally followed by a point and only zeros.
+std::optional<std::int32_t> parseGeometry(std::string_view field) {
+  if (field.empty() || field[0] < '0' || field[0] > '2') return std::nullopt;
+  if (field.size() > 1) {
+    if (field[1] != '.') return std::nullopt;
+    for (char c : field.substr(2)) {
+      if (c != '0') return std::nullopt;
+    }
+  }
+  return field[0] - '0';
+}
+
+// A finite real filling the whole field; a Fortran D exponent reads as E.
+std::optional<double> parseReal(std::string_view field) {
+  if (field.empty() || field.size() > 64) return std::nullopt;
+  std::string text(field);
+  for (char& c : text) {
+    if (c == 'D' || c == 'd') c = 'E';
+  }
+  const char* begin = text.data();
+  if (*begin == '+') ++begin;  // from_chars takes no plus sign
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::string quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+}  // namespace
+
+TransportData ParseTransportData(std::istream& input, const std::string& fileName,
+                                 std::span<const std::string> names, Diagnostics& diagnostics) {
+  TransportData data;
+  data.entries.resize(names.size());
+  std::unordered_map<std::string_view, std::vector<std::size_t>> speciesByName;
+  for (std::size_t k = 0; k < names.size(); ++k) speciesByName[names[k]].push_back(k);
+
+  std::string line;
+  std::int64_t lineNumber = 0;
+  while (std::getline(input, line)) {
+    ++lineNumber;
+    std::string_view text(line);
+    if (const auto comment = text.find('!'); comment != std::string_view::npos) {
+      text = text.substr(0, comment);
+    }
+    const std::vector<std::string_view> fields = splitFields(text);
+    if (fields.empty()) continue;
+    if (isEnd(fields[0])) {
+      data.endSeen = true;
+      break;
+    }
+    const auto found = speciesByName.find(fields[0]);
+    if (found == speciesByName.end()) {
+      ++data.skippedLines;
+      continue;
+    }
+    const std::string name(fields[0]);
+    auto fail = [&](const std::string& why) {
+      diagnostics.error(fileName, lineNumber, "species " + name + ": " + why);
+    };
+    if (fields.size() != 7) {
+      fail(
+          "expected 7 fields (name, geometry, well depth, diameter, dipole, polarizability, "
+          "rotational relaxation number), found " +
+          std::to_string(fields.size()));
+      continue;
+    }
+    const std::optional<std::int32_t> geometry = parseGeometry(fields[1]);
+    if (!geometry) {
+      fail("geometry " + quoted(fields[1]) + " is not 0 (atom), 1 (linear) or 2 (non-linear)");
+      continue;
+    }
+    static constexpr const char* kFieldNames[] = {"well depth", "collision diameter",
+                                                  "dipole moment", "polarizability",
+                                                  "rotational relaxation number"};
+    double values[5] = {};
+    bool valid = true;
+    for (int i = 0; i < 5 && valid; ++i) {
+      const std::optional<double> value = parseReal(fields[static_cast<std::size_t>(i) + 2]);
+      if (!value) {
+        fail(std::string(kFieldNames[i]) + " " + quoted(fields[static_cast<std::size_t>(i) + 2]) +
+             " is not a number");
+        valid = false;
+      } else if (i < 2 && !(*value > 0.0)) {
+        fail(std::string(kFieldNames[i]) + " " + quoted(fields[static_cast<std::size_t>(i) + 2]) +
+             " must be positive");
+        valid = false;
+      } else if (*value < 0.0) {
+        fail(std::string(kFieldNames[i]) + " " + quoted(fields[static_cast<std::size_t>(i) + 2]) +
+             " must not be negative");
+        valid = false;
+      } else {
+        values[i] = *value;
+      }
+    }
+    if (!valid) continue;
+
+    TransportEntry entry;
+    entry.line = lineNumber;
+    entry.parameters.geometry = *geometry;
+    entry.parameters.wellDepth = values[0];
+    entry.parameters.diameter = values[1];
+    entry.parameters.dipole = values[2];
+    entry.parameters.polarizability = values[3];
+    entry.parameters.rotationalRelaxation = values[4];
+    for (std::size_t k : found->second) {
+      if (data.entries[k]) {
+        diagnostics.warning(fileName, lineNumber,
+                            "species " + name + " given again; the entry of line " +
+                                std::to_string(data.entries[k]->line) + " is kept");
+      } else {
+        data.entries[k] = entry;
+      }
+    }
+  }
+  if (input.bad()) diagnostics.error(fileName, lineNumber, "reading the file failed");
+
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (!data.entries[k]) {
+      // A malformed line already has its own error; this one says the species is left without.
+      diagnostics.error(fileName, 0, "no usable transport data for species " + names[k]);
+    }
+  }
+  return data;
+}
+
+TransportData ReadTransportData(const std::string& path, std::span<const std::string> names,
+                                Diagnostics& diagnostics) {
+  std::error_code ignored;
+  std::ifstream file;
+  if (!std::filesystem::is_directory(path, ignored)) file.open(path, std::ios::binary);
+  if (!file.is_open()) {
+    diagnostics.error(path, 0, "the transport data file cannot be opened");
+    TransportData data;
+    data.entries.resize(names.size());
+    return data;
+  }
+  return ParseTransportData(file, path, names, diagnostics);
+}
+
+}  // namespace quillet
