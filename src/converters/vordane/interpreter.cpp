@@ -227,7 +227,8 @@ struct ReactionEntry {
   std::vector<std::pair<int, double>> reverseOrders;
   std::vector<std::pair<int, double>> efficiencies;
   bool duplicate = false;
-  bool valid = true;  // the equation could be read
+  bool chemicallyActivated = false;  // HIGH: refused, but no further fall-off complaints
+  bool valid = true;                 // the equation could be read
   std::vector<AuxiliaryNote> notes;
 };
 
@@ -389,28 +390,28 @@ void Interpreter::readMechanism(const SourceText& source) {
     std::string_view text = Trim(line.text);
     if (section == Section::Reactions) {
       if (text.empty()) continue;
-      const std::string_view first = SplitWords(text).front();
-      if (SectionOfWord(first) == Section::End) {
-        section = Section::None;
-      } else if (IsAbbreviation(ToUpper(first), "REACTIONS", 4)) {
-        sectionUnits_ = Units{};
-        readReactionUnits(file, line, text.substr(first.size()));
-      } else if (text.find('=') != std::string_view::npos &&
-                 text.find('/') == std::string_view::npos) {
-        readReactionLine(file, line);
-      } else if (text.find('=') != std::string_view::npos && SplitWords(text).size() >= 4) {
-        // A '/' and an '=' on one line: a reaction when its last three words are numbers.
-        const auto words = SplitWords(text);
+      const auto words = SplitWords(text);
+      const Section opened = SectionOfWord(words.front());
+      const bool hasEqual = text.find('=') != std::string_view::npos;
+      const bool hasSlash = text.find('/') != std::string_view::npos;
+      // A line ending in three numbers after some other text reads as a reaction line.
+      bool endsInRate = words.size() >= 4;
+      for (std::size_t k = words.size() >= 3 ? words.size() - 3 : 0; endsInRate && k < words.size();
+           ++k) {
         double value = 0.0;
-        bool numbers = true;
-        for (std::size_t k = words.size() - 3; k < words.size(); ++k) {
-          numbers = numbers && ParseReal(words[k], value);
-        }
-        if (numbers) {
-          readReactionLine(file, line);
-        } else {
-          readAuxiliaryLine(file, line);
-        }
+        endsInRate = ParseReal(words[k], value);
+      }
+      if (opened == Section::End) {
+        section = Section::None;
+      } else if (IsAbbreviation(ToUpper(words.front()), "REACTIONS", 4)) {
+        sectionUnits_ = Units{};
+        readReactionUnits(file, line, text.substr(words.front().size()));
+      } else if (opened != Section::None && !hasEqual && !hasSlash) {
+        warning(file, line.number, "reaction section without END");
+        section = Section::None;
+        --i;  // read the line again as a section line
+      } else if ((hasEqual && !hasSlash) || endsInRate) {
+        readReactionLine(file, line);
       } else {
         readAuxiliaryLine(file, line);
       }
@@ -925,6 +926,16 @@ void Interpreter::readAuxiliaryLine(const std::string& file, const Line& line) {
   }
   ReactionEntry& reaction = reactions_.back();
   const std::string& text = line.text;
+  const std::vector<std::string_view> words = SplitWords(text);
+  if (text.find('/') == std::string::npos &&
+      std::none_of(words.begin(), words.end(), [](std::string_view w) {
+        const std::string upper = ToUpper(w);
+        return IsAbbreviation(upper, "DUPLICATE", 3) || upper == "MOME" || upper == "XSMI";
+      })) {
+    error(file, line.number,
+          "unreadable line in the reaction section: '" + std::string(Trim(text)) + "'");
+    return;
+  }
   std::size_t at = 0;
   while (at < text.size()) {
     if (text[at] == ' ') {
@@ -1081,6 +1092,7 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
                 ": the linking file has no place for it; the reaction is kept as an "
                 "ordinary reaction");
   } else if (keyword == "HIGH") {
+    reaction.chemicallyActivated = true;
     error(file, line, "chemically activated fall-off (HIGH) cannot be held in the linking file");
   } else if (keyword == "PLOG") {
     error(file, line, "pressure-dependent rate PLOG cannot be held in the linking file");
@@ -1154,7 +1166,7 @@ void Interpreter::checkReactions() {
     if (!r.efficiencies.empty() && !mixture) {
       error(r.file, r.line, "third-body efficiencies on " + number + ", which has no M");
     }
-    if (fallOff && !r.low) {
+    if (fallOff && !r.low && !r.chemicallyActivated) {
       error(r.file, r.line, "fall-off " + number + " without LOW");
     }
     if (!fallOff && (r.low || r.troe || r.sri)) {
