@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/core/path_flux.h"
+#include "analysis/core/species_reaction_index.h"
 #include "analysis/driver/case_library.h"
 #include "analysis/driver/result_lines.h"
 #include "analysis/driver/selection_file.h"
@@ -212,17 +213,9 @@ int RunTarnwick(common::Console& console, int argc, char** argv) {
   std::vector<std::int32_t> StoichiometryMatrix(ns * nr, 0);
   kinetics::QueryStoichMatrix(static_cast<std::int32_t>(NS), IKWORK, RKWORK, StoichiometryMatrix);
 
-  // Row k: the count n of reactions of species k, then their numbers in ascending order.
-  const std::size_t indexStride = nr + 1;
-  std::vector<std::int32_t> SpeciesReactionIndex(ns * indexStride, 0);
-  for (std::int32_t k = 1; k <= KK; ++k) {
-    std::int32_t* row = &SpeciesReactionIndex[(k - 1) * indexStride];
-    std::int32_t n = 0;
-    for (std::int32_t i = 1; i <= reactionCount; ++i) {
-      if (StoichiometryMatrix[(k - 1) + (i - 1) * ns] != 0) row[++n] = i;
-    }
-    row[0] = n;
-  }
+  std::vector<std::int32_t> SpeciesReactionIndex(ns * (nr + 1), 0);
+  analysis::BuildSpeciesReactionIndex(static_cast<std::int32_t>(NS), static_cast<std::int32_t>(NR),
+                                      KK, reactionCount, StoichiometryMatrix, SpeciesReactionIndex);
 
   requireFile(names[kSelectionFile], console);
   const Selection selection = ReadSelectionFile(fileSystemName(names[kSelectionFile]), KK, console);
