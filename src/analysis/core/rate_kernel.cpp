@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-// Every formula keeps the operation order in which the mechanism data were fitted and the
-// reference results were produced: products and sums are evaluated left to right as written,
-// integer powers by repeated multiplication, and nothing is contracted into fused
-// multiply-add. Reordering any of them changes results in the last bits.
+// Every formula keeps the operation order it is written in: products and sums left to right,
+// integer powers by repeated multiplication, nothing contracted into fused multiply-add. The
+// rates feed threshold decisions, so they must be the same bit for bit on every build, and any
+// reordering changes the last bits.
 
 namespace analysis {
 namespace {
