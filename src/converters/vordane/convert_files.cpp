@@ -26,7 +26,9 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   ConversionReport report;
   Interpretation result;
   SourceText mechanism{mechanismPath, {}};
-  if (mechanismPath.empty() || !ReadWholeFile(mechanismPath, mechanism.text)) {
+  if (mechanismPath.empty()) {
+    result.diagnostics.push_back({Severity::Error, "", 0, "no name given for the mechanism file"});
+  } else if (!ReadWholeFile(mechanismPath, mechanism.text)) {
     result.diagnostics.push_back(
         {Severity::Error, mechanismPath, 0, "cannot read the mechanism file"});
   } else {
