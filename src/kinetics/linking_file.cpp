@@ -589,7 +589,7 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
                              std::span<double> RKWORK, std::span<std::string> SKWORK,
                              std::int32_t skworkElementLength) {
   KineticsState& state = MutableKineticsState();
-  state.SmallValue = 1.0e-300;
+  state.SmallValue = kSmallValue;
   state.BigValue = 1.0e+300;
   state.ExpCap = 690.7755278982137;
 

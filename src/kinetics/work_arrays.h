@@ -135,6 +135,10 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts);
 // True when no count that sizes a section is negative.
 bool CountsAreNonNegative(const KineticsCounts& counts);
 
+// The floor of the rate kernel's divisions and logarithms: 1.0e-300 as the kinetics library
+// has always stored it, a few units in the last place above the nearest double.
+inline constexpr double kSmallValue = 1.0000000000000324e-300;
+
 // The process-wide record of the kinetics library.
 struct KineticsState {
   std::int32_t RequiredIntLength = 0;
@@ -147,7 +151,7 @@ struct KineticsState {
   WorkArrayLayout layout;
   double HeaderTolerance = 0.0;
   // Numeric limits of the rate kernel.
-  double SmallValue = 1.0e-300;
+  double SmallValue = kSmallValue;
   double BigValue = 1.0e+300;
   double ExpCap = 690.7755278982137;  // ln(1.0e+300)
 };
