@@ -81,13 +81,6 @@ class KelbrinConversionTest : public QObject {
         << QStringList{"MECHTOBIN call=1 flag=0 [fail.inp]:8:8 [k.bin]:5:5 [th.dat]:6:6 "
                        "[k.out]:5:5"}
         << QStringList{kFailed};
-    QTest::newRow("transport failure")
-        << QStringList{"m.inp", "k.bin", "th.dat", "k.out",
-                       "fail.bin", "tr.dat", "t.bin", "t.out"}
-        << "QuilletB"
-        << QStringList{"TRANTOBIN call=1 flag=0 [fail.bin]:8:8 [t.bin]:5:5 [tr.dat]:6:6 "
-                       "[t.out]:5:5"}
-        << QStringList{"message: Quillet Error, please check outfile!"};
     QTest::newRow("both: chemistry first, each with its own message")
         << QStringList{"fail.inp", "k.bin", "th.dat", "k.out",
                        "kk.bin", "tr.dat", "t.bin", "t.out"}
