@@ -39,6 +39,11 @@ enum class LoadOutcome {
 };
 
 // Loads the whole file. SKWORK entries are names of `skworkElementLength` characters.
+// Besides the read failures it refuses, with a message and a paused stop: arrays shorter than
+// the stated LEN*, negative counts, counts whose sections exceed the declared lengths, species
+// without a temperature range, and any species, reaction, third-body count, order code,
+// temperature count or electron temperature index outside its range. The end of the file where
+// a record other than 5 should begin stops at once, without the pause.
 LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int32_t LENSKW,
                              common::RecordReader& unit, common::Console& messages,
                              std::span<std::int32_t> IKWORK, std::span<double> RKWORK,
