@@ -41,7 +41,7 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
     }
     result = Interpret(mechanism, haveThermo ? &thermo : nullptr);
     // A missing thermo file matters only when some species found no thermo elsewhere.
-    if (!thermoProblem.empty() && !result.ok()) {
+    if (!thermoProblem.empty() && result.thermoFileNeeded) {
       result.diagnostics.insert(result.diagnostics.begin(),
                                 {Severity::Error, thermoPath, 0, thermoProblem});
     }

@@ -1514,6 +1514,7 @@ Interpretation Interpreter::run(const SourceText& mechanism, const SourceText* t
   if (species_.empty()) error(mechanism.name, 0, "no species declared");
   const bool needThermo = std::any_of(species_.begin(), species_.end(),
                                       [](const SpeciesEntry& s) { return !s.thermo; });
+  result_.thermoFileNeeded = needThermo && !mechanismHasAllThermo_;
   if (needThermo && !mechanismHasAllThermo_ && thermo != nullptr) {
     const std::vector<Line> lines = SplitLines(thermo->text);
     std::size_t start = 0;

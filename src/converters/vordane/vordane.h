@@ -36,7 +36,8 @@ struct Interpretation {
   // what was read, but only ConvertFiles decides what is written.
   kinetics::LinkMechanism mechanism;
   std::vector<Diagnostic> diagnostics;
-  std::string listing;  // everything but the diagnostics and the summary line
+  std::string listing;            // everything but the diagnostics and the summary line
+  bool thermoFileNeeded = false;  // some species found no thermo in the mechanism
 
   int errorCount() const;
   int warningCount() const;

@@ -53,7 +53,9 @@ Loaded Load(const std::string& path) {
   return loaded;
 }
 
-bool Close(double a, double b) { return a == b || std::abs(a - b) <= 1e-12 * std::max(std::abs(a), std::abs(b)); }
+bool Close(double a, double b) {
+  return a == b || std::abs(a - b) <= 1e-12 * std::max(std::abs(a), std::abs(b));
+}
 
 void ExpectSameIntegers(std::span<const std::int32_t> mine, std::span<const std::int32_t> theirs,
                         const char* section) {
@@ -152,9 +154,10 @@ TEST(VordaneReference, GriMechMatchesTheIndependentLinkingFile) {
                       integer.OrderSpecies - integer.StoichCoefficients),
       "reaction integer sections");
   const auto& real = mine.state.layout.real;
-  ExpectSameReals(mine.reals(real.RateParameters, real.ForwardRateCoefficients - real.RateParameters),
-                  theirs.reals(real.RateParameters, real.ForwardRateCoefficients - real.RateParameters),
-                  "reaction real sections");
+  ExpectSameReals(
+      mine.reals(real.RateParameters, real.ForwardRateCoefficients - real.RateParameters),
+      theirs.reals(real.RateParameters, real.ForwardRateCoefficients - real.RateParameters),
+      "reaction real sections");
 }
 
 // A reaction as a comparable whole: the slot contents as reactant and product sets.
@@ -177,7 +180,8 @@ ReactionView ReactionOf(const Loaded& file, std::int32_t i) {
     view.rate.push_back(file.real(s.layout.real.RateParameters, (i - 1) * stride + j));
   }
   for (std::int32_t slot = 1; slot <= slots; ++slot) {
-    const std::int32_t species = file.integer(s.layout.integer.StoichSpecies, (i - 1) * slots + slot);
+    const std::int32_t species =
+        file.integer(s.layout.integer.StoichSpecies, (i - 1) * slots + slot);
     const std::int32_t coefficient =
         file.integer(s.layout.integer.StoichCoefficients, (i - 1) * slots + slot);
     if (species == 0) continue;
@@ -252,9 +256,10 @@ TEST(VordaneReference, HeptaneMatchesTheIndependentFileApartFromItsMissingReacti
               theirs.integer(sb.layout.integer.ThirdBodyReactions, n));
     ASSERT_EQ(mine.integer(sa.layout.integer.ThirdBodyCount, n),
               theirs.integer(sb.layout.integer.ThirdBodyCount, n));
-    ExpectSameIntegers(mine.integers(sa.layout.integer.ThirdBodySpecies + (n - 1) * bodies, bodies),
-                       theirs.integers(sb.layout.integer.ThirdBodySpecies + (n - 1) * bodies, bodies),
-                       "ThirdBodySpecies");
+    ExpectSameIntegers(
+        mine.integers(sa.layout.integer.ThirdBodySpecies + (n - 1) * bodies, bodies),
+        theirs.integers(sb.layout.integer.ThirdBodySpecies + (n - 1) * bodies, bodies),
+        "ThirdBodySpecies");
     ExpectSameReals(mine.reals(sa.layout.real.ThirdBodyEfficiencies + (n - 1) * bodies, bodies),
                     theirs.reals(sb.layout.real.ThirdBodyEfficiencies + (n - 1) * bodies, bodies),
                     "ThirdBodyEfficiencies");
@@ -272,10 +277,10 @@ TEST(VordaneReference, UnitVariantsGiveTheSameRateParameters) {
     double tolerance;
   };
   const Case kCases[] = {
-      {"units_explicit_cal_moles.inp", 0.0},   {"units_kcal.inp", 0.0},
-      {"units_joules.inp", 1e-14},             {"units_kjoules.inp", 1e-14},
-      {"units_kelvins.inp", 1e-5},             {"units_evolts.inp", 1e-5},
-      {"units_molecules.inp", 1e-9},           {"units_molecules_kjoules_reordered.inp", 1e-9},
+      {"units_explicit_cal_moles.inp", 0.0}, {"units_kcal.inp", 0.0},
+      {"units_joules.inp", 1e-14},           {"units_kjoules.inp", 1e-14},
+      {"units_kelvins.inp", 1e-5},           {"units_evolts.inp", 1e-5},
+      {"units_molecules.inp", 1e-9},         {"units_molecules_kjoules_reordered.inp", 1e-9},
   };
   fixture::ScratchFolder folder;
   ASSERT_TRUE(ConvertFiles(folderPath + "units_default_cal_moles.inp", thermo,
@@ -283,9 +288,9 @@ TEST(VordaneReference, UnitVariantsGiveTheSameRateParameters) {
                   .success);
   const Loaded base = Load(folder.file("base.bin"));
   const auto& sb = base.state;
-  const std::int64_t rateLength =
-      sb.layout.real.ReverseParameters - sb.layout.real.RateParameters;
-  const std::int64_t fallOffLength = sb.layout.real.ThirdBodyEfficiencies - sb.layout.real.FallOffParameters;
+  const std::int64_t rateLength = sb.layout.real.ReverseParameters - sb.layout.real.RateParameters;
+  const std::int64_t fallOffLength =
+      sb.layout.real.ThirdBodyEfficiencies - sb.layout.real.FallOffParameters;
   for (const Case& c : kCases) {
     ASSERT_TRUE(ConvertFiles(folderPath + c.file, thermo, folder.file("variant.bin"),
                              folder.file("variant.out"))
