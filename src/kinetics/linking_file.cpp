@@ -324,6 +324,17 @@ void checkCounts(const KineticsCounts& c, const LinkSizes& required, const WorkA
                             " leaves the species no temperature range.");
   }
 
+  // Entries of the auxiliary lists name reactions, which a mechanism without reactions lacks.
+  if (c.ReactionCount == 0) {
+    for (const auto& [name, value] : named) {
+      const bool listOfReactions = name.ends_with("ReactionCount") && name != "ReactionCount";
+      if (listOfReactions && value > 0) {
+        stopAfter(messages, recordContext(2) + ": " + std::string(name) + " = " +
+                                std::to_string(value) + " lists reactions, but ReactionCount = 0.");
+      }
+    }
+  }
+
   struct Fit {
     std::string_view kind;
     std::int64_t used;
@@ -571,6 +582,31 @@ class RecordLoader {
   std::size_t nameLength_;
 };
 
+// The file ended where its reactions should begin, so records 5 to 17 were never read. The
+// reaction slots are emptied and the auxiliary lists counted as empty, so that no later reader
+// takes a species or reaction number from entries the file never gave.
+void forgetUnreadReactions(KineticsState& state, std::span<std::int32_t> IKWORK) {
+  KineticsCounts& c = state.counts;
+  const IntegerSections& I = state.layout.integer;
+  const std::int64_t slots = std::int64_t{c.MaxReactionSpecies} * c.ReactionCount;
+  for (std::int64_t j = 1; j <= slots; ++j) {
+    Entry(IKWORK, I.StoichCoefficients, j) = 0;
+    Entry(IKWORK, I.StoichSpecies, j) = 0;
+  }
+  c.ReverseReactionCount = 0;
+  c.FallOffReactionCount = 0;
+  c.ThirdBodyReactionCount = 0;
+  c.LandauTellerReactionCount = 0;
+  c.ReverseLandauTellerReactionCount = 0;
+  c.WavelengthReactionCount = 0;
+  c.ElectronImpactReactionCount = 0;
+  c.JanevReactionCount = 0;
+  c.FitReactionCount = 0;
+  c.ExcitationReactionCount = 0;
+  c.RealStoichReactionCount = 0;
+  c.OrderReactionCount = 0;
+}
+
 }  // namespace
 
 LinkSizes ReadLinkHeader(RecordReader& unit, Console& messages) {
@@ -644,7 +680,10 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
   loader.readElements();
   loader.readSpecies();
   if (c.ReactionCount == 0) return LoadOutcome::Complete;
-  if (!loader.readReactions()) return LoadOutcome::EndedBeforeReactions;
+  if (!loader.readReactions()) {
+    forgetUnreadReactions(state, IKWORK);
+    return LoadOutcome::EndedBeforeReactions;
+  }
   loader.readAuxiliaryRecords();
   return LoadOutcome::Complete;
 }

@@ -484,9 +484,20 @@ TEST(LinkingFile, EndOfFileBeforeReactionsIsQuiet) {
   EXPECT_FALSE(run.stopped);
   EXPECT_EQ(run.text, "");
   EXPECT_EQ(outcome, LoadOutcome::EndedBeforeReactions);
-  const RealSections& R = CurrentKineticsState().layout.real;
+  const KineticsState& state = CurrentKineticsState();
+  const RealSections& R = state.layout.real;
   EXPECT_EQ(arrays.RKWORK[At(R.RateParameters, 4, 1, 4)], kRealSentinel);
   EXPECT_EQ(arrays.RKWORK[At(R.GasConstant, 1, 1, 1)], 8.31451E+07);
+  // Nothing unread is left for a later reader to take an index from: the slots are empty and
+  // the auxiliary lists count no entries.
+  const IntegerSections& I = state.layout.integer;
+  for (int j = 1; j <= 6 * 4; ++j) {
+    EXPECT_EQ(arrays.IKWORK[At(I.StoichSpecies, 1, 1, j)], 0);
+    EXPECT_EQ(arrays.IKWORK[At(I.StoichCoefficients, 1, 1, j)], 0);
+  }
+  EXPECT_EQ(state.counts.ReactionCount, 4);
+  EXPECT_EQ(state.counts.FallOffReactionCount, 0);
+  EXPECT_EQ(state.counts.OrderReactionCount, 0);
 }
 
 // Absent records take no space: without reactions the file ends after record 4, without
@@ -570,6 +581,8 @@ TEST(LinkingFile, RefusesFilesThatWouldLeaveTheArrays) {
       {"negative count", nullptr,
        [](std::vector<Payload>& records) { testing::PatchInt(records[1], 13 * 4, -1); },
        r2 + ": ReverseReactionCount = -1 is negative.\n"},
+      {"auxiliary lists without reactions", [](LinkMechanism& m) { m.reactions.clear(); }, nullptr,
+       r2 + ": ReverseReactionCount = 1 lists reactions, but ReactionCount = 0.\n"},
       {"one temperature bound", [](LinkMechanism& m) { m.MaxTemperatures = 1; }, nullptr,
        r2 + ": MaxTemperatures = 1 leaves the species no temperature range.\n"},
       {"temperature count above its maximum",
