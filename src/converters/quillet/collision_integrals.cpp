@@ -97,11 +97,6 @@ double extendedIntegral(const std::array<double, kTemperatureCount>& column, dou
 
 }  // namespace
 
-double LennardJonesOmega11(double t) {
-  return 1.06036 / std::pow(t, 0.15610) + 0.19300 / std::exp(0.47635 * t) +
-         1.03587 / std::exp(1.52996 * t) + 1.76474 / std::exp(3.89411 * t);
-}
-
 double LennardJonesOmega22(double t) {
   return 1.16145 / std::pow(t, 0.14874) + 0.52487 / std::exp(0.77320 * t) +
          2.16178 / std::exp(2.43787 * t) -
@@ -109,12 +104,7 @@ double LennardJonesOmega22(double t) {
 }
 
 CollisionIntegral::CollisionIntegral(CollisionQuantity quantity, double reducedDipole)
-    : quantity_(quantity), column_(columnAt(tableOf(quantity), reducedDipole)) {
-  if (quantity == CollisionQuantity::AStar) {
-    omega22Column_ = columnAt(tables::kOmega22, reducedDipole);
-    omega11Column_ = columnAt(tables::kOmega11, reducedDipole);
-  }
-}
+    : quantity_(quantity), column_(columnAt(tableOf(quantity), reducedDipole)) {}
 
 double CollisionIntegral::operator()(double reducedTemperature) const {
   const bool inside =
@@ -122,25 +112,16 @@ double CollisionIntegral::operator()(double reducedTemperature) const {
   if (inside) return interpolateColumn(column_, reducedTemperature);
   switch (quantity_) {
     case CollisionQuantity::Omega22:
-      return extendedIntegral(column_, LennardJonesOmega22, reducedTemperature);
     case CollisionQuantity::Omega11:
-      return extendedIntegral(column_, LennardJonesOmega11, reducedTemperature);
-    case CollisionQuantity::AStar: {
-      // The ratio of the two extended integrals, scaled to meet the A* table at its end.
-      const double edge =
-          reducedTemperature < kSmallestTemperature ? kSmallestTemperature : kLargestTemperature;
-      const double ratio =
-          extendedIntegral(omega22Column_, LennardJonesOmega22, reducedTemperature) /
-          extendedIntegral(omega11Column_, LennardJonesOmega11, reducedTemperature);
-      const double ratioAtEdge =
-          interpolateColumn(omega22Column_, edge) / interpolateColumn(omega11Column_, edge);
-      return interpolateColumn(column_, edge) * ratio / ratioAtEdge;
-    }
+      // Both follow the Omega(2,2)* fit, so that their ratio A* stays at its table end, as it
+      // does towards the repulsive-wall limit (1.142) at high T*.
+      return extendedIntegral(column_, LennardJonesOmega22, reducedTemperature);
+    case CollisionQuantity::AStar:
     case CollisionQuantity::BStar:
     case CollisionQuantity::CStar:
-      return reducedTemperature < kSmallestTemperature ? column_.front() : column_.back();
+      break;
   }
-  return interpolateColumn(column_, reducedTemperature);
+  return reducedTemperature < kSmallestTemperature ? column_.front() : column_.back();
 }
 
 double ReducedCollisionIntegral(CollisionQuantity quantity, double reducedTemperature,

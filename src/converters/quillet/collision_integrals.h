@@ -9,12 +9,14 @@
 //
 // Outside the tables:
 // - delta* above 2.5 is taken as 2.5 (the caller reports it);
-// - Omega(2,2)* and Omega(1,1)* follow the Lennard-Jones fits of Neufeld, Janzen and Aziz
-//   (J. Chem. Phys. 57, 1100 (1972)), scaled so that they join the table at its first or last
-//   row. A dipole matters little there: at high T* the repulsive wall dominates, and T* < 0.1
-//   needs a well deeper than any data set holds.
-// - A* is Omega(2,2)*/Omega(1,1)* of those extended integrals; B* and C* keep the value of the
-//   nearest table row (both change by less than 1% over the last table decade).
+// - Omega(2,2)* follows the Lennard-Jones fit of Neufeld, Janzen and Aziz (J. Chem. Phys. 57,
+//   1100 (1972)), scaled so that it joins the table at its first or last row. A dipole matters
+//   little there: at high T* the repulsive wall dominates, and T* < 0.1 needs a well deeper than
+//   any data set holds.
+// - Omega(1,1)* changes in the same proportion, which keeps A* = Omega(2,2)*/Omega(1,1)* at its
+//   table end; A*, B* and C* keep the value of the nearest table row. All three change by less
+//   than 1% over the last table decade and tend to constants (the repulsive-wall limits) at
+//   high T*.
 #pragma once
 
 #include <array>
@@ -51,17 +53,13 @@ class CollisionIntegral {
  private:
   CollisionQuantity quantity_;
   std::array<double, tables::kTemperatureCount> column_{};
-  // For A*: Omega(2,2)* and Omega(1,1)* at this delta*, to extend their ratio.
-  std::array<double, tables::kTemperatureCount> omega22Column_{};
-  std::array<double, tables::kTemperatureCount> omega11Column_{};
 };
 
 // Single evaluations, for tests and one-off use.
 double ReducedCollisionIntegral(CollisionQuantity quantity, double reducedTemperature,
                                 double reducedDipole);
 
-// The Lennard-Jones fits of Neufeld, Janzen and Aziz (1972).
-double LennardJonesOmega11(double reducedTemperature);
+// The Lennard-Jones fit of Neufeld, Janzen and Aziz (1972) for Omega(2,2)*.
 double LennardJonesOmega22(double reducedTemperature);
 
 }  // namespace quillet

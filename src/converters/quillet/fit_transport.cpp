@@ -13,7 +13,7 @@ namespace {
 
 // Reweighting passes of the pure-species fits; a few dozen bring the largest error within a few
 // per cent of the best a cubic can do. The pair fits, K^2/2 of them, keep the plain fit.
-constexpr int kMinimaxPasses = 60;
+constexpr int kMinimaxPasses = 200;
 
 // The check grid: 2 * kFitPoints - 1 temperatures. The even ones are the fit temperatures,
 // Chebyshev-Lobatto points in ln T (closer together towards both ends, which keeps the largest

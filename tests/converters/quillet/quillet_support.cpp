@@ -1,0 +1,72 @@
+#include "quillet_support.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "kinetics/linking_file.h"
+
+namespace quillet_test {
+
+TemporaryFolder::TemporaryFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quillet-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+std::vector<TestSpecies> HydrogenOxygenSpecies() {
+  return {{"AR", 39.948, 2.5},  {"H", 1.008, 2.5},     {"H2", 2.016, 3.5},
+          {"H2O", 18.015, 4.0}, {"H2O2", 34.014, 4.5}, {"HO2", 33.006, 4.2},
+          {"O", 15.999, 2.5},   {"O2", 31.998, 3.6},   {"OH", 17.007, 3.5}};
+}
+
+void WriteKinetics(const std::string& path, const std::vector<TestSpecies>& species,
+                   double highestTemperature) {
+  kinetics::LinkMechanism mechanism;
+  mechanism.elements = {{"H", 1.008}, {"O", 15.999}, {"AR", 39.948}};
+  for (const TestSpecies& s : species) {
+    kinetics::LinkSpecies out;
+    out.name = s.name;
+    out.composition = {0, 0, 0};
+    out.molecularWeight = s.weight;
+    out.temperatureCount = 3;
+    out.temperatureBounds = {300.0, 1000.0, highestTemperature};
+    out.coefficients.assign(2 * 7, 0.0);
+    out.coefficients[0] = s.heatCapacity;
+    out.coefficients[7] = s.heatCapacity;
+    mechanism.species.push_back(out);
+  }
+  std::string error;
+  ASSERT_TRUE(kinetics::WriteKineticsLink(path, mechanism, error)) << error;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary);
+  file << text;
+  ASSERT_TRUE(file.good()) << path;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string TestData(const std::string& relative) {
+  return std::string(PATHFLUX_TEST_DATA) + "/" + relative;
+}
+
+std::string ShippedData(const std::string& relative) {
+  return std::string(PATHFLUX_SHIPPED_DATA) + "/" + relative;
+}
+
+}  // namespace quillet_test
