@@ -15,7 +15,9 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/fixed_format.h"
 
