@@ -30,6 +30,28 @@ double quadratic(const double* xs, const double* ys, double x) {
   return ys[0] * l0 + ys[1] * l1 + ys[2] * l2;
 }
 
+// The three Lagrange weights' denominators on the ln T* grid, for the triple starting at each row.
+struct LogGridDenominators {
+  std::array<std::array<double, 3>, kTemperatureCount> inverse{};
+};
+
+const std::array<double, kTemperatureCount>& logTemperatures();
+
+const LogGridDenominators& logGridDenominators() {
+  static const LogGridDenominators denominators = [] {
+    LogGridDenominators result;
+    const auto& x = logTemperatures();
+    for (std::size_t first = 0; first + 2 < kTemperatureCount; ++first) {
+      const double* xs = &x[first];
+      result.inverse[first] = {1.0 / ((xs[0] - xs[1]) * (xs[0] - xs[2])),
+                               1.0 / ((xs[1] - xs[0]) * (xs[1] - xs[2])),
+                               1.0 / ((xs[2] - xs[0]) * (xs[2] - xs[1]))};
+    }
+    return result;
+  }();
+  return denominators;
+}
+
 const std::array<double, kTemperatureCount>& logTemperatures() {
   static const std::array<double, kTemperatureCount> logs = [] {
     std::array<double, kTemperatureCount> result{};
@@ -72,12 +94,21 @@ std::array<double, kTemperatureCount> columnAt(const tables::Table& table, doubl
   return column;
 }
 
-// Value of a column at T* inside the table range.
+// Value of a column at x = ln T* inside the table range.
+double interpolateLogColumn(const std::array<double, kTemperatureCount>& column, double x) {
+  const auto& grid = logTemperatures();
+  const std::size_t first = firstOfThree(grid, x);
+  const double* xs = &grid[first];
+  const double* ys = &column[first];
+  const auto& inverse = logGridDenominators().inverse[first];
+  return ys[0] * ((x - xs[1]) * (x - xs[2]) * inverse[0]) +
+         ys[1] * ((x - xs[0]) * (x - xs[2]) * inverse[1]) +
+         ys[2] * ((x - xs[0]) * (x - xs[1]) * inverse[2]);
+}
+
 double interpolateColumn(const std::array<double, kTemperatureCount>& column,
                          double reducedTemperature) {
-  const double x = std::log(reducedTemperature);
-  const std::size_t first = firstOfThree(logTemperatures(), x);
-  return quadratic(&logTemperatures()[first], &column[first], x);
+  return interpolateLogColumn(column, std::log(reducedTemperature));
 }
 
 constexpr double kSmallestTemperature = 0.1;
@@ -122,6 +153,15 @@ double CollisionIntegral::operator()(double reducedTemperature) const {
       break;
   }
   return reducedTemperature < kSmallestTemperature ? column_.front() : column_.back();
+}
+
+double CollisionIntegral::atLogTemperature(double logReducedTemperature) const {
+  static const double lowest = std::log(kSmallestTemperature);
+  static const double highest = std::log(kLargestTemperature);
+  if (logReducedTemperature >= lowest && logReducedTemperature <= highest) {
+    return interpolateLogColumn(column_, logReducedTemperature);
+  }
+  return (*this)(std::exp(logReducedTemperature));
 }
 
 double ReducedCollisionIntegral(CollisionQuantity quantity, double reducedTemperature,

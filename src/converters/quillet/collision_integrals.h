@@ -49,6 +49,8 @@ class CollisionIntegral {
  public:
   CollisionIntegral(CollisionQuantity quantity, double reducedDipole);
   double operator()(double reducedTemperature) const;
+  // The same at ln T*, for loops that have the logarithm already.
+  double atLogTemperature(double logReducedTemperature) const;
 
  private:
   CollisionQuantity quantity_;

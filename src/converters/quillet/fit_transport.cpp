@@ -11,8 +11,9 @@
 namespace quillet {
 namespace {
 
-// Reweighting passes of the pure-species fits; a few dozen bring the largest error within a few
-// per cent of the best a cubic can do. The pair fits, K^2/2 of them, keep the plain fit.
+// Largest number of reweighting passes of the pure-species and thermal diffusion fits; they stop
+// earlier once the largest error no longer shrinks. The diffusion fits, K^2/2 of them, keep the
+// plain least-squares fit, whose error is well within the accuracy of the data.
 constexpr int kMinimaxPasses = 200;
 
 // The check grid: 2 * kFitPoints - 1 temperatures. The even ones are the fit temperatures,
@@ -46,28 +47,33 @@ std::string temperatureText(double temperature) {
   return text.str();
 }
 
-// Fits the logarithm of `values` (given at every check temperature) and returns the largest
-// relative error of the fit over the check grid. With `minimaxPasses` the least-squares fit is
-// then reweighted towards the smallest largest error over the check grid.
+// Fits `logValues`, the logarithms of a property at every check temperature, and returns the
+// largest relative error of the fitted property over the check grid. With `minimaxPasses` the
+// least-squares fit is then reweighted towards the smallest largest error over the grid.
 double fitLogarithm(const PolynomialFit& fit, std::span<const double> logTemperatures,
-                    std::span<const double> values, std::span<double> coefficients,
+                    std::span<const double> logValues, std::span<double> coefficients,
                     int minimaxPasses = 0) {
   double fitValues[kFitPoints];
   for (std::size_t i = 0; i < static_cast<std::size_t>(kFitPoints); ++i) {
-    fitValues[i] = std::log(values[2 * i]);
+    fitValues[i] = logValues[2 * i];
   }
   fit.fit(fitValues, coefficients);
   if (minimaxPasses > 0) {
-    std::vector<double> logs(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) logs[i] = std::log(values[i]);
-    PolynomialFit::refineMinimax(logTemperatures, logs, coefficients, minimaxPasses);
+    PolynomialFit::refineMinimax(logTemperatures, logValues, coefficients, minimaxPasses);
   }
-  double worst = 0.0;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const double fitted = std::exp(PolynomialFit::evaluate(coefficients, logTemperatures[i]));
-    worst = std::max(worst, std::abs(fitted / values[i] - 1.0));
+  // exp(d) - 1 is largest, in magnitude, at the largest or the smallest deviation d.
+  double above = 0.0, below = 0.0;
+  for (std::size_t i = 0; i < logValues.size(); ++i) {
+    const double deviation =
+        PolynomialFit::evaluate(coefficients, logTemperatures[i]) - logValues[i];
+    above = std::max(above, deviation);
+    below = std::min(below, deviation);
   }
-  return worst;
+  return std::max(std::expm1(above), -std::expm1(below));
+}
+
+void takeLogarithms(std::span<double> values) {
+  for (double& value : values) value = std::log(value);
 }
 
 double fitDirect(const PolynomialFit& fit, std::span<const double> temperatures,
@@ -80,6 +86,7 @@ double fitDirect(const PolynomialFit& fit, std::span<const double> temperatures,
   for (double value : values) largest = std::max(largest, std::abs(value));
   fit.fit(fitValues, coefficients);
   if (largest == 0.0) return 0.0;
+  PolynomialFit::refineMinimax(temperatures, values, coefficients, kMinimaxPasses);
   double worst = 0.0;
   for (std::size_t i = 0; i < values.size(); ++i) {
     const double fitted = PolynomialFit::evaluate(coefficients, temperatures[i]);
@@ -175,6 +182,7 @@ TransportFits FitTransport(std::span<const FitSpecies> species, const std::strin
       reportBad(k, "species " + s.name + ": viscosity", bad, true);
       continue;
     }
+    takeLogarithms(values);
     fits.viscosityError[k] =
         fitLogarithm(logFit, logTemperatures, values, std::span(fits.viscosity).subspan(k * N, N),
                      kMinimaxPasses);
@@ -186,11 +194,13 @@ TransportFits FitTransport(std::span<const FitSpecies> species, const std::strin
       reportBad(k, "species " + s.name + ": thermal conductivity", bad, true);
       continue;
     }
+    takeLogarithms(values);
     fits.conductivityError[k] =
         fitLogarithm(logFit, logTemperatures, values,
                      std::span(fits.conductivity).subspan(k * N, N), kMinimaxPasses);
   }
 
+  const double logPressure = std::log(kReferencePressure);
   for (std::size_t k = 0; k < K; ++k) {
     for (std::size_t j = 0; j <= k; ++j) {
       const PairParameters pair = CombinePair(species[j].parameters, species[k].parameters);
@@ -198,9 +208,9 @@ TransportFits FitTransport(std::span<const FitSpecies> species, const std::strin
       fits.pairs[k + j * K] = pair;
       const PairDiffusion diffusion(species[j].molecularWeight, species[k].molecularWeight, pair);
       for (std::size_t i = 0; i < M; ++i) {
-        values[i] = diffusion(temperatures[i], kReferencePressure);
+        values[i] = diffusion.logarithm(logTemperatures[i], logPressure);
       }
-      if (const auto bad = firstBadValue(values, true); bad >= 0) {
+      if (const auto bad = firstBadValue(values, false); bad >= 0) {
         reportBad(
             k,
             "pair " + species[j].name + " - " + species[k].name + ": binary diffusion coefficient",

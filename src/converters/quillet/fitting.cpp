@@ -8,10 +8,24 @@ namespace quillet {
 
 namespace {
 
-// Least-squares solver matrix S (order x points, row-major) for sum a_n x^(n-1) through points
-// with the given weights (empty: all 1): a = S (w y).
-std::vector<double> solverMatrix(std::span<const double> abscissae, std::span<const double> weights,
-                                 std::size_t order) {
+// E with a = E b for sum_k b_k ((x - c)/h)^k = sum_n a_n x^n:
+// a_n = sum_{k >= n} b_k h^-k binomial(k, n) (-c)^(k - n). Row-major, E[n * order + k].
+std::vector<double> expansionMatrix(std::size_t order, double centre, double halfWidth) {
+  std::vector<double> expansion(order * order, 0.0);
+  for (std::size_t k = 0; k < order; ++k) {
+    double binomial = 1.0;  // binomial(k, n), n running down from k
+    for (std::size_t n = k + 1; n-- > 0;) {
+      expansion[n * order + k] = binomial * std::pow(-centre, static_cast<double>(k - n)) /
+                                 std::pow(halfWidth, static_cast<double>(k));
+      if (n > 0) binomial = binomial * static_cast<double>(n) / static_cast<double>(k - n + 1);
+    }
+  }
+  return expansion;
+}
+
+// Least-squares solver matrix S (order x points, row-major) for sum a_n x^(n-1) through points:
+// a = S y.
+std::vector<double> solverMatrix(std::span<const double> abscissae, std::size_t order) {
   const std::size_t pointCount = abscissae.size();
   if (order == 0 || pointCount < order) {
     throw std::invalid_argument("a polynomial fit needs at least as many points as coefficients");
@@ -27,7 +41,7 @@ std::vector<double> solverMatrix(std::span<const double> abscissae, std::span<co
   std::vector<double> q(m * order);  // column-major, column c at q[c * m]
   for (std::size_t i = 0; i < m; ++i) {
     const double s = (abscissae[i] - centre) / halfWidth;
-    double power = weights.empty() ? 1.0 : weights[i];
+    double power = 1.0;
     for (std::size_t c = 0; c < order; ++c) {
       q[c * m + i] = power;
       power *= s;
@@ -65,17 +79,7 @@ std::vector<double> solverMatrix(std::span<const double> abscissae, std::span<co
     }
   }
 
-  // sum_k b_k ((x - c)/h)^k = sum_n a_n x^n with
-  // a_n = sum_{k >= n} b_k h^-k binomial(k, n) (-c)^(k - n).
-  std::vector<double> expansion(order * order, 0.0);  // expansion[n * order + k]
-  for (std::size_t k = 0; k < order; ++k) {
-    double binomial = 1.0;  // binomial(k, n), n running down from k
-    for (std::size_t n = k + 1; n-- > 0;) {
-      expansion[n * order + k] = binomial * std::pow(-centre, static_cast<double>(k - n)) /
-                                 std::pow(halfWidth, static_cast<double>(k));
-      if (n > 0) binomial = binomial * static_cast<double>(n) / static_cast<double>(k - n + 1);
-    }
-  }
+  const std::vector<double> expansion = expansionMatrix(order, centre, halfWidth);
   std::vector<double> solver(order * m, 0.0);
   for (std::size_t n = 0; n < order; ++n) {
     for (std::size_t k = n; k < order; ++k) {
@@ -99,48 +103,108 @@ double largestDeviation(std::span<const double> points, std::span<const double> 
 }  // namespace
 
 PolynomialFit::PolynomialFit(std::span<const double> abscissae, std::size_t order)
-    : order_(order), pointCount_(abscissae.size()), solver_(solverMatrix(abscissae, {}, order)) {}
+    : order_(order), pointCount_(abscissae.size()), solver_(solverMatrix(abscissae, order)) {}
 
 double PolynomialFit::refineMinimax(std::span<const double> points, std::span<const double> values,
                                     std::span<double> coefficients, int passes) {
   const std::size_t m = points.size();
   const std::size_t order = coefficients.size();
   std::vector<double> deviations(m);
-  std::vector<double> best(coefficients.begin(), coefficients.end());
-  double bestLargest = largestDeviation(points, values, coefficients, deviations);
+  const double start = largestDeviation(points, values, coefficients, deviations);
+  const auto [low, high] = std::minmax_element(points.begin(), points.end());
+  const double centre = 0.5 * (*low + *high);
+  const double halfWidth = 0.5 * (*high - *low);
+  if (m < order || !(halfWidth > 0.0)) return start;
+
+  // The weighted problems are small and, on the scaled abscissa, well conditioned: solved by
+  // their normal equations.
+  std::vector<double> powers(m * order);
+  std::vector<double> scaled(m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const double s = (points[i] - centre) / halfWidth;
+    scaled[i] = s;
+    double power = 1.0;
+    for (std::size_t n = 0; n < order; ++n) {
+      powers[i * order + n] = power;
+      power *= s;
+    }
+  }
   std::vector<double> weights(m, 1.0 / static_cast<double>(m));
-  std::vector<double> trial(order);
-  std::vector<double> weightedValues(m);
+  std::vector<double> matrix(order * (order + 1));
+  std::vector<double> trial(order), best;
+  double bestLargest = start;
+  int lastGain = 0;
   for (int pass = 0; pass < passes; ++pass) {
     double sum = 0.0;
     for (std::size_t i = 0; i < m; ++i) sum += weights[i] * deviations[i];
     if (!(sum > 0.0)) break;  // an exact fit
     for (std::size_t i = 0; i < m; ++i) weights[i] = weights[i] * deviations[i] / sum;
-    // Minimising sum w_i r_i^2 means rows scaled by sqrt(w_i).
-    std::vector<double> roots(m);
+
+    std::fill(matrix.begin(), matrix.end(), 0.0);
     for (std::size_t i = 0; i < m; ++i) {
-      roots[i] = std::sqrt(weights[i]);
-      weightedValues[i] = roots[i] * values[i];
+      const double* p = &powers[i * order];
+      for (std::size_t a = 0; a < order; ++a) {
+        const double wp = weights[i] * p[a];
+        for (std::size_t b = 0; b < order; ++b) matrix[a * (order + 1) + b] += wp * p[b];
+        matrix[a * (order + 1) + order] += wp * values[i];
+      }
     }
-    std::vector<double> solver;
-    try {
-      solver = solverMatrix(points, roots, order);
-    } catch (const std::invalid_argument&) {
-      break;  // the weight gathered on fewer points than coefficients
+    // Gaussian elimination with partial pivoting on the augmented matrix.
+    bool singular = false;
+    for (std::size_t c = 0; c < order && !singular; ++c) {
+      std::size_t pivot = c;
+      for (std::size_t r = c + 1; r < order; ++r) {
+        if (std::abs(matrix[r * (order + 1) + c]) > std::abs(matrix[pivot * (order + 1) + c])) {
+          pivot = r;
+        }
+      }
+      if (!(std::abs(matrix[pivot * (order + 1) + c]) > 0.0)) {
+        singular = true;
+        break;
+      }
+      for (std::size_t k = 0; k <= order; ++k) {
+        std::swap(matrix[c * (order + 1) + k], matrix[pivot * (order + 1) + k]);
+      }
+      for (std::size_t r = c + 1; r < order; ++r) {
+        const double factor = matrix[r * (order + 1) + c] / matrix[c * (order + 1) + c];
+        for (std::size_t k = c; k <= order; ++k) {
+          matrix[r * (order + 1) + k] -= factor * matrix[c * (order + 1) + k];
+        }
+      }
     }
-    for (std::size_t n = 0; n < order; ++n) {
-      double value = 0.0;
-      for (std::size_t i = 0; i < m; ++i) value += solver[n * m + i] * weightedValues[i];
-      trial[n] = value;
+    if (singular) break;  // the weight gathered on fewer points than coefficients
+    for (std::size_t c = order; c-- > 0;) {
+      double value = matrix[c * (order + 1) + order];
+      for (std::size_t k = c + 1; k < order; ++k) value -= matrix[c * (order + 1) + k] * trial[k];
+      trial[c] = value / matrix[c * (order + 1) + c];
     }
-    const double largest = largestDeviation(points, values, trial, deviations);
+
+    double largest = 0.0;
+    for (std::size_t i = 0; i < m; ++i) {
+      double fitted = 0.0;
+      for (std::size_t n = order; n-- > 0;) fitted = fitted * scaled[i] + trial[n];
+      deviations[i] = std::abs(fitted - values[i]);
+      largest = std::max(largest, deviations[i]);
+    }
     if (largest < bestLargest) {
+      // Lawson's iteration converges slowly at the end; stop once it has stalled.
+      if (largest < bestLargest * (1.0 - 1.0e-4)) lastGain = pass;
       bestLargest = largest;
       best = trial;
     }
+    if (pass - lastGain > 25) break;
   }
-  std::copy(best.begin(), best.end(), coefficients.begin());
-  return bestLargest;
+  if (best.empty()) return start;
+  const std::vector<double> expansion = expansionMatrix(order, centre, halfWidth);
+  std::vector<double> expanded(order, 0.0);
+  for (std::size_t n = 0; n < order; ++n) {
+    for (std::size_t k = n; k < order; ++k) expanded[n] += expansion[n * order + k] * best[k];
+  }
+  // Kept only if it is still better once written in powers of x.
+  const double result = largestDeviation(points, values, expanded, deviations);
+  if (!(result < start)) return start;
+  std::copy(expanded.begin(), expanded.end(), coefficients.begin());
+  return result;
 }
 
 void PolynomialFit::fit(std::span<const double> values, std::span<double> coefficients) const {

@@ -138,8 +138,15 @@ double SpeciesProperties::conductivity(double temperature, double heatCapacity) 
 
 PairDiffusion::PairDiffusion(double weightJ, double weightK, const PairParameters& pair)
     : factor_(diffusionFactor(weightJ, weightK, pair.diameter)),
+      logFactor_(std::log(factor_)),
       wellDepth_(pair.wellDepth),
+      logWellDepth_(std::log(pair.wellDepth)),
       omega11_(CollisionQuantity::Omega11, pair.reducedDipole) {}
+
+double PairDiffusion::logarithm(double logTemperature, double logPressure) const {
+  return logFactor_ + 1.5 * logTemperature - logPressure -
+         std::log(omega11_.atLogTemperature(logTemperature - logWellDepth_));
+}
 
 double PairDiffusion::operator()(double temperature, double pressure) const {
   return factor_ * temperature * std::sqrt(temperature) /

@@ -91,10 +91,14 @@ class PairDiffusion {
  public:
   PairDiffusion(double weightJ, double weightK, const PairParameters& pair);
   double operator()(double temperature, double pressure) const;
+  // ln D_jk at ln T and ln p: the form the fits need, without a logarithm per factor.
+  double logarithm(double logTemperature, double logPressure) const;
 
  private:
   double factor_;  // everything but T^(3/2), 1/p and 1/Omega(1,1)*
+  double logFactor_;
   double wellDepth_;
+  double logWellDepth_;
   CollisionIntegral omega11_;
 };
 

@@ -1,0 +1,59 @@
+// The transport fit of the n-heptane mechanism (561 species, every pair): the computation alone,
+// and the whole conversion with its files.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "common/console.h"
+#include "converters/quillet/converter.h"
+#include "converters/quillet/transport_data.h"
+
+namespace {
+
+const std::string kFolder = std::string(PATHFLUX_TEST_DATA) + "/llnl_nheptane_v2/";
+
+void FitNHeptane(benchmark::State& state) {
+  std::ostringstream out;
+  std::istringstream in;
+  common::Console console(out, in);
+  quillet::Diagnostics diagnostics;
+  const quillet::Mechanism mechanism =
+      quillet::ReadMechanism(kFolder + "chem.bin", console, diagnostics);
+  std::vector<std::string> names;
+  for (const auto& s : mechanism.species) names.push_back(s.name);
+  const quillet::TransportData data =
+      quillet::ReadTransportData(kFolder + "trans.dat", names, diagnostics);
+  std::vector<quillet::FitSpecies> species;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (!data.entries[k]) {
+      state.SkipWithError("transport data missing");
+      return;
+    }
+    species.push_back({names[k], mechanism.species[k].molecularWeight, &mechanism.species[k].thermo,
+                       data.entries[k]->parameters, data.entries[k]->line});
+  }
+  for (auto _ : state) {
+    quillet::Diagnostics fitDiagnostics;
+    const quillet::TransportFits fits =
+        quillet::FitTransport(species, "chem.bin", "trans.dat", fitDiagnostics);
+    benchmark::DoNotOptimize(fits.diffusion.data());
+  }
+  state.counters["species"] = static_cast<double>(species.size());
+}
+BENCHMARK(FitNHeptane)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void ConvertNHeptane(benchmark::State& state) {
+  const auto folder = std::filesystem::temp_directory_path() / "quillet-bench";
+  std::filesystem::create_directories(folder);
+  for (auto _ : state) {
+    const quillet::ConversionResult result =
+        quillet::ConvertTransport({kFolder + "chem.bin", (folder / "tran.bin").string(),
+                                   kFolder + "trans.dat", (folder / "tran.out").string()});
+    if (result.errorFlag != quillet::kSuccess) state.SkipWithError(result.summary.c_str());
+  }
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(ConvertNHeptane)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
