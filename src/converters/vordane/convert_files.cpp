@@ -54,11 +54,13 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
     // Only the header, with the error flag set: a reader refuses the file at once.
     written.errorFlag = true;
   }
+  bool binaryWritten = false;
   if (binaryPath.empty()) {
     result.diagnostics.push_back({Severity::Error, "", 0, "no name for the linking file"});
   } else {
     std::string writeError;
-    if (!kinetics::WriteKineticsLink(binaryPath, written, writeError)) {
+    binaryWritten = kinetics::WriteKineticsLink(binaryPath, written, writeError);
+    if (!binaryWritten) {
       result.diagnostics.push_back(
           {Severity::Error, binaryPath, 0, "cannot write the linking file: " + writeError});
     }
@@ -70,11 +72,14 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   report.species = static_cast<int>(result.mechanism.species.size());
   report.reactions = static_cast<int>(result.mechanism.reactions.size());
   report.success = report.errors == 0;
-  report.summary =
-      std::to_string(report.elements) + " elements, " + std::to_string(report.species) +
-      " species, " + std::to_string(report.reactions) + " reactions; " +
-      std::to_string(report.errors) + " errors, " + std::to_string(report.warnings) +
-      " warnings; " + (report.success ? "linking file written" : "linking file marked as failed");
+  report.summary = std::to_string(report.elements) + " elements, " +
+                   std::to_string(report.species) + " species, " +
+                   std::to_string(report.reactions) + " reactions; " +
+                   std::to_string(report.errors) + " errors, " + std::to_string(report.warnings) +
+                   " warnings; " +
+                   (!binaryWritten   ? "linking file not written"
+                    : report.success ? "linking file written"
+                                     : "linking file marked as failed");
 
   std::string listing = result.listing;
   listing += "MESSAGES\n";

@@ -37,6 +37,8 @@ constexpr double kElementaryCharge = 1.602176634e-19;  // C
 constexpr double kBoltzmann = 1.380649e-23;            // J/K
 
 constexpr std::size_t kNameWidth = 16;  // names of the linking file
+// Larger coefficients are taken for typing errors; they could not be stored as integers.
+constexpr double kMaxCoefficient = 1000.0;
 constexpr int kNasaCoefficients = 7;
 
 enum class EnergyUnit { Cal, Kcal, Joule, Kjoule, Kelvin, Evolt };
@@ -198,6 +200,7 @@ struct Participant {
 struct AuxiliaryNote {
   std::string keyword;
   std::string text;
+  bool efficiency = false;  // a third-body efficiency: listed together on one line
 };
 
 struct ReactionEntry {
@@ -753,7 +756,7 @@ bool Interpreter::readSide(std::string_view text, Side& side, std::string& probl
         if (!std::isdigit(static_cast<unsigned char>(number.front())) && number.front() != '.') {
           break;
         }
-        if (!ParseReal(number, value) || value <= 0.0) continue;
+        if (!ParseReal(number, value) || value <= 0.0 || value > kMaxCoefficient) continue;
         std::size_t nameEnd = e;
         const int found = matchName(e, nameEnd);
         if (found != -1) {
@@ -974,7 +977,7 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
                                  std::optional<std::string_view> parameters) {
   const std::string keyword = ToUpper(word);
   const std::string params = parameters ? std::string(Trim(*parameters)) : std::string();
-  reaction.notes.push_back({keyword, params});
+  reaction.notes.push_back({keyword, params, false});
   const auto numbers = [&](std::size_t minimum, std::size_t maximum) {
     std::optional<std::vector<double>> values;
     if (!parameters) {
@@ -1111,6 +1114,7 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
       }
     }
     reaction.efficiencies.emplace_back(index, value);
+    reaction.notes.back() = {word, params, true};
   } else if (parameters) {
     error(file, line, "unknown species or keyword '" + word + "'");
   } else {
@@ -1494,11 +1498,17 @@ void Interpreter::writeListing() {
     std::snprintf(buffer, sizeof buffer, "%5zu  %-44s %12.4E %8.3f %12.4E\n", i + 1,
                   r.equation.c_str(), r.rate[0], r.rate[1], r.rate[2]);
     out += buffer;
+    std::string efficiencies;
     for (const auto& note : r.notes) {
+      if (note.efficiency) {
+        efficiencies += " " + note.keyword + "/" + note.text + "/";
+        continue;
+      }
       out += "         " + note.keyword;
       if (!note.text.empty()) out += " / " + note.text + " /";
       out += "\n";
     }
+    if (!efficiencies.empty()) out += "         third-body efficiencies:" + efficiencies + "\n";
     if (r.reverse && (*r.reverse)[0] == 0.0 && r.reversible) {
       out += "         (REV with A = 0: stored as irreversible)\n";
     }

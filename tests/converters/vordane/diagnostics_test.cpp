@@ -185,5 +185,28 @@ TEST(VordaneDiagnostics, MissingFilesAreErrorsNotCrashes) {
   EXPECT_TRUE(ConvertFiles(good, "", binary, listing).success);
 }
 
+// Damaged text: every prefix of a published mechanism (CR LF line ends, an odd byte, its
+// thermo inside) and every line cut short must give diagnostics, never a crash or a read out
+// of bounds (the sanitizer build runs this too).
+TEST(VordaneDiagnostics, DamagedMechanismsNeverCrash) {
+  const std::string text = fixture::ReadText(PATHFLUX_TEST_DATA "/h2_burke2012/chem.inp");
+  const Interpretation whole = Interpret({"chem.inp", text}, nullptr);
+  ASSERT_TRUE(whole.ok());
+  EXPECT_EQ(whole.mechanism.species.size(), 13u);
+  EXPECT_EQ(whole.mechanism.reactions.size(), 27u);
+  int failed = 0;
+  for (std::size_t end = text.find('\n'); end != std::string::npos;
+       end = text.find('\n', end + 1)) {
+    failed += Interpret({"chem.inp", text.substr(0, end + 1)}, nullptr).ok() ? 0 : 1;
+    // The same line cut to half its length, everything after it kept.
+    const std::size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
+    const std::size_t from = start == std::string::npos ? 0 : start + 1;
+    std::string cut = text;
+    cut.erase(from + (end - from) / 2, (end - from) - (end - from) / 2);
+    failed += Interpret({"chem.inp", cut}, nullptr).ok() ? 0 : 1;
+  }
+  EXPECT_GT(failed, 0);
+}
+
 }  // namespace
 }  // namespace vordane
