@@ -6,32 +6,51 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
-#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "analysis/core/rate_kernel.h"
 
-// How the sums stay those of the full evaluation.
+// The coefficients of a case.
 //
-// With q(j) the net rate of reaction j and f(X, j) = q(j) nu(X, j), the coefficient of a pair
-// is |C(X, Y)| (or |P(X, Y)|): the negative (positive) f(X, j) summed in ascending j over the
-// reactions of X in which Y has a non-zero coefficient. It is zero unless X and Y share a
-// reaction, so each species keeps its partners (ascending) and, per partner, the shared
-// entries of its reaction row; one pass per case fills the coefficients of every pair.
+// With q(j) the net rate of reaction j and f(X, j) = q(j) nu(X, j), the pair coefficients
+// |C(X, Y)| and |P(X, Y)| sum the negative (positive) f(X, j) in ascending j over the reactions
+// of X in which Y has a non-zero coefficient. They are zero unless X and Y share a reaction, so
+// each species keeps its partners in ascending order and, per partner (a "slot"), the shared
+// entries of its reaction row. One pass per case fills every slot with the very sums the full
+// evaluation forms. A term that enters neither sum is added as +0.0 instead of being skipped:
+// that leaves every sum as it is (they start at +0.0) and spares an unpredictable branch.
 //
-// For a frontier species A the second-generation sum of a candidate B runs over M in ascending
-// order with terms (|C(M, B)| rcon(A, M)) / D2(M). Every term is +0.0 or positive, and adding
-// +0.0 to a non-negative sum changes nothing, so only the M with rcon(A, M) != 0 and
-// C(M, B) != 0 need to be visited. Visiting the partners M of A in ascending order and
-// scattering each M's terms into its partners B adds, for every B, the same non-zero values in
-// the same order as the full loop: each sum is bit for bit the same. Terms that underflow to
-// zero are added like any other, which is harmless. B already selected is never decided again,
-// so its sums are not formed.
+// Exact sums. For a frontier species A the second-generation sum of a candidate B runs over M
+// in ascending order with terms (|C(M, B)| rcon(A, M)) / D2(M). Every term is +0.0 or
+// positive, and adding +0.0 to a non-negative sum changes nothing, so only the M with
+// rcon(A, M) != 0 and C(M, B) != 0 need to be visited: the partners of B, in ascending order,
+// that are also partners of A. That gives R(A, B) bit for bit, at the cost of two divisions
+// per shared partner. Forming it for every B near A ("scatter", expandExactly) costs the
+// partners of the partners of every frontier species, which is most of a case.
 //
-// The argument needs finite coefficients. Non-finite rates can make a divisor infinite, and
-// then a skipped term would have been 0 x inf or x / inf with x infinite, that is NaN; a NaN
-// anywhere in R(A, B) means B is not kept. Those cases are recognised from the pairs with an
-// infinite coefficient (see `poisoned`), so that even then the kept sets are the same.
+// Estimates. Almost every decision is far from the threshold t, so expandWithEstimates first
+// estimates R(A, B) with products only: rcon(A, M) ~ |C(A, M)| (1 / D1(A)) and
+// |C(M, B)| / D2(M) ~ |C(M, B)| (1 / D2(M)) (the "shares" of a slot). Each estimate is the
+// same sum of non-negative terms rounded differently, and the sums have at most N + 8
+// roundings, so estimate and exact value differ by far less than the relative margin kMargin
+// plus the absolute kUnderflow (which covers subnormal terms). Only the pairs (M, B) with a
+// share of at least delta = t / (8 (largest reaction - 1)) are carried ("heavy" pairs), and only
+// the M whose largest possible contribution is at least kappa = t / (4 partners of A) are
+// visited. What is left out is bounded by `slack`: delta times the sum of A's first-generation
+// shares, which is at most 2 (largest reaction - 1), plus the bounds of the M left out; so
+// slack stays below t / 2. A B whose estimate plus slack, widened by the margins, does not
+// exceed t is not kept; one whose estimate alone, narrowed by the margins, exceeds t is kept.
+// Between the two, a full estimate over all of B's partners decides, and when even that lies
+// within the margins of t the exact sum does. So the decisions, and with them the kept sets,
+// are those of the full evaluation.
+//
+// Non-finite coefficients. With infinite rates a divisor can be infinite, and then a skipped
+// term would have been 0 x inf or x / inf with x infinite, that is NaN; a NaN anywhere in
+// R(A, B) means B is not kept. Such cases take the exact path, which recognises them from the
+// pairs with an infinite coefficient (see `poisoned`), so that even then the kept sets are the
+// same.
 
 namespace analysis {
 
@@ -43,17 +62,93 @@ constexpr double kSecondGenerationFloor = static_cast<double>(1.0e-13f);
 static_assert(kFirstGenerationFloor == 9.999999960041972e-13);
 static_assert(kSecondGenerationFloor == 9.9999998245167e-14);
 
+// Error bounds of an estimate against the exact sum: relative (rounding, about
+// (N + 8) x 1.1e-16 for N species) and absolute (subnormal terms, under 1.0e-319 in all).
+constexpr double kMargin = 1.0e-9;
+constexpr double kUnderflow = 1.0e-300;
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
 constexpr std::string_view kScratchMismatch =
     " Path-flux scratch was made for another species or reaction dimension.";
 
 }  // namespace
+
+struct PathFluxScratch::Storage {
+  std::int32_t speciesDimension = 0;
+  std::int32_t reactionDimension = 0;
+  std::int32_t speciesCount = 0;
+  std::int32_t largestReaction = 0;  // most species with a non-zero coefficient in a reaction
+
+  // Per species X (0-based), the reactions of its index row: entries
+  // reactionBegin[X] .. reactionBegin[X + 1] of entryReaction (0-based) and entryNu.
+  std::vector<std::int32_t> reactionBegin;
+  std::vector<std::int32_t> entryReaction;
+  std::vector<double> entryNu;
+  std::vector<std::int32_t> listedReactions;  // every reaction of some index row, ascending
+
+  // Per species X, the slots partnerBegin[X] .. partnerBegin[X + 1]: partner species
+  // ascending; mirror[p] the slot of (Y, X). Every (entry of X, other species of its reaction)
+  // is an incidence (incidenceEntry, incidenceSlot), ordered by X, then entry: adding the
+  // entries' terms into the slots in incidence order sums each slot in ascending reaction
+  // order, in one flat loop.
+  std::vector<std::int32_t> partnerBegin;
+  std::vector<std::int32_t> partnerSpecies;
+  std::vector<std::int32_t> mirror;
+  std::vector<std::int32_t> incidenceEntry;
+  std::vector<std::int32_t> incidenceSlot;
+
+  // Per case.
+  std::vector<double> forwardProgress;
+  std::vector<double> reverseProgress;
+  std::vector<double> netRate;           // q(j)
+  std::vector<double> entryProduction;   // f(X, j) if positive, else +0.0, per entry
+  std::vector<double> entryConsumption;  // f(X, j) if negative, else +0.0, per entry
+  std::vector<double> firstDivisor;      // D1 per species
+  std::vector<double> secondDivisor;     // D2 per species
+  std::vector<double> pairConsumption;   // |C(X, Y)| per slot
+  std::vector<double> pairProduction;    // |P(X, Y)| per slot
+  std::vector<std::int32_t> infiniteSourceCount;
+  std::vector<std::int32_t> infiniteSource;
+  // For the estimates: per species 1 / D1, the largest shares; per slot the shares;
+  // per species X the heavy pairs in slots partnerBegin[X] .. heavyEnd[X].
+  std::vector<double> firstInverse;
+  std::vector<double> largestConsumptionShare;
+  std::vector<double> largestProductionShare;
+  std::vector<double> consumptionShare;
+  std::vector<double> productionShare;
+  std::vector<std::int32_t> heavyEnd;
+  std::vector<std::int32_t> heavySpecies;
+  std::vector<double> heavyConsumption;
+  std::vector<double> heavyProduction;
+
+  // Per frontier species A, dense over species and zero outside A's partners: rcon(A, .) and
+  // rpro(A, .) exactly and as estimates; the sums per candidate B; the candidates as a bit set.
+  std::vector<double> firstConsumption;
+  std::vector<double> firstProduction;
+  std::vector<double> estimatedConsumption;
+  std::vector<double> estimatedProduction;
+  std::vector<double> secondConsumption;
+  std::vector<double> secondProduction;
+  std::vector<double> estimate;
+  std::vector<std::uint64_t> touched;
+
+  // Breadth-first state.
+  std::vector<std::uint8_t> selected;
+  std::vector<std::int32_t> frontier;
+  std::vector<std::int32_t> nextFrontier;
+};
 
 PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
                                  std::span<const std::int32_t> StoichiometryMatrix,
                                  std::int32_t stoichDimension,
                                  std::span<const std::int32_t> SpeciesReactionIndex,
                                  std::int32_t speciesCount)
-    : speciesDimension_(NS), reactionDimension_(NR), speciesCount_(speciesCount) {
+    : storage_(std::make_unique<Storage>()) {
+  Storage& s = *storage_;
+  s.speciesDimension = NS;
+  s.reactionDimension = NR;
+  s.speciesCount = speciesCount;
   const auto species = static_cast<std::size_t>(std::max(speciesCount, 0));
   const auto reactions = static_cast<std::size_t>(std::max(NR, 0));
   const auto indexRow = static_cast<std::size_t>(NR) + 1;
@@ -63,17 +158,17 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
                                    static_cast<std::size_t>(stoichDimension)];
   };
 
-  reactionBegin_.assign(species + 1, 0);
+  s.reactionBegin.assign(species + 1, 0);
   std::vector<std::uint8_t> listed(reactions, 0);
   for (std::size_t x = 0; x < species; ++x) {
     const std::int32_t count = SpeciesReactionIndex[x * indexRow];
     for (std::int32_t c = 0; c < count; ++c) {
       const std::int32_t j = SpeciesReactionIndex[x * indexRow + 1 + c] - 1;
-      entryReaction_.push_back(j);
-      entryNu_.push_back(static_cast<double>(coefficient(static_cast<std::int32_t>(x), j)));
+      s.entryReaction.push_back(j);
+      s.entryNu.push_back(static_cast<double>(coefficient(static_cast<std::int32_t>(x), j)));
       listed[j] = 1;
     }
-    reactionBegin_[x + 1] = static_cast<std::int32_t>(entryReaction_.size());
+    s.reactionBegin[x + 1] = static_cast<std::int32_t>(s.entryReaction.size());
   }
 
   // The species of every listed reaction, from the matrix: a partner needs a non-zero
@@ -86,112 +181,184 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
         if (coefficient(k, static_cast<std::int32_t>(j)) != 0) reactionSpecies.push_back(k);
       }
     }
+    if (listed[j]) s.listedReactions.push_back(static_cast<std::int32_t>(j));
     speciesBegin[j + 1] = static_cast<std::int32_t>(reactionSpecies.size());
+    s.largestReaction = std::max(s.largestReaction, speciesBegin[j + 1] - speciesBegin[j]);
   }
 
-  partnerBegin_.assign(species + 1, 0);
-  pairBegin_.push_back(0);
-  std::vector<std::pair<std::int32_t, std::int32_t>> shared;  // (partner, entry of X)
+  s.partnerBegin.assign(species + 1, 0);
+  std::vector<std::int32_t> partners;
   for (std::size_t x = 0; x < species; ++x) {
-    shared.clear();
-    for (std::int32_t e = reactionBegin_[x]; e < reactionBegin_[x + 1]; ++e) {
-      const std::int32_t j = entryReaction_[e];
-      for (std::int32_t s = speciesBegin[j]; s < speciesBegin[j + 1]; ++s) {
-        if (reactionSpecies[s] != static_cast<std::int32_t>(x)) {
-          shared.emplace_back(reactionSpecies[s], e);
-        }
+    partners.clear();
+    for (std::int32_t e = s.reactionBegin[x]; e < s.reactionBegin[x + 1]; ++e) {
+      const std::int32_t j = s.entryReaction[e];
+      for (std::int32_t r = speciesBegin[j]; r < speciesBegin[j + 1]; ++r) {
+        if (reactionSpecies[r] != static_cast<std::int32_t>(x))
+          partners.push_back(reactionSpecies[r]);
       }
     }
-    // Entries were appended in ascending order, so the stable sort keeps them so per partner.
-    std::stable_sort(shared.begin(), shared.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t s = 0; s < shared.size(); ++s) {
-      if (s == 0 || shared[s].first != shared[s - 1].first) {
-        if (s != 0) pairBegin_.push_back(static_cast<std::int32_t>(pairEntry_.size()));
-        partnerSpecies_.push_back(shared[s].first);
+    std::sort(partners.begin(), partners.end());
+    partners.erase(std::unique(partners.begin(), partners.end()), partners.end());
+    s.partnerSpecies.insert(s.partnerSpecies.end(), partners.begin(), partners.end());
+    s.partnerBegin[x + 1] = static_cast<std::int32_t>(s.partnerSpecies.size());
+  }
+  auto slotOf = [&](std::int32_t x, std::int32_t y) {
+    const auto begin = s.partnerSpecies.begin() + s.partnerBegin[x];
+    const auto end = s.partnerSpecies.begin() + s.partnerBegin[x + 1];
+    return static_cast<std::int32_t>(std::lower_bound(begin, end, y) - s.partnerSpecies.begin());
+  };
+  for (std::int32_t x = 0; x < speciesCount; ++x) {
+    for (std::int32_t e = s.reactionBegin[x]; e < s.reactionBegin[x + 1]; ++e) {
+      const std::int32_t j = s.entryReaction[e];
+      for (std::int32_t r = speciesBegin[j]; r < speciesBegin[j + 1]; ++r) {
+        if (reactionSpecies[r] == x) continue;
+        s.incidenceEntry.push_back(e);
+        s.incidenceSlot.push_back(slotOf(x, reactionSpecies[r]));
       }
-      pairEntry_.push_back(shared[s].second);
     }
-    if (!shared.empty()) pairBegin_.push_back(static_cast<std::int32_t>(pairEntry_.size()));
-    partnerBegin_[x + 1] = static_cast<std::int32_t>(partnerSpecies_.size());
   }
 
-  const std::size_t slots = partnerSpecies_.size();
-  forwardProgress_.assign(reactions, 0.0);
-  reverseProgress_.assign(reactions, 0.0);
-  entryFlux_.assign(entryReaction_.size(), 0.0);
-  firstDivisor_.assign(species, 0.0);
-  secondDivisor_.assign(species, 0.0);
-  pairConsumption_.assign(slots, 0.0);
-  pairProduction_.assign(slots, 0.0);
-  infiniteSourceCount_.assign(species, 0);
-  infiniteSource_.assign(species, 0);
-  secondConsumption_.assign(species, 0.0);
-  secondProduction_.assign(species, 0.0);
-  directConsumption_.assign(species, 0.0);
-  directProduction_.assign(species, 0.0);
-  touched_.assign((species + 63) / 64, 0);
-  selected_.assign(species, 0);
-  frontier_.assign(species, 0);
-  nextFrontier_.assign(species, 0);
+  // X and Y share a reaction exactly when Y and X do, so every slot has its mirror.
+  const std::size_t slots = s.partnerSpecies.size();
+  s.mirror.assign(slots, 0);
+  for (std::int32_t x = 0; x < speciesCount; ++x) {
+    for (std::int32_t p = s.partnerBegin[x]; p < s.partnerBegin[x + 1]; ++p) {
+      s.mirror[p] = slotOf(s.partnerSpecies[p], x);
+    }
+  }
+
+  s.forwardProgress.assign(reactions, 0.0);
+  s.reverseProgress.assign(reactions, 0.0);
+  s.netRate.assign(reactions, 0.0);
+  s.entryProduction.assign(s.entryReaction.size(), 0.0);
+  s.entryConsumption.assign(s.entryReaction.size(), 0.0);
+  s.firstDivisor.assign(species, 0.0);
+  s.secondDivisor.assign(species, 0.0);
+  s.pairConsumption.assign(slots, 0.0);
+  s.pairProduction.assign(slots, 0.0);
+  s.infiniteSourceCount.assign(species, 0);
+  s.infiniteSource.assign(species, 0);
+  s.firstInverse.assign(species, 0.0);
+  s.largestConsumptionShare.assign(species, 0.0);
+  s.largestProductionShare.assign(species, 0.0);
+  s.consumptionShare.assign(slots, 0.0);
+  s.productionShare.assign(slots, 0.0);
+  s.heavyEnd.assign(species, 0);
+  s.heavySpecies.assign(slots, 0);
+  s.heavyConsumption.assign(slots, 0.0);
+  s.heavyProduction.assign(slots, 0.0);
+  s.firstConsumption.assign(species, 0.0);
+  s.firstProduction.assign(species, 0.0);
+  s.estimatedConsumption.assign(species, 0.0);
+  s.estimatedProduction.assign(species, 0.0);
+  s.secondConsumption.assign(species, 0.0);
+  s.secondProduction.assign(species, 0.0);
+  s.estimate.assign(species, 0.0);
+  s.touched.assign((species + 63) / 64, 0);
+  s.selected.assign(species, 0);
+  s.frontier.assign(species, 0);
+  s.nextFrontier.assign(species, 0);
 }
+
+PathFluxScratch::~PathFluxScratch() = default;
+PathFluxScratch::PathFluxScratch(PathFluxScratch&&) noexcept = default;
+PathFluxScratch& PathFluxScratch::operator=(PathFluxScratch&&) noexcept = default;
 
 // One case on one scratch.
 struct PathFluxPass {
-  PathFluxScratch& s;
+  PathFluxScratch::Storage& s;
   double threshold;
   std::int32_t speciesCount;
   std::int32_t selectedCount = 0;
   std::int32_t nextCount = 0;
   bool anyInfinite = false;
+  bool estimated = false;   // decisions go through the estimates
+  double heavyShare = 0.0;  // delta
 
-  // Fills f(X, j), the divisors and the coefficients of every pair.
+  static PathFluxScratch::Storage& storage(PathFluxScratch& scratch) { return *scratch.storage_; }
+
+  void touch(std::int32_t b) {
+    s.touched[static_cast<std::size_t>(b) >> 6] |= std::uint64_t{1} << (b & 63);
+  }
+
+  void select(std::int32_t b) {
+    s.selected[b] = 1;
+    s.nextFrontier[nextCount++] = b;
+    ++selectedCount;
+  }
+
+  // Fills f(X, j), the divisors and the coefficients of every slot, and what the estimates
+  // need.
   void formCoefficients(std::span<const double> forwardProgress,
                         std::span<const double> reverseProgress) {
+    for (const std::int32_t j : s.listedReactions) {
+      s.netRate[j] = forwardProgress[j] - reverseProgress[j];
+    }
     for (std::int32_t x = 0; x < speciesCount; ++x) {
       double production = 0.0;
       double consumption = 0.0;
-      for (std::int32_t e = s.reactionBegin_[x]; e < s.reactionBegin_[x + 1]; ++e) {
-        const std::int32_t j = s.entryReaction_[e];
-        const double flux = (forwardProgress[j] - reverseProgress[j]) * s.entryNu_[e];
-        s.entryFlux_[e] = flux;
-        if (flux > 0.0) {
-          production += flux;
-        } else if (flux < 0.0) {
-          consumption += flux;
-        }
+      for (std::int32_t e = s.reactionBegin[x]; e < s.reactionBegin[x + 1]; ++e) {
+        const double flux = s.netRate[s.entryReaction[e]] * s.entryNu[e];
+        s.entryProduction[e] = flux > 0.0 ? flux : 0.0;
+        s.entryConsumption[e] = flux < 0.0 ? flux : 0.0;
+        production += s.entryProduction[e];
+        consumption += s.entryConsumption[e];
       }
       const double largest = std::max(std::abs(consumption), std::abs(production));
       if (!std::isfinite(largest)) anyInfinite = true;
-      s.firstDivisor_[x] = largest + kFirstGenerationFloor;
-      s.secondDivisor_[x] = largest + kSecondGenerationFloor;
-
-      for (std::int32_t p = s.partnerBegin_[x]; p < s.partnerBegin_[x + 1]; ++p) {
-        double pairProduction = 0.0;
-        double pairConsumption = 0.0;
-        for (std::int32_t k = s.pairBegin_[p]; k < s.pairBegin_[p + 1]; ++k) {
-          const double flux = s.entryFlux_[s.pairEntry_[k]];
-          if (flux > 0.0) {
-            pairProduction += flux;
-          } else if (flux < 0.0) {
-            pairConsumption += flux;
-          }
-        }
-        s.pairProduction_[p] = std::abs(pairProduction);
-        s.pairConsumption_[p] = std::abs(pairConsumption);
-      }
+      s.firstDivisor[x] = largest + kFirstGenerationFloor;
+      s.secondDivisor[x] = largest + kSecondGenerationFloor;
     }
-    if (!anyInfinite) return;
-    // An infinite C(M, B) or P(M, B) makes the term of M in R(A, B) NaN for every A != M,
-    // whatever rcon(A, M) is.
-    constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    std::fill_n(s.infiniteSourceCount_.begin(), speciesCount, 0);
+
+    std::fill(s.pairProduction.begin(), s.pairProduction.end(), 0.0);
+    std::fill(s.pairConsumption.begin(), s.pairConsumption.end(), 0.0);
+    for (std::size_t i = 0; i < s.incidenceSlot.size(); ++i) {
+      s.pairProduction[s.incidenceSlot[i]] += s.entryProduction[s.incidenceEntry[i]];
+      s.pairConsumption[s.incidenceSlot[i]] += s.entryConsumption[s.incidenceEntry[i]];
+    }
+    for (double& consumption : s.pairConsumption) consumption = std::abs(consumption);
+
+    estimated = !anyInfinite && threshold > 0.0 && threshold < kInfinity;
+    if (estimated) formShares();
+    if (anyInfinite) countInfiniteSources();
+  }
+
+  void formShares() {
+    heavyShare = threshold / (8.0 * std::max(s.largestReaction - 1, 1));
     for (std::int32_t m = 0; m < speciesCount; ++m) {
-      for (std::int32_t p = s.partnerBegin_[m]; p < s.partnerBegin_[m + 1]; ++p) {
-        if (s.pairConsumption_[p] == kInfinity || s.pairProduction_[p] == kInfinity) {
-          const std::int32_t b = s.partnerSpecies_[p];
-          ++s.infiniteSourceCount_[b];
-          s.infiniteSource_[b] = m;
+      s.firstInverse[m] = 1.0 / s.firstDivisor[m];
+      const double inverse = 1.0 / s.secondDivisor[m];
+      double largestConsumption = 0.0;
+      double largestProduction = 0.0;
+      std::int32_t heavy = s.partnerBegin[m];
+      for (std::int32_t p = s.partnerBegin[m]; p < s.partnerBegin[m + 1]; ++p) {
+        const double consumption = s.pairConsumption[p] * inverse;
+        const double production = s.pairProduction[p] * inverse;
+        s.consumptionShare[p] = consumption;
+        s.productionShare[p] = production;
+        largestConsumption = std::max(largestConsumption, consumption);
+        largestProduction = std::max(largestProduction, production);
+        s.heavySpecies[heavy] = s.partnerSpecies[p];
+        s.heavyConsumption[heavy] = consumption;
+        s.heavyProduction[heavy] = production;
+        heavy += (consumption >= heavyShare) | (production >= heavyShare);
+      }
+      s.heavyEnd[m] = heavy;
+      s.largestConsumptionShare[m] = largestConsumption;
+      s.largestProductionShare[m] = largestProduction;
+    }
+  }
+
+  // An infinite C(M, B) or P(M, B) makes the term of M in R(A, B) NaN for every A != M,
+  // whatever rcon(A, M) is.
+  void countInfiniteSources() {
+    std::fill_n(s.infiniteSourceCount.begin(), speciesCount, 0);
+    for (std::int32_t m = 0; m < speciesCount; ++m) {
+      for (std::int32_t p = s.partnerBegin[m]; p < s.partnerBegin[m + 1]; ++p) {
+        if (s.pairConsumption[p] == kInfinity || s.pairProduction[p] == kInfinity) {
+          const std::int32_t b = s.partnerSpecies[p];
+          ++s.infiniteSourceCount[b];
+          s.infiniteSource[b] = m;
         }
       }
     }
@@ -200,89 +367,225 @@ struct PathFluxPass {
   // R(A, B) is NaN because some M other than A has an infinite coefficient with B.
   bool poisoned(std::int32_t b, std::int32_t a) const {
     if (!anyInfinite) return false;
-    const std::int32_t count = s.infiniteSourceCount_[b];
-    return count > 1 || (count == 1 && s.infiniteSource_[b] != a);
-  }
-
-  void select(std::int32_t b) {
-    s.selected_[b] = 1;
-    s.nextFrontier_[nextCount++] = b;
-    ++selectedCount;
+    const std::int32_t count = s.infiniteSourceCount[b];
+    return count > 1 || (count == 1 && s.infiniteSource[b] != a);
   }
 
   void expand(std::int32_t a) {
     if (selectedCount == speciesCount) return;
-    const double d1 = s.firstDivisor_[a];
-    const std::int32_t partnersBegin = s.partnerBegin_[a];
-    const std::int32_t partnersEnd = s.partnerBegin_[a + 1];
-    if (anyInfinite && !std::isfinite(d1)) {
+    if (anyInfinite && !std::isfinite(s.firstDivisor[a])) {
       // inf / inf: rcon(A, M) or rpro(A, M) is NaN, and with it R(A, B) for every B.
-      constexpr double kInfinity = std::numeric_limits<double>::infinity();
-      for (std::int32_t p = partnersBegin; p < partnersEnd; ++p) {
-        if (s.pairConsumption_[p] == kInfinity || s.pairProduction_[p] == kInfinity) return;
+      for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
+        if (s.pairConsumption[p] == kInfinity || s.pairProduction[p] == kInfinity) return;
       }
     }
     if (0.0 > threshold) {
       // Every R(A, B) is at least +0.0, so every B whose R is not NaN is kept.
       for (std::int32_t b = 0; b < speciesCount; ++b) {
-        if (b != a && !s.selected_[b] && !poisoned(b, a)) select(b);
+        if (b != a && !s.selected[b] && !poisoned(b, a)) select(b);
       }
       return;
     }
-    if (std::isnan(threshold)) return;
+    if (!(threshold < kInfinity)) return;  // nothing exceeds +inf or NaN
+    if (!estimated || !expandWithEstimates(a)) expandExactly(a);
+  }
 
-    // First generation: R(A, B) of a B that is no partner of A starts from +0.0.
-    for (std::int32_t p = partnersBegin; p < partnersEnd; ++p) {
-      const std::int32_t b = s.partnerSpecies_[p];
-      if (s.selected_[b]) continue;
-      s.directConsumption_[b] = s.pairConsumption_[p] / d1;
-      s.directProduction_[b] = s.pairProduction_[p] / d1;
-      s.touched_[static_cast<std::size_t>(b) >> 6] |= std::uint64_t{1} << (b & 63);
+  // rcon(A, .) and rpro(A, .) as the full evaluation forms them.
+  void formFirstGeneration(std::int32_t a) {
+    const double d1 = s.firstDivisor[a];
+    for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = s.partnerSpecies[p];
+      s.firstConsumption[m] = s.pairConsumption[p] / d1;
+      s.firstProduction[m] = s.pairProduction[p] / d1;
     }
+  }
 
-    // Second generation, scattered from each M in ascending order.
-    for (std::int32_t p = partnersBegin; p < partnersEnd; ++p) {
-      const double consumptionShare = s.pairConsumption_[p] / d1;
-      const double productionShare = s.pairProduction_[p] / d1;
+  void clearFirstGeneration(std::int32_t a) {
+    for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = s.partnerSpecies[p];
+      s.firstConsumption[m] = 0.0;
+      s.firstProduction[m] = 0.0;
+    }
+  }
+
+  // Every R(A, B) of an unselected B, formed exactly by scattering each M's terms into its
+  // partners, M ascending.
+  void expandExactly(std::int32_t a) {
+    formFirstGeneration(a);
+    for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = s.partnerSpecies[p];
+      if (!s.selected[m]) touch(m);
+      const double consumptionShare = s.firstConsumption[m];
+      const double productionShare = s.firstProduction[m];
       if (consumptionShare == 0.0 && productionShare == 0.0) continue;
-      const std::int32_t m = s.partnerSpecies_[p];
-      const double d2 = s.secondDivisor_[m];
-      for (std::int32_t q = s.partnerBegin_[m]; q < s.partnerBegin_[m + 1]; ++q) {
-        const std::int32_t b = s.partnerSpecies_[q];
-        if (b == a || s.selected_[b]) continue;
+      const double d2 = s.secondDivisor[m];
+      for (std::int32_t q = s.partnerBegin[m]; q < s.partnerBegin[m + 1]; ++q) {
+        const std::int32_t b = s.partnerSpecies[q];
+        if (b == a || s.selected[b]) continue;
         bool added = false;
-        const double consumption = s.pairConsumption_[q];
+        const double consumption = s.pairConsumption[q];
         if (consumptionShare != 0.0 && consumption != 0.0) {
-          s.secondConsumption_[b] += consumption * consumptionShare / d2;
+          s.secondConsumption[b] += consumption * consumptionShare / d2;
           added = true;
         }
-        const double production = s.pairProduction_[q];
+        const double production = s.pairProduction[q];
         if (productionShare != 0.0 && production != 0.0) {
-          s.secondProduction_[b] += production * productionShare / d2;
+          s.secondProduction[b] += production * productionShare / d2;
           added = true;
         }
-        if (added) s.touched_[static_cast<std::size_t>(b) >> 6] |= std::uint64_t{1} << (b & 63);
+        if (added) touch(b);
       }
     }
 
-    // Decisions in ascending B, which is also the order of discovery.
-    for (std::size_t w = 0; w < s.touched_.size(); ++w) {
-      std::uint64_t bits = s.touched_[w];
-      s.touched_[w] = 0;
+    // Every other B has R(A, B) = +0.0. Ascending B is also the order of discovery.
+    forEachTouched([&](std::int32_t b) {
+      const double consumption = s.secondConsumption[b] + s.firstConsumption[b];
+      const double production = s.secondProduction[b] + s.firstProduction[b];
+      s.secondConsumption[b] = 0.0;
+      s.secondProduction[b] = 0.0;
+      if (consumption + production > threshold && !poisoned(b, a)) select(b);
+    });
+    clearFirstGeneration(a);
+  }
+
+  // R(A, B) of one B exactly: the partners M of B in ascending order are the only M whose
+  // terms can be non-zero. Needs formFirstGeneration(a).
+  double exactCoefficient(std::int32_t a, std::int32_t b) const {
+    double consumption = 0.0;
+    double production = 0.0;
+    for (std::int32_t q = s.partnerBegin[b]; q < s.partnerBegin[b + 1]; ++q) {
+      const std::int32_t m = s.partnerSpecies[q];
+      if (m == a) continue;
+      const std::int32_t slot = s.mirror[q];  // (M, B)
+      const double d2 = s.secondDivisor[m];
+      const double consumptionShare = s.firstConsumption[m];
+      if (consumptionShare != 0.0 && s.pairConsumption[slot] != 0.0) {
+        consumption += s.pairConsumption[slot] * consumptionShare / d2;
+      }
+      const double productionShare = s.firstProduction[m];
+      if (productionShare != 0.0 && s.pairProduction[slot] != 0.0) {
+        production += s.pairProduction[slot] * productionShare / d2;
+      }
+    }
+    return (consumption + s.firstConsumption[b]) + (production + s.firstProduction[b]);
+  }
+
+  // An estimate of R(A, B) over all partners of B. Needs the estimated rows of A.
+  double fullEstimate(std::int32_t a, std::int32_t b) const {
+    double sum = s.estimatedConsumption[b] + s.estimatedProduction[b];
+    for (std::int32_t q = s.partnerBegin[b]; q < s.partnerBegin[b + 1]; ++q) {
+      const std::int32_t m = s.partnerSpecies[q];
+      if (m == a) continue;
+      const std::int32_t slot = s.mirror[q];
+      sum += s.estimatedConsumption[m] * s.consumptionShare[slot] +
+             s.estimatedProduction[m] * s.productionShare[slot];
+    }
+    return sum;
+  }
+
+  // Decides every B for A from estimates; returns false, having changed nothing, when the
+  // threshold is too small for the bounds to settle the B that no estimate reaches.
+  bool expandWithEstimates(std::int32_t a) {
+    const std::int32_t begin = s.partnerBegin[a];
+    const std::int32_t end = s.partnerBegin[a + 1];
+    const double inverse = s.firstInverse[a];
+    const double visitShare = threshold / (4.0 * std::max(end - begin, 1));  // kappa
+    double shareSum = 0.0;
+    double leftOut = 0.0;
+    for (std::int32_t p = begin; p < end; ++p) {
+      const std::int32_t m = s.partnerSpecies[p];
+      const double consumption = s.pairConsumption[p] * inverse;
+      const double production = s.pairProduction[p] * inverse;
+      s.estimatedConsumption[m] = consumption;
+      s.estimatedProduction[m] = production;
+      shareSum += consumption + production;
+      const double reach =
+          consumption * s.largestConsumptionShare[m] + production * s.largestProductionShare[m];
+      if (reach < visitShare) leftOut += reach;
+    }
+    const double slack = heavyShare * shareSum + leftOut;
+    if (!(slack * (1.0 + kMargin) + kUnderflow <= threshold)) {
+      clearEstimatedRows(a);
+      return false;
+    }
+
+    for (std::int32_t p = begin; p < end; ++p) {
+      const std::int32_t m = s.partnerSpecies[p];
+      const double consumption = s.estimatedConsumption[m];
+      const double production = s.estimatedProduction[m];
+      // The first-generation part of an estimate is read from the rows; a partner that only
+      // it could keep is a candidate here, one that the second generation reaches below.
+      if (!s.selected[m] &&
+          (consumption + production + slack) * (1.0 + kMargin) + kUnderflow > threshold) {
+        touch(m);
+      }
+      const double reach =
+          consumption * s.largestConsumptionShare[m] + production * s.largestProductionShare[m];
+      if (reach < visitShare) continue;
+      // A selected B is never decided again in this case: its pair leaves the list (A is
+      // selected too), and the order of the rest does not matter to an estimate.
+      std::int32_t heavyEnd = s.heavyEnd[m];
+      for (std::int32_t h = s.partnerBegin[m]; h < heavyEnd;) {
+        const std::int32_t b = s.heavySpecies[h];
+        if (s.selected[b]) {
+          --heavyEnd;
+          s.heavySpecies[h] = s.heavySpecies[heavyEnd];
+          s.heavyConsumption[h] = s.heavyConsumption[heavyEnd];
+          s.heavyProduction[h] = s.heavyProduction[heavyEnd];
+          continue;
+        }
+        s.estimate[b] += consumption * s.heavyConsumption[h] + production * s.heavyProduction[h];
+        touch(b);
+        ++h;
+      }
+      s.heavyEnd[m] = heavyEnd;
+    }
+
+    bool exactRow = false;
+    forEachTouched([&](std::int32_t b) {
+      const double estimate =
+          s.estimate[b] + (s.estimatedConsumption[b] + s.estimatedProduction[b]);
+      s.estimate[b] = 0.0;
+      if ((estimate + slack) * (1.0 + kMargin) + kUnderflow <= threshold) return;
+      bool keep = estimate * (1.0 - kMargin) - kUnderflow > threshold;
+      if (!keep) {
+        const double full = fullEstimate(a, b);
+        if (full * (1.0 + kMargin) + kUnderflow <= threshold) return;
+        keep = full * (1.0 - kMargin) - kUnderflow > threshold;
+        if (!keep) {
+          if (!exactRow) formFirstGeneration(a);
+          exactRow = true;
+          keep = exactCoefficient(a, b) > threshold;
+        }
+      }
+      if (keep) select(b);
+    });
+    if (exactRow) clearFirstGeneration(a);
+    clearEstimatedRows(a);
+    return true;
+  }
+
+  void clearEstimatedRows(std::int32_t a) {
+    for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = s.partnerSpecies[p];
+      s.estimatedConsumption[m] = 0.0;
+      s.estimatedProduction[m] = 0.0;
+    }
+  }
+
+  // Calls `decide` for every touched species in ascending order and clears the set.
+  template <typename Decide>
+  void forEachTouched(Decide decide) {
+    for (std::size_t w = 0; w < s.touched.size(); ++w) {
+      std::uint64_t bits = s.touched[w];
+      s.touched[w] = 0;
       while (bits != 0) {
-        const auto b = static_cast<std::int32_t>(w * 64 + std::countr_zero(bits));
+        decide(static_cast<std::int32_t>(w * 64 + std::countr_zero(bits)));
         bits &= bits - 1;
-        const double consumption = s.secondConsumption_[b] + s.directConsumption_[b];
-        const double production = s.secondProduction_[b] + s.directProduction_[b];
-        const double coefficient = consumption + production;
-        s.secondConsumption_[b] = 0.0;
-        s.secondProduction_[b] = 0.0;
-        s.directConsumption_[b] = 0.0;
-        s.directProduction_[b] = 0.0;
-        if (coefficient > threshold && !poisoned(b, a)) select(b);
       }
     }
   }
+
   static void run(std::int32_t NS, std::int32_t NR, std::int32_t caseNumber,
                   std::span<const double> forwardProgress, std::span<const double> reverseProgress,
                   std::int32_t speciesCount, std::int32_t startCount,
@@ -290,20 +593,20 @@ struct PathFluxPass {
                   std::int32_t& KeptCount, std::span<std::int32_t> KeptFlags,
                   std::span<std::int32_t> KeptList, PathFluxScratch& scratch,
                   common::Console& console) {
-    if (speciesCount != scratch.speciesCount_ || NS != scratch.speciesDimension_ ||
-        NR != scratch.reactionDimension_) {
+    PathFluxScratch::Storage& s = storage(scratch);
+    if (speciesCount != s.speciesCount || NS != s.speciesDimension || NR != s.reactionDimension) {
       console.line(kScratchMismatch);
       common::stopRun(false);
     }
 
-    PathFluxPass pass{scratch, threshold, speciesCount};
-    std::fill_n(scratch.selected_.begin(), speciesCount, std::uint8_t{0});
+    PathFluxPass pass{s, threshold, speciesCount};
+    std::fill_n(s.selected.begin(), speciesCount, std::uint8_t{0});
     std::int32_t frontierCount = 0;
     for (std::int32_t i = 0; i < startCount; ++i) {
       const std::int32_t k = startSpecies[i] - 1;
-      if (scratch.selected_[k]) continue;
-      scratch.selected_[k] = 1;
-      scratch.frontier_[frontierCount++] = k;
+      if (s.selected[k]) continue;
+      s.selected[k] = 1;
+      s.frontier[frontierCount++] = k;
     }
     pass.selectedCount = frontierCount;
 
@@ -311,26 +614,19 @@ struct PathFluxPass {
     if (frontierCount > 0) pass.formCoefficients(forwardProgress, reverseProgress);
     while (frontierCount > 0) {
       pass.nextCount = 0;
-      for (std::int32_t f = 0; f < frontierCount; ++f) pass.expand(scratch.frontier_[f]);
+      for (std::int32_t f = 0; f < frontierCount; ++f) pass.expand(s.frontier[f]);
       KeptCount += frontierCount;
-      std::swap(scratch.frontier_, scratch.nextFrontier_);
+      std::swap(s.frontier, s.nextFrontier);
       frontierCount = pass.nextCount;
     }
 
     const auto row = static_cast<std::size_t>(caseNumber - 1) * static_cast<std::size_t>(NS);
     std::int32_t listed = 0;
     for (std::int32_t k = 0; k < speciesCount; ++k) {
-      const bool kept = scratch.selected_[k] != 0;
+      const bool kept = s.selected[k] != 0;
       KeptFlags[row + k] = kept ? -1 : 0;
       if (kept) KeptList[row + listed++] = k + 1;
     }
-  }
-
-  static std::span<double> forwardRates(PathFluxScratch& scratch) {
-    return scratch.forwardProgress_;
-  }
-  static std::span<double> reverseRates(PathFluxScratch& scratch) {
-    return scratch.reverseProgress_;
   }
 };
 
@@ -363,12 +659,11 @@ void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t 
                     std::span<std::int32_t> KeptFlags, std::span<std::int32_t> KeptList,
                     PathFluxScratch& scratch, common::Console& console) {
   const std::array<double, 4> temperatures{temperature, temperature, temperature, temperature};
-  const std::span<double> forwardProgress = PathFluxPass::forwardRates(scratch);
-  const std::span<double> reverseProgress = PathFluxPass::reverseRates(scratch);
+  PathFluxScratch::Storage& s = PathFluxPass::storage(scratch);
   CaseRates(static_cast<std::int32_t>(temperatures.size()), pressure, temperatures, massFractions,
-            IKWORK, RKWORK, forwardProgress, reverseProgress, console);
-  SelectFromRates(stoichDimension, NS, NR, caseDimension, caseNumber, forwardProgress,
-                  reverseProgress, speciesCount, startCount, startSpecies, threshold,
+            IKWORK, RKWORK, s.forwardProgress, s.reverseProgress, console);
+  SelectFromRates(stoichDimension, NS, NR, caseDimension, caseNumber, s.forwardProgress,
+                  s.reverseProgress, speciesCount, startCount, startSpecies, threshold,
                   StoichiometryMatrix, SpeciesReactionIndex, KeptCount, KeptFlags, KeptList,
                   scratch, console);
 }

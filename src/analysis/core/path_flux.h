@@ -7,14 +7,15 @@
 // above the threshold.
 //
 // Evaluated as written, every frontier species costs N^2 x (reactions per species). Here the
-// flux coefficients of every species pair that shares a reaction are formed once per case, and
-// the second generation runs only over pairs with non-zero coefficients, in the same ascending
-// order of M as the full sums, so the kept sets are the same bit for bit (see path_flux.cpp).
+// flux coefficients of every species pair that shares a reaction are formed once per case, most
+// decisions are settled by estimates with proven error bounds, and the few close to the
+// threshold are settled by the sums as written, in the same order: the kept sets are the same
+// bit for bit (see path_flux.cpp).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
-#include <vector>
 
 #include "common/console.h"
 
@@ -28,50 +29,15 @@ class PathFluxScratch {
   PathFluxScratch(std::int32_t NS, std::int32_t NR,
                   std::span<const std::int32_t> StoichiometryMatrix, std::int32_t stoichDimension,
                   std::span<const std::int32_t> SpeciesReactionIndex, std::int32_t speciesCount);
+  ~PathFluxScratch();
+  PathFluxScratch(PathFluxScratch&&) noexcept;
+  PathFluxScratch& operator=(PathFluxScratch&&) noexcept;
+
+  struct Storage;  // laid out and explained in path_flux.cpp
 
  private:
   friend struct PathFluxPass;
-
-  std::int32_t speciesDimension_;
-  std::int32_t reactionDimension_;
-  std::int32_t speciesCount_;
-
-  // Per species X (0-based), the reactions of its index row: entries
-  // reactionBegin_[X] .. reactionBegin_[X + 1] of entryReaction_ (0-based reaction) and entryNu_.
-  std::vector<std::int32_t> reactionBegin_;
-  std::vector<std::int32_t> entryReaction_;
-  std::vector<double> entryNu_;
-
-  // Per species X, its partners: the species Y != X that have a non-zero coefficient in one of
-  // X's reactions, ascending, as slots partnerBegin_[X] .. partnerBegin_[X + 1]. Slot p lists the
-  // shared reactions as entries of X (ascending) in pairEntry_[pairBegin_[p] .. pairBegin_[p + 1]).
-  std::vector<std::int32_t> partnerBegin_;
-  std::vector<std::int32_t> partnerSpecies_;
-  std::vector<std::int32_t> pairBegin_;
-  std::vector<std::int32_t> pairEntry_;
-
-  // Per case.
-  std::vector<double> forwardProgress_;
-  std::vector<double> reverseProgress_;
-  std::vector<double> entryFlux_;        // f(X, j) per entry
-  std::vector<double> firstDivisor_;     // D1 per species
-  std::vector<double> secondDivisor_;    // D2 per species
-  std::vector<double> pairConsumption_;  // |C(X, Y)| per slot
-  std::vector<double> pairProduction_;   // |P(X, Y)| per slot
-  std::vector<std::int32_t> infiniteSourceCount_;
-  std::vector<std::int32_t> infiniteSource_;
-
-  // Per frontier species.
-  std::vector<double> secondConsumption_;
-  std::vector<double> secondProduction_;
-  std::vector<double> directConsumption_;
-  std::vector<double> directProduction_;
-  std::vector<std::uint64_t> touched_;
-
-  // Breadth-first state.
-  std::vector<std::uint8_t> selected_;
-  std::vector<std::int32_t> frontier_;
-  std::vector<std::int32_t> nextFrontier_;
+  std::unique_ptr<Storage> storage_;
 };
 
 // One case: the rates of progress at (pressure, temperature, massFractions) from CaseRates,

@@ -1,0 +1,176 @@
+// One path-flux selection against one rate evaluation, and the fast selection against the
+// literal one, on the methane and the n-heptane mechanism. The argument is the case number in
+// the case library (1-based, counting case lines only).
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/core/path_flux.h"
+#include "analysis/core/rate_kernel.h"
+#include "common/console.h"
+#include "kinetics/linking_file.h"
+#include "kinetics/queries.h"
+
+// The literal selection lives with the tests; it is compiled in here to be timed.
+#include "../tests/analysis/core/path_flux_oracle_support.cpp"
+
+namespace {
+
+// A mechanism with its tables, the driver's selection and one state of its case library.
+struct Workload {
+  std::ostringstream out;
+  std::istringstream in;
+  common::Console console{out, in};
+  kinetics::LoadedKinetics kinetics;
+  std::int32_t KK = 0;
+  std::int32_t NS = 0;
+  std::int32_t NR = 0;
+  std::vector<std::int32_t> matrix;
+  std::vector<std::int32_t> index;
+  std::unique_ptr<analysis::PathFluxScratch> scratch;
+  std::vector<std::int32_t> start;
+  double threshold = 0.0;
+  double pressure = 0.0;
+  double temperature = 0.0;
+  std::vector<double> massFractions;
+  std::vector<double> forward;
+  std::vector<double> reverse;
+  std::vector<std::int32_t> keptFlags;
+  std::vector<std::int32_t> keptList;
+  std::int32_t keptCount = 0;
+
+  Workload(const std::string& folder, int caseNumber) {
+    const std::string base = std::string(PATHFLUX_TEST_DATA) + "/" + folder;
+    kinetics = kinetics::LoadKineticsFile(base + "/chem.bin", console);
+    std::int32_t elements = 0, reactions = 0, coefficients = 0;
+    kinetics::QueryCounts(kinetics.IKWORK, kinetics.RKWORK, elements, KK, reactions, coefficients);
+    NS = KK + 10;
+    NR = reactions + 1;
+    matrix.assign(static_cast<std::size_t>(NS) * NR, 0);
+    kinetics::QueryStoichMatrix(NS, kinetics.IKWORK, kinetics.RKWORK, matrix);
+    index.assign(static_cast<std::size_t>(NS) * (NR + 1), 0);
+    for (std::int32_t k = 0; k < KK; ++k) {
+      std::int32_t n = 0;
+      for (std::int32_t i = 0; i < reactions; ++i) {
+        if (matrix[k + static_cast<std::size_t>(i) * NS] != 0) {
+          index[k * static_cast<std::size_t>(NR + 1) + ++n] = i + 1;
+        }
+      }
+      index[k * static_cast<std::size_t>(NR + 1)] = n;
+    }
+    scratch = std::make_unique<analysis::PathFluxScratch>(NS, NR, matrix, NS, index, KK);
+
+    std::ifstream selection(base + "/selection.dat");
+    std::string line;
+    std::getline(selection, line);
+    std::istringstream numbers(line);
+    for (std::int32_t k; numbers >> k;) start.push_back(k);
+    selection >> threshold;
+
+    std::ifstream library(base + "/libdata.asc");
+    std::getline(library, line);
+    std::getline(library, line);
+    int seen = 0;
+    while (std::getline(library, line)) {
+      if (line.empty() || std::string("!/TEe").find(line[0]) != std::string::npos) continue;
+      if (++seen < caseNumber) continue;
+      std::istringstream fields(line);
+      std::vector<double> values;
+      for (double v; fields >> v;) values.push_back(v);
+      pressure = values[1];
+      temperature = values[6];
+      massFractions.resize(KK);
+      kinetics::MoleToMassFractions(std::vector<double>(values.begin() + 7, values.end()),
+                                    kinetics.IKWORK, kinetics.RKWORK, massFractions);
+      break;
+    }
+    forward.assign(NR, 0.0);
+    reverse.assign(NR, 0.0);
+    rates();
+    keptFlags.assign(NS, 0);
+    keptList.assign(NS, 0);
+  }
+
+  void rates() {
+    const std::array<double, 4> temperatures{temperature, temperature, temperature, temperature};
+    analysis::CaseRates(4, pressure, temperatures, massFractions, kinetics.IKWORK, kinetics.RKWORK,
+                        forward, reverse, console);
+  }
+
+  void select() {
+    analysis::PathFluxSelect(NS, NS, NR, 1, 1, kinetics.IKWORK, kinetics.RKWORK, pressure,
+                             temperature, massFractions, KK,
+                             static_cast<std::int32_t>(start.size()), start, threshold, matrix,
+                             index, keptCount, keptFlags, keptList, *scratch, console);
+  }
+
+  void selectFast() {
+    analysis::SelectFromRates(NS, NS, NR, 1, 1, forward, reverse, KK,
+                              static_cast<std::int32_t>(start.size()), start, threshold, matrix,
+                              index, keptCount, keptFlags, keptList, *scratch, console);
+  }
+
+  void selectLiteral() {
+    analysis::oracle::LiteralSelectFromRates(
+        NS, NS, NR, 1, 1, forward, reverse, KK, static_cast<std::int32_t>(start.size()), start,
+        threshold, matrix, index, keptCount, keptFlags, keptList);
+  }
+};
+
+Workload& workload(const std::string& folder, int caseNumber) {
+  static std::map<std::pair<std::string, int>, std::unique_ptr<Workload>> loaded;
+  auto& slot = loaded[{folder, caseNumber}];
+  if (!slot) slot = std::make_unique<Workload>(folder, caseNumber);
+  return *slot;
+}
+
+template <void (Workload::*Step)()>
+void runStep(benchmark::State& state, const char* folder) {
+  Workload& w = workload(folder, static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    (w.*Step)();
+    benchmark::ClobberMemory();
+  }
+  w.selectFast();
+  state.counters["kept"] = w.keptCount;
+}
+
+void CaseRates(benchmark::State& state, const char* folder) {
+  runStep<&Workload::rates>(state, folder);
+}
+void PathFluxSelect(benchmark::State& state, const char* folder) {
+  runStep<&Workload::select>(state, folder);
+}
+void FastSelection(benchmark::State& state, const char* folder) {
+  runStep<&Workload::selectFast>(state, folder);
+}
+void LiteralSelection(benchmark::State& state, const char* folder) {
+  runStep<&Workload::selectLiteral>(state, folder);
+}
+
+// Early, mid-ignition and burnt states of the first block.
+#define PATHFLUX_CASES ->Arg(1)->Arg(10)->Arg(20)->Unit(benchmark::kMicrosecond)
+
+BENCHMARK_CAPTURE(CaseRates, methane, "gri30") PATHFLUX_CASES;
+BENCHMARK_CAPTURE(PathFluxSelect, methane, "gri30") PATHFLUX_CASES;
+BENCHMARK_CAPTURE(FastSelection, methane, "gri30") PATHFLUX_CASES;
+BENCHMARK_CAPTURE(LiteralSelection, methane, "gri30") PATHFLUX_CASES;
+BENCHMARK_CAPTURE(CaseRates, heptane, "llnl_nheptane_v2") PATHFLUX_CASES;
+BENCHMARK_CAPTURE(PathFluxSelect, heptane, "llnl_nheptane_v2") PATHFLUX_CASES;
+BENCHMARK_CAPTURE(FastSelection, heptane, "llnl_nheptane_v2") PATHFLUX_CASES;
+// Seconds per call: one timed call each.
+BENCHMARK_CAPTURE(LiteralSelection, heptane, "llnl_nheptane_v2")
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(20)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
