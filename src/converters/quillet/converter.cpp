@@ -105,6 +105,11 @@ void writeParameterTable(std::ostream& out, std::span<const FitSpecies> species)
   for (std::size_t k = 0; k < species.size(); ++k) {
     const FitSpecies& s = species[k];
     const MolecularParameters& p = s.parameters;
+    if (s.line == 0) {
+      out << format("%6zu  %-16s %10.5f  no usable transport data\n", k + 1, s.name.c_str(),
+                    s.molecularWeight);
+      continue;
+    }
     out << format("%6zu  %-16s %10.5f %5lld %9d %10.3f %10.3f %8.3f %12.3f %10.3f\n", k + 1,
                   s.name.c_str(), s.molecularWeight, static_cast<long long>(s.line), p.geometry,
                   p.wellDepth, p.diameter, p.dipole, p.polarizability, p.rotationalRelaxation);

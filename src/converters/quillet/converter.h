@@ -3,14 +3,17 @@
 //
 // Pure-species viscosities and conductivities, the binary diffusion coefficients of every pair
 // at one atmosphere and the thermal diffusion ratios of every species against each light species
-// (molecular weight below 5) are computed by kinetic theory (properties.h) at temperatures
-// evenly spaced in ln T from 300 K to the highest thermo temperature of the mechanism, and
-// fitted by least squares with four coefficients: ln(property) as a cubic in ln T for the first
-// three, the ratio itself as a cubic in T for thermal diffusion. The fits use every other point
-// of a grid of 2 * 50 - 1 temperatures; the listed fit error is the largest relative error over
-// the whole grid, so it includes the points between the fitted ones. For thermal diffusion
-// ratios, which pass through zero, the error is taken relative to the largest magnitude of the
-// ratio over the range.
+// (molecular weight below 5) are computed by kinetic theory (properties.h) from 300 K to the
+// highest thermo temperature of the mechanism, and fitted with four coefficients: ln(property)
+// as a cubic in ln T for the first three, the ratio itself as a cubic in T for thermal diffusion.
+//
+// The fits are least squares at 50 temperatures, Chebyshev-Lobatto points in ln T (denser towards
+// both ends of the range, where an evenly spaced least-squares fit errs most). The pure-species
+// and thermal diffusion fits are then reweighted (Lawson's iteration) towards the fit with the
+// smallest largest error; the pair fits keep the plain least-squares fit. The listed fit error
+// is the largest relative error over the fit temperatures and the points halfway between them.
+// For thermal diffusion ratios, which pass through zero, it is taken relative to the largest
+// magnitude of the ratio over the range.
 #pragma once
 
 #include <cstdint>
