@@ -18,7 +18,7 @@ build: setup
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 build-asan: setup
-	@cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPATHFLUX_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPATHFLUX_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test-normal: build
