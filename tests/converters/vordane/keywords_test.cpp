@@ -265,10 +265,12 @@ TEST(VordaneReactions, PhotonsAndPlasmaKeywords) {
       "H2O2+HV=>OH+OH 1.0E-5 0.0 0.0\n HV / 248.0 /\n"
       "E+AR=>E+E+AR+ 2.3E-14 0.68 1.82E5\n TDEP/E/ EXCI/15.76/\n"
       " JAN / -3.27 1.42 -0.53 0.11 -1.5E-2 1.2E-3 -5.0E-5 1.0E-6 -1.0E-8 /\n"
-      "E+AR=>E+AR 1.0E-7 0.0 0.0\n TDEP / E /\n FIT1 / 1.0E3 -2.0E5 1.0E7 -1.0E9 /\n MOME\n",
+      "E+AR=>E+AR 1.0E-7 0.0 0.0\n TDEP / E /\n FIT1 / 1.0E3 -2.0E5 1.0E7 -1.0E9 /\n MOME\n"
+      "AR++AR=>AR++AR 1.0E-9 0.0 0.0\n XSMI\n",
       "REACTIONS MOLECULES KELVINS"));
   ASSERT_TRUE(result.ok()) << Messages(result);
-  EXPECT_EQ(result.warningCount(), 1);  // MOME has no record
+  EXPECT_EQ(result.warningCount(), 2);  // MOME and XSMI have no record
+  EXPECT_EQ(result.mechanism.reactions.size(), 4u);
   const auto& link = result.mechanism;
   ASSERT_EQ(link.wavelength.size(), 1u);
   EXPECT_EQ(link.wavelength[0].reaction, 1);
@@ -431,7 +433,7 @@ TEST(VordaneSpecies, UntidyInputIsAccepted) {
            "END\r\nreactions\t! \xe9t\xe9\r\nH+H=>H2\t1 0 0 ! \x96 dash\r\nend\r\n",
        0},
       {"keywords abbreviated and in lower case, elements on one line",
-       "elem h end\nspecies h h2\nend\n" + std::string("thermo\n 300 1000 5000\n") +
+       "elem h end\nspeci h h2\nend\n" + std::string("thermo\n 300 1000 5000\n") +
            fixture::ThermoEntry("h", {{"H", 1}}) + fixture::ThermoEntry("h2", {{"h", 2}}) +
            "end\nreac\nh+h=>h2 1 0 0\nend\n",
        0},
@@ -443,6 +445,23 @@ TEST(VordaneSpecies, UntidyInputIsAccepted) {
     ASSERT_EQ(result.mechanism.species.size(), 2u) << c.behaviour;
     EXPECT_EQ(result.mechanism.reactions.size(), 1u) << c.behaviour;
     EXPECT_EQ(result.mechanism.species[0].coefficients[0], 3.5) << c.behaviour;
+  }
+}
+
+TEST(VordaneSpecies, BuiltInAtomicWeights) {
+  struct Case {
+    const char* element;
+    double weight;
+  };
+  const Case kCases[] = {
+      {"H", 1.008},     {"c", 12.011}, {"N", 14.007},        {"O", 15.999},           {"Ar", 39.95},
+      {"HE", 4.002602}, {"CL", 35.45}, {"D", 2.01410177812}, {"E", 5.48579909065e-4},
+  };
+  for (const Case& c : kCases) {
+    const Interpretation result =
+        Convert("ELEMENTS " + std::string(c.element) + " END\nSPECIES\nEND\n");
+    ASSERT_EQ(result.mechanism.elements.size(), 1u) << c.element;
+    EXPECT_EQ(result.mechanism.elements[0].atomicWeight, c.weight) << c.element;
   }
 }
 
