@@ -1,0 +1,443 @@
+// Reaction lines: the equation, the rate parameters and the auxiliary keywords that follow.
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "converters/vordane/interpreter.h"
+#include "converters/vordane/text_fields.h"
+
+namespace vordane::detail {
+
+bool Interpreter::readSide(std::string_view text, Side& side, std::string& problem) const {
+  // A fall-off third body closes the side: "(+M)" or "(+species)".
+  if (!text.empty() && text.back() == ')') {
+    std::size_t search = text.size();
+    while (search > 0) {
+      const std::size_t open = text.rfind("(+", search - 1);
+      if (open == std::string_view::npos) break;
+      const std::string inner(text.substr(open + 2, text.size() - open - 3));
+      const int index = findSpecies(inner);
+      if (index < 0 && ToUpper(inner) == "M") {
+        side.fallOff = ThirdBodyKind::FallOffMixture;
+      } else if (index >= 0) {
+        side.fallOff = ThirdBodyKind::FallOffSpecies;
+        side.fallOffSpecies = index;
+      }
+      if (side.fallOff != ThirdBodyKind::None) {
+        text = text.substr(0, open);
+        break;
+      }
+      search = open;
+    }
+  }
+  if (text.empty()) {
+    problem = "a side of the equation is empty";
+    return false;
+  }
+  std::size_t at = 0;
+  while (at < text.size()) {
+    // The longest known name from here that ends at a '+' or at the end of the side.
+    const auto matchName = [&](std::size_t from, std::size_t& end) -> int {
+      for (std::size_t e = text.size(); e > from; --e) {
+        if (e != text.size() && text[e] != '+') continue;
+        const std::string_view candidate = text.substr(from, e - from);
+        const int index = findSpecies(candidate);
+        if (index >= 0) {
+          end = e;
+          return index;
+        }
+        const std::string upper = ToUpper(candidate);
+        if (upper == "M") {
+          end = e;
+          return -2;
+        }
+        if (upper == "HV") {
+          end = e;
+          return -3;
+        }
+      }
+      return -1;
+    };
+    std::size_t end = at;
+    double coefficient = 1.0;
+    int index = matchName(at, end);
+    if (index == -1) {
+      // A leading coefficient: the longest number whose remainder is a name.
+      for (std::size_t e = text.size(); e > at && index == -1; --e) {
+        double value = 0.0;
+        const std::string_view number = text.substr(at, e - at);
+        if (!std::isdigit(static_cast<unsigned char>(number.front())) && number.front() != '.') {
+          break;
+        }
+        if (!ParseReal(number, value) || value <= 0.0 || value > kMaxCoefficient) continue;
+        std::size_t nameEnd = e;
+        const int found = matchName(e, nameEnd);
+        if (found != -1) {
+          index = found;
+          coefficient = value;
+          end = nameEnd;
+        }
+      }
+    }
+    if (index == -1) {
+      std::size_t stop = text.find('+', at);
+      if (stop == at) stop = text.find('+', at + 1);
+      problem = "unknown species '" +
+                std::string(text.substr(
+                    at, stop == std::string_view::npos ? text.size() - at : stop - at)) +
+                "'";
+      return false;
+    }
+    if (index == -2) {
+      if (side.mixture || coefficient != 1.0) {
+        problem = "third body M given more than once on a side";
+        return false;
+      }
+      side.mixture = true;
+    } else if (index == -3) {
+      side.photon = true;
+    } else {
+      auto existing = std::find_if(side.participants.begin(), side.participants.end(),
+                                   [&](const Participant& p) { return p.species == index; });
+      if (existing != side.participants.end()) {
+        existing->coefficient += coefficient;
+      } else {
+        side.participants.push_back({index, coefficient});
+      }
+    }
+    at = end;
+    if (at < text.size()) {
+      ++at;  // the '+' between terms
+      if (at == text.size()) {
+        problem = "the equation ends with '+'";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool Interpreter::readEquation(const std::string& equation, ReactionEntry& reaction,
+                               std::string& problem) {
+  std::string compact;
+  for (const char c : equation) {
+    if (c != ' ') compact.push_back(c);
+  }
+  reaction.equation = compact;
+  std::string firstProblem;
+  bool anyArrow = false;
+  for (std::size_t equal = compact.find('='); equal != std::string::npos;
+       equal = compact.find('=', equal + 1)) {
+    anyArrow = true;
+    std::size_t leftEnd = equal;
+    std::size_t rightStart = equal + 1;
+    bool reversible = true;
+    if (equal + 1 < compact.size() && compact[equal + 1] == '>') {
+      rightStart = equal + 2;
+      if (equal > 0 && compact[equal - 1] == '<') {
+        leftEnd = equal - 1;
+      } else {
+        reversible = false;
+      }
+    }
+    Side left;
+    Side right;
+    std::string leftProblem;
+    std::string rightProblem;
+    const bool leftOk = readSide(std::string_view(compact).substr(0, leftEnd), left, leftProblem);
+    const bool rightOk =
+        readSide(std::string_view(compact).substr(rightStart), right, rightProblem);
+    if (!leftOk || !rightOk) {
+      if (firstProblem.empty()) firstProblem = leftOk ? rightProblem : leftProblem;
+      continue;
+    }
+    if (left.participants.empty()) {
+      problem = "reaction without reactants";
+      return false;
+    }
+    if (right.participants.empty() && !right.photon) {
+      problem = "reaction without products";
+      return false;
+    }
+    if (left.mixture != right.mixture) {
+      problem = "third body M on one side only";
+      return false;
+    }
+    if (left.fallOff != right.fallOff || left.fallOffSpecies != right.fallOffSpecies) {
+      problem = "fall-off third bodies of the two sides differ";
+      return false;
+    }
+    if (left.mixture && left.fallOff != ThirdBodyKind::None) {
+      problem = "both +M and a fall-off third body";
+      return false;
+    }
+    reaction.reversible = reversible;
+    reaction.reactants = left.participants;
+    reaction.products = right.participants;
+    reaction.photon = left.photon || right.photon;
+    if (left.mixture) reaction.thirdBody = ThirdBodyKind::Mixture;
+    if (left.fallOff != ThirdBodyKind::None) {
+      reaction.thirdBody = left.fallOff;
+      reaction.fallOffSpecies = left.fallOffSpecies;
+    }
+    return true;
+  }
+  problem = anyArrow ? firstProblem : "no reaction arrow ('=', '=>' or '<=>')";
+  return false;
+}
+
+void Interpreter::readReactionLine(const std::string& file, const Line& line) {
+  ReactionEntry reaction;
+  reaction.file = file;
+  reaction.line = line.number;
+  reaction.units = sectionUnits_;
+  const std::string_view text = Trim(line.text);
+  const std::vector<std::string_view> words = SplitWords(text);
+  if (words.size() < 4) {
+    error(file, line.number, "reaction line without its three rate parameters");
+    reaction.valid = false;
+    reaction.equation = std::string(text);
+    reactions_.push_back(std::move(reaction));
+    return;
+  }
+  bool numbers = true;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const std::string_view word = words[words.size() - 3 + k];
+    if (!ParseReal(word, reaction.rate[k])) {
+      error(file, line.number,
+            "malformed number '" + std::string(word) + "' in the rate parameters");
+      numbers = false;
+    }
+  }
+  const std::size_t equationEnd =
+      static_cast<std::size_t>(words[words.size() - 3].data() - text.data());
+  std::string problem;
+  if (!readEquation(std::string(text.substr(0, equationEnd)), reaction, problem)) {
+    error(file, line.number, problem + " in '" + reaction.equation + "'");
+    reaction.valid = false;
+  }
+  if (!numbers) reaction.valid = false;
+  reactions_.push_back(std::move(reaction));
+}
+
+std::vector<double> Interpreter::numbersOf(const std::string& file, int line,
+                                           const std::string& keyword, std::string_view text) {
+  std::vector<double> values;
+  for (const std::string_view word : SplitWords(text)) {
+    double value = 0.0;
+    if (!ParseReal(word, value)) {
+      error(file, line, "malformed number '" + std::string(word) + "' in " + keyword);
+      return {};
+    }
+    values.push_back(value);
+  }
+  return values;
+}
+
+void Interpreter::readAuxiliaryLine(const std::string& file, const Line& line) {
+  if (reactions_.empty()) {
+    error(file, line.number,
+          "'" + std::string(Trim(line.text)) + "' before the first reaction line");
+    return;
+  }
+  ReactionEntry& reaction = reactions_.back();
+  const std::string& text = line.text;
+  const std::vector<std::string_view> words = SplitWords(text);
+  if (text.find('/') == std::string::npos &&
+      std::none_of(words.begin(), words.end(), [](std::string_view w) {
+        const std::string upper = ToUpper(w);
+        return IsAbbreviation(upper, "DUPLICATE", 3) || upper == "MOME" || upper == "XSMI";
+      })) {
+    error(file, line.number,
+          "unreadable line in the reaction section: '" + std::string(Trim(text)) + "'");
+    return;
+  }
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (text[at] == ' ') {
+      ++at;
+      continue;
+    }
+    std::size_t end = at;
+    while (end < text.size() && text[end] != ' ' && text[end] != '/') ++end;
+    const std::string word = text.substr(at, end - at);
+    if (word.empty()) {
+      error(file, line.number, "'/' without a keyword or species before it");
+      return;
+    }
+    std::size_t next = end;
+    while (next < text.size() && text[next] == ' ') ++next;
+    std::optional<std::string_view> parameters;
+    at = next;
+    if (next < text.size() && text[next] == '/') {
+      std::size_t close = text.find('/', next + 1);
+      // Units are written with a slash of their own ("UNITS / CAL/MOLE /"): the parameters
+      // then run to the last slash of the line.
+      if (ToUpper(word) == "UNITS") close = text.rfind('/');
+      if (close == std::string::npos || close == next) {
+        error(file, line.number, "'" + word + "' parameters without the closing '/'");
+        return;
+      }
+      parameters = std::string_view(text).substr(next + 1, close - next - 1);
+      at = close + 1;
+    }
+    applyAuxiliary(file, line.number, reaction, word, parameters);
+  }
+}
+
+void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntry& reaction,
+                                 const std::string& word,
+                                 std::optional<std::string_view> parameters) {
+  const std::string keyword = ToUpper(word);
+  const std::string params = parameters ? std::string(Trim(*parameters)) : std::string();
+  reaction.notes.push_back({keyword, params, false});
+  const auto numbers = [&](std::size_t minimum, std::size_t maximum) {
+    std::optional<std::vector<double>> values;
+    if (!parameters) {
+      error(file, line, keyword + " without its parameters");
+      return values;
+    }
+    std::vector<double> read = numbersOf(file, line, keyword, params);
+    if (read.empty() && !params.empty()) return values;
+    if (read.size() < minimum || read.size() > maximum) {
+      error(file, line,
+            keyword + " takes " +
+                (minimum == maximum ? std::to_string(minimum)
+                                    : std::to_string(minimum) + " to " + std::to_string(maximum)) +
+                " parameters, not " + std::to_string(read.size()));
+      return values;
+    }
+    values = std::move(read);
+    return values;
+  };
+  const auto once = [&](bool given) {
+    if (given) error(file, line, keyword + " given twice for one reaction");
+    return !given;
+  };
+  const auto threeOf = [](const std::vector<double>& v) {
+    return std::array<double, 3>{v[0], v[1], v[2]};
+  };
+  if (IsAbbreviation(keyword, "DUPLICATE", 3)) {
+    reaction.duplicate = true;
+  } else if (keyword == "LOW") {
+    if (auto v = numbers(3, 3); v && once(reaction.low.has_value())) reaction.low = threeOf(*v);
+  } else if (keyword == "TROE") {
+    if (auto v = numbers(3, 4); v && once(reaction.troe.has_value())) reaction.troe = *v;
+  } else if (keyword == "SRI") {
+    if (auto v = numbers(3, 5); v && once(reaction.sri.has_value())) {
+      if (v->size() == 4) {
+        error(file, line, "SRI takes 3 or 5 parameters, not 4");
+      } else {
+        reaction.sri = *v;
+      }
+    }
+  } else if (keyword == "REV") {
+    if (auto v = numbers(3, 3); v && once(reaction.reverse.has_value())) {
+      reaction.reverse = threeOf(*v);
+    }
+  } else if (keyword == "LT") {
+    if (auto v = numbers(2, 2); v && once(reaction.landauTeller.has_value())) {
+      reaction.landauTeller = std::array<double, 2>{(*v)[0], (*v)[1]};
+    }
+  } else if (keyword == "RLT") {
+    if (auto v = numbers(2, 2); v && once(reaction.reverseLandauTeller.has_value())) {
+      reaction.reverseLandauTeller = std::array<double, 2>{(*v)[0], (*v)[1]};
+    }
+  } else if (keyword == "HV") {
+    if (auto v = numbers(1, 1); v && once(reaction.wavelength.has_value())) {
+      reaction.wavelength = (*v)[0];
+    }
+  } else if (keyword == "EXCI") {
+    if (auto v = numbers(1, 1); v && once(reaction.excitation.has_value())) {
+      reaction.excitation = (*v)[0];
+    }
+  } else if (keyword == "JAN") {
+    if (auto v = numbers(1, 9); v && once(reaction.janev.has_value())) {
+      v->resize(9, 0.0);
+      reaction.janev = *v;
+    }
+  } else if (keyword == "FIT1") {
+    if (auto v = numbers(1, 4); v && once(reaction.fit.has_value())) {
+      v->resize(4, 0.0);
+      reaction.fit = *v;
+    }
+  } else if (keyword == "TDEP") {
+    const int index = findSpecies(params);
+    if (!parameters || index < 0) {
+      error(file, line, "TDEP names no known species: '" + params + "'");
+    } else if (once(reaction.electronImpact)) {
+      reaction.electronImpact = true;
+    }
+  } else if (keyword == "FORD" || keyword == "RORD") {
+    const auto words = SplitWords(params);
+    double value = 0.0;
+    if (!parameters || words.size() != 2) {
+      error(file, line, keyword + " takes a species and an order");
+      return;
+    }
+    const int index = findSpecies(words[0]);
+    if (index < 0) {
+      error(file, line, "unknown species '" + std::string(words[0]) + "' in " + keyword);
+      return;
+    }
+    if (!ParseReal(words[1], value)) {
+      error(file, line, "malformed number '" + std::string(words[1]) + "' in " + keyword);
+      return;
+    }
+    auto& orders = keyword == "FORD" ? reaction.forwardOrders : reaction.reverseOrders;
+    for (const auto& [species, order] : orders) {
+      if (species == index) {
+        error(file, line, keyword + " given twice for " + std::string(words[0]));
+        return;
+      }
+    }
+    orders.emplace_back(index, value);
+  } else if (keyword == "UNITS") {
+    if (!parameters) {
+      error(file, line, "UNITS without its parameters");
+      return;
+    }
+    for (const std::string_view unit : SplitWords(params)) {
+      if (!ApplyUnitWord(unit, reaction.units)) {
+        warning(file, line, "unusual units '" + std::string(unit) + "' in UNITS; ignored");
+      }
+    }
+  } else if (keyword == "MOME" || keyword == "XSMI") {
+    warning(file, line,
+            keyword +
+                ": the linking file has no place for it; the reaction is kept as an "
+                "ordinary reaction");
+  } else if (keyword == "HIGH") {
+    reaction.chemicallyActivated = true;
+    error(file, line, "chemically activated fall-off (HIGH) cannot be held in the linking file");
+  } else if (keyword == "PLOG") {
+    error(file, line, "pressure-dependent rate PLOG cannot be held in the linking file");
+  } else if (keyword == "CHEB" || keyword == "TCHEB" || keyword == "PCHEB") {
+    error(file, line, "Chebyshev rate " + keyword + " cannot be held in the linking file");
+  } else if (const int index = findSpecies(word); index >= 0 && parameters) {
+    double value = 0.0;
+    if (!ParseReal(params, value) || value < 0.0) {
+      error(file, line, "malformed third-body efficiency '" + params + "' of " + word);
+      return;
+    }
+    for (const auto& [species, efficiency] : reaction.efficiencies) {
+      if (species == index) {
+        error(file, line, "third-body efficiency of " + word + " given twice");
+        return;
+      }
+    }
+    reaction.efficiencies.emplace_back(index, value);
+    reaction.notes.back() = {word, params, true};
+  } else if (parameters) {
+    error(file, line, "unknown species or keyword '" + word + "'");
+  } else {
+    error(file, line, "unknown auxiliary keyword '" + word + "'");
+  }
+}
+
+}  // namespace vordane::detail
