@@ -75,6 +75,13 @@ constexpr std::string_view kScratchMismatch =
 }  // namespace
 
 struct PathFluxScratch::Storage {
+  // Kept side by side so that both sums can advance in one vector operation; each is still an
+  // ordinary IEEE sum.
+  struct Terms {
+    double production = 0.0;
+    double consumption = 0.0;
+  };
+
   std::int32_t speciesDimension = 0;
   std::int32_t reactionDimension = 0;
   std::int32_t speciesCount = 0;
@@ -101,13 +108,11 @@ struct PathFluxScratch::Storage {
   // Per case.
   std::vector<double> forwardProgress;
   std::vector<double> reverseProgress;
-  std::vector<double> netRate;           // q(j)
-  std::vector<double> entryProduction;   // f(X, j) if positive, else +0.0, per entry
-  std::vector<double> entryConsumption;  // f(X, j) if negative, else +0.0, per entry
-  std::vector<double> firstDivisor;      // D1 per species
-  std::vector<double> secondDivisor;     // D2 per species
-  std::vector<double> pairConsumption;   // |C(X, Y)| per slot
-  std::vector<double> pairProduction;    // |P(X, Y)| per slot
+  std::vector<double> netRate;        // q(j)
+  std::vector<Terms> entryTerms;      // f(X, j) if positive (negative), else +0.0, per entry
+  std::vector<double> firstDivisor;   // D1 per species
+  std::vector<double> secondDivisor;  // D2 per species
+  std::vector<Terms> pairs;           // |P(X, Y)| and |C(X, Y)| per slot
   std::vector<std::int32_t> infiniteSourceCount;
   std::vector<std::int32_t> infiniteSource;
   // For the estimates: per species 1 / D1, the largest shares; per slot the shares;
@@ -230,12 +235,10 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
   s.forwardProgress.assign(reactions, 0.0);
   s.reverseProgress.assign(reactions, 0.0);
   s.netRate.assign(reactions, 0.0);
-  s.entryProduction.assign(s.entryReaction.size(), 0.0);
-  s.entryConsumption.assign(s.entryReaction.size(), 0.0);
+  s.entryTerms.assign(s.entryReaction.size(), {});
   s.firstDivisor.assign(species, 0.0);
   s.secondDivisor.assign(species, 0.0);
-  s.pairConsumption.assign(slots, 0.0);
-  s.pairProduction.assign(slots, 0.0);
+  s.pairs.assign(slots, {});
   s.infiniteSourceCount.assign(species, 0);
   s.infiniteSource.assign(species, 0);
   s.firstInverse.assign(species, 0.0);
@@ -299,10 +302,10 @@ struct PathFluxPass {
       double consumption = 0.0;
       for (std::int32_t e = s.reactionBegin[x]; e < s.reactionBegin[x + 1]; ++e) {
         const double flux = s.netRate[s.entryReaction[e]] * s.entryNu[e];
-        s.entryProduction[e] = flux > 0.0 ? flux : 0.0;
-        s.entryConsumption[e] = flux < 0.0 ? flux : 0.0;
-        production += s.entryProduction[e];
-        consumption += s.entryConsumption[e];
+        s.entryTerms[e].production = flux > 0.0 ? flux : 0.0;
+        s.entryTerms[e].consumption = flux < 0.0 ? flux : 0.0;
+        production += s.entryTerms[e].production;
+        consumption += s.entryTerms[e].consumption;
       }
       const double largest = std::max(std::abs(consumption), std::abs(production));
       if (!std::isfinite(largest)) anyInfinite = true;
@@ -310,13 +313,14 @@ struct PathFluxPass {
       s.secondDivisor[x] = largest + kSecondGenerationFloor;
     }
 
-    std::fill(s.pairProduction.begin(), s.pairProduction.end(), 0.0);
-    std::fill(s.pairConsumption.begin(), s.pairConsumption.end(), 0.0);
+    std::fill(s.pairs.begin(), s.pairs.end(), PathFluxScratch::Storage::Terms{});
     for (std::size_t i = 0; i < s.incidenceSlot.size(); ++i) {
-      s.pairProduction[s.incidenceSlot[i]] += s.entryProduction[s.incidenceEntry[i]];
-      s.pairConsumption[s.incidenceSlot[i]] += s.entryConsumption[s.incidenceEntry[i]];
+      auto& sum = s.pairs[s.incidenceSlot[i]];
+      const auto& term = s.entryTerms[s.incidenceEntry[i]];
+      sum.production += term.production;
+      sum.consumption += term.consumption;
     }
-    for (double& consumption : s.pairConsumption) consumption = std::abs(consumption);
+    for (auto& sum : s.pairs) sum.consumption = std::abs(sum.consumption);
 
     estimated = !anyInfinite && threshold > 0.0 && threshold < kInfinity;
     if (estimated) formShares();
@@ -332,8 +336,8 @@ struct PathFluxPass {
       double largestProduction = 0.0;
       std::int32_t heavy = s.partnerBegin[m];
       for (std::int32_t p = s.partnerBegin[m]; p < s.partnerBegin[m + 1]; ++p) {
-        const double consumption = s.pairConsumption[p] * inverse;
-        const double production = s.pairProduction[p] * inverse;
+        const double consumption = s.pairs[p].consumption * inverse;
+        const double production = s.pairs[p].production * inverse;
         s.consumptionShare[p] = consumption;
         s.productionShare[p] = production;
         largestConsumption = std::max(largestConsumption, consumption);
@@ -355,7 +359,7 @@ struct PathFluxPass {
     std::fill_n(s.infiniteSourceCount.begin(), speciesCount, 0);
     for (std::int32_t m = 0; m < speciesCount; ++m) {
       for (std::int32_t p = s.partnerBegin[m]; p < s.partnerBegin[m + 1]; ++p) {
-        if (s.pairConsumption[p] == kInfinity || s.pairProduction[p] == kInfinity) {
+        if (s.pairs[p].consumption == kInfinity || s.pairs[p].production == kInfinity) {
           const std::int32_t b = s.partnerSpecies[p];
           ++s.infiniteSourceCount[b];
           s.infiniteSource[b] = m;
@@ -376,7 +380,7 @@ struct PathFluxPass {
     if (anyInfinite && !std::isfinite(s.firstDivisor[a])) {
       // inf / inf: rcon(A, M) or rpro(A, M) is NaN, and with it R(A, B) for every B.
       for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
-        if (s.pairConsumption[p] == kInfinity || s.pairProduction[p] == kInfinity) return;
+        if (s.pairs[p].consumption == kInfinity || s.pairs[p].production == kInfinity) return;
       }
     }
     if (0.0 > threshold) {
@@ -395,8 +399,8 @@ struct PathFluxPass {
     const double d1 = s.firstDivisor[a];
     for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
       const std::int32_t m = s.partnerSpecies[p];
-      s.firstConsumption[m] = s.pairConsumption[p] / d1;
-      s.firstProduction[m] = s.pairProduction[p] / d1;
+      s.firstConsumption[m] = s.pairs[p].consumption / d1;
+      s.firstProduction[m] = s.pairs[p].production / d1;
     }
   }
 
@@ -423,12 +427,12 @@ struct PathFluxPass {
         const std::int32_t b = s.partnerSpecies[q];
         if (b == a || s.selected[b]) continue;
         bool added = false;
-        const double consumption = s.pairConsumption[q];
+        const double consumption = s.pairs[q].consumption;
         if (consumptionShare != 0.0 && consumption != 0.0) {
           s.secondConsumption[b] += consumption * consumptionShare / d2;
           added = true;
         }
-        const double production = s.pairProduction[q];
+        const double production = s.pairs[q].production;
         if (productionShare != 0.0 && production != 0.0) {
           s.secondProduction[b] += production * productionShare / d2;
           added = true;
@@ -459,12 +463,12 @@ struct PathFluxPass {
       const std::int32_t slot = s.mirror[q];  // (M, B)
       const double d2 = s.secondDivisor[m];
       const double consumptionShare = s.firstConsumption[m];
-      if (consumptionShare != 0.0 && s.pairConsumption[slot] != 0.0) {
-        consumption += s.pairConsumption[slot] * consumptionShare / d2;
+      if (consumptionShare != 0.0 && s.pairs[slot].consumption != 0.0) {
+        consumption += s.pairs[slot].consumption * consumptionShare / d2;
       }
       const double productionShare = s.firstProduction[m];
-      if (productionShare != 0.0 && s.pairProduction[slot] != 0.0) {
-        production += s.pairProduction[slot] * productionShare / d2;
+      if (productionShare != 0.0 && s.pairs[slot].production != 0.0) {
+        production += s.pairs[slot].production * productionShare / d2;
       }
     }
     return (consumption + s.firstConsumption[b]) + (production + s.firstProduction[b]);
@@ -490,38 +494,30 @@ struct PathFluxPass {
     const std::int32_t end = s.partnerBegin[a + 1];
     const double inverse = s.firstInverse[a];
     const double visitShare = threshold / (4.0 * std::max(end - begin, 1));  // kappa
+    // delta and kappa keep slack below t / 2; partners are made candidates on that bound, before
+    // the slack itself is known.
+    const double slackBound = 0.5 * threshold * (1.0 + kMargin);
     double shareSum = 0.0;
     double leftOut = 0.0;
     for (std::int32_t p = begin; p < end; ++p) {
       const std::int32_t m = s.partnerSpecies[p];
-      const double consumption = s.pairConsumption[p] * inverse;
-      const double production = s.pairProduction[p] * inverse;
+      const double consumption = s.pairs[p].consumption * inverse;
+      const double production = s.pairs[p].production * inverse;
       s.estimatedConsumption[m] = consumption;
       s.estimatedProduction[m] = production;
       shareSum += consumption + production;
-      const double reach =
-          consumption * s.largestConsumptionShare[m] + production * s.largestProductionShare[m];
-      if (reach < visitShare) leftOut += reach;
-    }
-    const double slack = heavyShare * shareSum + leftOut;
-    if (!(slack * (1.0 + kMargin) + kUnderflow <= threshold)) {
-      clearEstimatedRows(a);
-      return false;
-    }
-
-    for (std::int32_t p = begin; p < end; ++p) {
-      const std::int32_t m = s.partnerSpecies[p];
-      const double consumption = s.estimatedConsumption[m];
-      const double production = s.estimatedProduction[m];
-      // The first-generation part of an estimate is read from the rows; a partner that only
+      // The first-generation part of an estimate is read from these rows; a partner that only
       // it could keep is a candidate here, one that the second generation reaches below.
       if (!s.selected[m] &&
-          (consumption + production + slack) * (1.0 + kMargin) + kUnderflow > threshold) {
+          (consumption + production + slackBound) * (1.0 + kMargin) + kUnderflow > threshold) {
         touch(m);
       }
       const double reach =
           consumption * s.largestConsumptionShare[m] + production * s.largestProductionShare[m];
-      if (reach < visitShare) continue;
+      if (reach < visitShare) {
+        leftOut += reach;
+        continue;
+      }
       // A selected B is never decided again in this case: its pair leaves the list (A is
       // selected too), and the order of the rest does not matter to an estimate.
       std::int32_t heavyEnd = s.heavyEnd[m];
@@ -539,6 +535,12 @@ struct PathFluxPass {
         ++h;
       }
       s.heavyEnd[m] = heavyEnd;
+    }
+    const double slack = heavyShare * shareSum + leftOut;
+    if (!(slack <= slackBound && slack * (1.0 + kMargin) + kUnderflow <= threshold)) {
+      forEachTouched([&](std::int32_t b) { s.estimate[b] = 0.0; });
+      clearEstimatedRows(a);
+      return false;
     }
 
     bool exactRow = false;
