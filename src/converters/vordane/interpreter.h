@@ -17,13 +17,9 @@
 // reader never stops at the first one, so one run shows all of them.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -97,7 +93,6 @@ struct SpeciesEntry {
   std::string name;
   int line = 0;
   std::optional<ThermoEntry> thermo;
-  bool thermoFromMechanism = false;
 };
 
 enum class ThirdBodyKind { None, Mixture, FallOffMixture, FallOffSpecies };
@@ -145,6 +140,8 @@ struct ReactionEntry {
   bool valid = true;                 // the equation could be read
   std::vector<AuxiliaryNote> notes;
 };
+
+// Coefficients and element counts within this distance of an integer are integers.
 inline bool IsIntegral(double value) {
   return std::abs(value - std::round(value)) < 1e-9;
 }
@@ -169,7 +166,7 @@ class Interpreter {
   std::size_t readThermo(const std::string& file, const std::vector<Line>& lines, std::size_t start,
                          bool fromMechanism);
   void readThermoEntry(const std::string& file, const std::vector<Line>& lines, std::size_t at,
-                       const std::array<double, 3>& defaults, int speciesIndex, bool fromMechanism);
+                       const std::array<double, 3>& defaults, int speciesIndex);
   void readReactionUnits(const std::string& file, const Line& line, std::string_view text);
   void readReactionLine(const std::string& file, const Line& line);
   void readAuxiliaryLine(const std::string& file, const Line& line);
@@ -204,7 +201,6 @@ class Interpreter {
   std::vector<ReactionEntry> reactions_;
   Units sectionUnits_;
   bool mechanismHasAllThermo_ = false;
-  bool sawReactions_ = false;
   std::string mechanismFile_;
   std::string thermoFile_;
 };

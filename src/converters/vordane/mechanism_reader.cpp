@@ -124,7 +124,7 @@ void Interpreter::readSpeciesWords(const std::string& file, const Line& line,
       error(file, line.number, "species name " + name + " longer than 16 characters");
     }
     speciesIndex_.emplace(name, static_cast<int>(species_.size()));
-    species_.push_back({name, line.number, std::nullopt, false});
+    species_.push_back({name, line.number, std::nullopt});
   }
 }
 
@@ -220,7 +220,6 @@ void Interpreter::readMechanism(const SourceText& source) {
         i = readThermo(file, lines, i, true) - 1;
       } else if (opened == Section::Reactions) {
         section = Section::Reactions;
-        sawReactions_ = true;
         readReactionUnits(file, line, afterKeyword);
       } else if (opened == Section::Ignored) {
         warning(file, line.number, "section " + ToUpper(words.front()) + " ignored");

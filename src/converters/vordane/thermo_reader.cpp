@@ -82,7 +82,7 @@ std::size_t Interpreter::readThermo(const std::string& file, const std::vector<L
         warning(file, lines[i].number,
                 "second thermo entry for " + entry.name + "; the first one is used");
       } else if (!entry.thermo) {
-        readThermoEntry(file, lines, i, defaults, index, fromMechanism);
+        readThermoEntry(file, lines, i, defaults, index);
       }
       seenHere.insert(index);
     }
@@ -93,7 +93,7 @@ std::size_t Interpreter::readThermo(const std::string& file, const std::vector<L
 
 void Interpreter::readThermoEntry(const std::string& file, const std::vector<Line>& lines,
                                   std::size_t at, const std::array<double, 3>& defaults,
-                                  int speciesIndex, bool fromMechanism) {
+                                  int speciesIndex) {
   SpeciesEntry& species = species_[static_cast<std::size_t>(speciesIndex)];
   const std::string& first = lines[at].raw;
   const int lineNumber = lines[at].number;
@@ -196,7 +196,6 @@ void Interpreter::readThermoEntry(const std::string& file, const std::vector<Lin
     species.thermo = ThermoEntry{};
     species.thermo->file = file;
     species.thermo->line = lineNumber;
-    species.thermoFromMechanism = fromMechanism;
     return;
   }
   // Continuity of cp, h and s at the common temperature.
@@ -222,7 +221,6 @@ void Interpreter::readThermoEntry(const std::string& file, const std::vector<Lin
     }
   }
   species.thermo = entry;
-  species.thermoFromMechanism = fromMechanism;
 }
 
 }  // namespace vordane::detail
