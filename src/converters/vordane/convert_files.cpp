@@ -1,4 +1,5 @@
 // The file side of a conversion: reading the inputs, writing the linking file and listing.
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -10,6 +11,8 @@ namespace vordane {
 namespace {
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream buffer;

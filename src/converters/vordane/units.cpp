@@ -1,5 +1,4 @@
 // Units of the rate parameters and their conversion to the units of the linking file.
-#include <map>
 #include <string>
 #include <string_view>
 
@@ -45,34 +44,34 @@ double EnergyToKelvin(double energy, EnergyUnit unit) {
   return energy;
 }
 
-// Reads one unit word; false when the word is not a unit.
 bool ApplyUnitWord(std::string_view word, Units& units) {
+  // Energy units may carry "/MOLE" (or "/MOL"); every word may be cut to its first letters.
   const std::string upper = ToUpper(word);
-  static const std::map<std::string, EnergyUnit, std::less<>> kEnergy = {
-      {"CAL/MOLE", EnergyUnit::Cal},        {"CAL/MOL", EnergyUnit::Cal},
-      {"KCAL/MOLE", EnergyUnit::Kcal},      {"KCAL/MOL", EnergyUnit::Kcal},
-      {"KCAL", EnergyUnit::Kcal},           {"JOULES/MOLE", EnergyUnit::Joule},
-      {"JOULES/MOL", EnergyUnit::Joule},    {"JOUL/MOLE", EnergyUnit::Joule},
-      {"JOULES", EnergyUnit::Joule},        {"J/MOL", EnergyUnit::Joule},
-      {"KJOULES/MOLE", EnergyUnit::Kjoule}, {"KJOULES/MOL", EnergyUnit::Kjoule},
-      {"KJOU/MOLE", EnergyUnit::Kjoule},    {"KJOULES", EnergyUnit::Kjoule},
-      {"KJ/MOL", EnergyUnit::Kjoule},       {"KELVINS", EnergyUnit::Kelvin},
-      {"KELVIN", EnergyUnit::Kelvin},       {"EVOLTS", EnergyUnit::Evolt},
-      {"EVOLT", EnergyUnit::Evolt},         {"EV", EnergyUnit::Evolt},
-  };
-  if (const auto found = kEnergy.find(upper); found != kEnergy.end()) {
-    units.energy = found->second;
-    return true;
-  }
-  if (upper == "MOLES" || upper == "MOLE" || upper == "MOL") {
-    units.molecules = false;
-    return true;
-  }
-  if (upper == "MOLECULES" || upper == "MOLECULE" || upper == "MOLEC") {
+  const std::size_t slash = upper.find('/');
+  const std::string head = upper.substr(0, slash);
+  const std::string tail = slash == std::string::npos ? std::string() : upper.substr(slash + 1);
+  const bool perMole = tail.empty() || IsAbbreviation(tail, "MOLES", 3);
+  if (!perMole) return false;
+  if (head == "CAL" || IsAbbreviation(head, "CALORIES", 4)) {
+    units.energy = EnergyUnit::Cal;
+  } else if (head == "KCAL" || IsAbbreviation(head, "KCALORIES", 5)) {
+    units.energy = EnergyUnit::Kcal;
+  } else if (head == "J" || IsAbbreviation(head, "JOULES", 4)) {
+    units.energy = EnergyUnit::Joule;
+  } else if (head == "KJ" || IsAbbreviation(head, "KJOULES", 4)) {
+    units.energy = EnergyUnit::Kjoule;
+  } else if (tail.empty() && IsAbbreviation(head, "KELVINS", 4)) {
+    units.energy = EnergyUnit::Kelvin;
+  } else if (tail.empty() && (head == "EV" || IsAbbreviation(head, "EVOLTS", 4))) {
+    units.energy = EnergyUnit::Evolt;
+  } else if (tail.empty() && IsAbbreviation(head, "MOLECULES", 5)) {
     units.molecules = true;
-    return true;
+  } else if (tail.empty() && IsAbbreviation(head, "MOLES", 3)) {
+    units.molecules = false;
+  } else {
+    return false;
   }
-  return false;
+  return true;
 }
 
 }  // namespace vordane::detail

@@ -168,6 +168,7 @@ TEST(VordaneDiagnostics, MissingFilesAreErrorsNotCrashes) {
       {"no mechanism file", folder.file("absent.inp"), "",
        folder.file("absent.inp") + ": error: cannot read the mechanism file"},
       {"no mechanism name", "", "", "error: no name given for the mechanism file"},
+      {"a folder for a mechanism", folder.file(""), "", "error: cannot read the mechanism file"},
       {"a needed thermo file is missing", needsThermo, folder.file("absent.dat"),
        folder.file("absent.dat") + ": error: cannot read the thermo data file"},
   };

@@ -137,6 +137,8 @@ TEST(VordaneReactions, UnitsConvertToMolesCentimetresAndKelvin) {
       {"REACTIONS JOULES/MOLE", "O+H2<=>H+OH 3.87E4 2.7 26191.8", 3.87e4, 26191.8 / kJoule},
       {"REACTIONS KJOULES/MOLE", "O+H2<=>H+OH 3.87E4 2.7 26.1918", 3.87e4, 26191.8 / kJoule},
       {"REACTIONS KELVINS", "O+H2<=>H+OH 3.87E4 2.7 3150.0", 3.87e4, 3150.0},
+      {"REACTIONS KJOU/MOL KELVIN", "O+H2<=>H+OH 3.87E4 2.7 3150.0", 3.87e4, 3150.0},
+      {"REACTIONS KJOU/MOL", "O+H2<=>H+OH 3.87E4 2.7 26.1918", 3.87e4, 26191.8 / kJoule},
       {"REACTIONS EVOLTS", "O+H2<=>H+OH 3.87E4 2.7 0.5", 3.87e4,
        0.5 * 1.602176634e-19 / 1.380649e-23},
       {"REACTIONS MOLECULES", "O+H2<=>H+OH 1.0E-11 0.0 0.0", 1.0e-11 * kAvogadro, 0.0},
