@@ -1,6 +1,7 @@
 // Reaction lines: the equation, the rate parameters and the auxiliary keywords that follow.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,11 +35,21 @@ bool Interpreter::readSide(std::string_view text, Side& side, std::string& probl
       }
       search = open;
     }
+    if (side.fallOff == ThirdBodyKind::None && text.rfind("(+") != std::string_view::npos) {
+      const std::size_t open = text.rfind("(+");
+      problem = "unknown fall-off third body '" +
+                std::string(text.substr(open + 2, text.size() - open - 3)) + "'";
+      return false;
+    }
   }
   if (text.empty()) {
     problem = "a side of the equation is empty";
     return false;
   }
+  // Names that are not species: the mixture as third body and the photon.
+  constexpr int kUnknown = -1;
+  constexpr int kMixture = -2;
+  constexpr int kPhoton = -3;
   std::size_t at = 0;
   while (at < text.size()) {
     // The longest known name from here that ends at a '+' or at the end of the side.
@@ -54,21 +65,21 @@ bool Interpreter::readSide(std::string_view text, Side& side, std::string& probl
         const std::string upper = ToUpper(candidate);
         if (upper == "M") {
           end = e;
-          return -2;
+          return kMixture;
         }
         if (upper == "HV") {
           end = e;
-          return -3;
+          return kPhoton;
         }
       }
-      return -1;
+      return kUnknown;
     };
     std::size_t end = at;
     double coefficient = 1.0;
     int index = matchName(at, end);
-    if (index == -1) {
+    if (index == kUnknown) {
       // A leading coefficient: the longest number whose remainder is a name.
-      for (std::size_t e = text.size(); e > at && index == -1; --e) {
+      for (std::size_t e = text.size(); e > at && index == kUnknown; --e) {
         double value = 0.0;
         const std::string_view number = text.substr(at, e - at);
         if (!std::isdigit(static_cast<unsigned char>(number.front())) && number.front() != '.') {
@@ -77,14 +88,14 @@ bool Interpreter::readSide(std::string_view text, Side& side, std::string& probl
         if (!ParseReal(number, value) || value <= 0.0 || value > kMaxCoefficient) continue;
         std::size_t nameEnd = e;
         const int found = matchName(e, nameEnd);
-        if (found != -1) {
+        if (found != kUnknown) {
           index = found;
           coefficient = value;
           end = nameEnd;
         }
       }
     }
-    if (index == -1) {
+    if (index == kUnknown) {
       std::size_t stop = text.find('+', at);
       if (stop == at) stop = text.find('+', at + 1);
       problem = "unknown species '" +
@@ -93,13 +104,13 @@ bool Interpreter::readSide(std::string_view text, Side& side, std::string& probl
                 "'";
       return false;
     }
-    if (index == -2) {
+    if (index == kMixture) {
       if (side.mixture || coefficient != 1.0) {
         problem = "third body M given more than once on a side";
         return false;
       }
       side.mixture = true;
-    } else if (index == -3) {
+    } else if (index == kPhoton) {
       side.photon = true;
     } else {
       auto existing = std::find_if(side.participants.begin(), side.participants.end(),
