@@ -39,6 +39,12 @@ bench: setup
 	@cmake --build $(BENCH_DIR) -j $(JOBS)
 	@scripts/bench $(BENCH_DIR)
 
+# Builds the fuzz targets of the file readers with clang and runs each for FUZZ_SECONDS seconds
+# (default 60); see scripts/fuzz.
+fuzz:
+	@PATHFLUX_SETUP_FUZZ=1 scripts/setup
+	@JOBS=$(JOBS) scripts/fuzz
+
 install: build
 	@cmake --install $(BUILD_DIR) --prefix $(or $(PREFIX),/usr/local)
 

@@ -31,6 +31,8 @@ class RecordReader {
   void close();
   bool isOpen() const { return file_.is_open(); }
   const std::string& path() const { return path_; }
+  // The size of the open file in bytes.
+  std::uint64_t size() const { return size_; }
 
   // Positions the reader before the first record.
   void rewind();

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/declared_length.h"
 #include "common/fixed_format.h"
 
 namespace kinetics {
@@ -203,6 +204,16 @@ LinkSizes readHeader(RecordReader& unit, Console& messages) {
   sizes.RequiredCharLength = prefix[2];
   sizes.KK = prefix[4];
   sizes.ReactionCount = prefix[5];
+  // The callers make their arrays with these lengths: a damaged header must not ask for more
+  // memory than a file of this size could use.
+  if (!common::DeclaredLengthsPlausible(
+          "The kinetics linking file " + unit.path(),
+          {{"IKWORK", sizes.RequiredIntLength},
+           {"RKWORK", sizes.RequiredRealLength},
+           {"SKWORK", sizes.RequiredCharLength, common::EntryKind::Name}},
+          unit.size(), messages)) {
+    throw Stop(true);
+  }
   unit.rewind();
   return sizes;
 }

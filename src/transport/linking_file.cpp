@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/declared_length.h"
 #include "common/fixed_format.h"
 
 namespace transport {
@@ -229,6 +230,14 @@ TransportLengths ReadTransportHeader(common::RecordReader& unit, common::Console
     pauseAndStop();
   }
   checkCounts(counts, messages);
+  // The caller makes its arrays with these lengths: a damaged header must not ask for more
+  // memory than a file of this size could use.
+  if (!common::DeclaredLengthsPlausible(
+          "The transport linking file " + unit.path(),
+          {{"ITWORK", counts.TranIntLength}, {"RTWORK", counts.TranRealLength}}, unit.size(),
+          messages)) {
+    pauseAndStop();
+  }
   unit.rewind();
 
   state.TranIntLength = counts.TranIntLength;
