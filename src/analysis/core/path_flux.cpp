@@ -63,7 +63,8 @@ static_assert(kFirstGenerationFloor == 9.999999960041972e-13);
 static_assert(kSecondGenerationFloor == 9.9999998245167e-14);
 
 // Error bounds of an estimate against the exact sum: relative (rounding, about
-// (N + 8) x 1.1e-16 for N species) and absolute (subnormal terms, under 1.0e-319 in all).
+// (N + 8) x 1.1e-16 for N species) and absolute (a product that underflows errs by 5e-324 at
+// most and is then divided by a divisor of at least 1.0e-13: under 1.0e-305 for all terms).
 constexpr double kMargin = 1.0e-9;
 constexpr double kUnderflow = 1.0e-300;
 
@@ -115,13 +116,12 @@ struct PathFluxScratch::Storage {
   std::vector<Terms> pairs;           // |P(X, Y)| and |C(X, Y)| per slot
   std::vector<std::int32_t> infiniteSourceCount;
   std::vector<std::int32_t> infiniteSource;
-  // For the estimates: per species 1 / D1, the largest shares; per slot the shares;
-  // per species X the heavy pairs in slots partnerBegin[X] .. heavyEnd[X].
+  // For the estimates: per species 1 / D1, 1 / D2 and the largest shares; per species X the
+  // heavy pairs, with their shares, in slots partnerBegin[X] .. heavyEnd[X].
   std::vector<double> firstInverse;
+  std::vector<double> secondInverse;
   std::vector<double> largestConsumptionShare;
   std::vector<double> largestProductionShare;
-  std::vector<double> consumptionShare;
-  std::vector<double> productionShare;
   std::vector<std::int32_t> heavyEnd;
   std::vector<std::int32_t> heavySpecies;
   std::vector<double> heavyConsumption;
@@ -244,8 +244,7 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
   s.firstInverse.assign(species, 0.0);
   s.largestConsumptionShare.assign(species, 0.0);
   s.largestProductionShare.assign(species, 0.0);
-  s.consumptionShare.assign(slots, 0.0);
-  s.productionShare.assign(slots, 0.0);
+  s.secondInverse.assign(species, 0.0);
   s.heavyEnd.assign(species, 0);
   s.heavySpecies.assign(slots, 0);
   s.heavyConsumption.assign(slots, 0.0);
@@ -332,14 +331,13 @@ struct PathFluxPass {
     for (std::int32_t m = 0; m < speciesCount; ++m) {
       s.firstInverse[m] = 1.0 / s.firstDivisor[m];
       const double inverse = 1.0 / s.secondDivisor[m];
+      s.secondInverse[m] = inverse;
       double largestConsumption = 0.0;
       double largestProduction = 0.0;
       std::int32_t heavy = s.partnerBegin[m];
       for (std::int32_t p = s.partnerBegin[m]; p < s.partnerBegin[m + 1]; ++p) {
         const double consumption = s.pairs[p].consumption * inverse;
         const double production = s.pairs[p].production * inverse;
-        s.consumptionShare[p] = consumption;
-        s.productionShare[p] = production;
         largestConsumption = std::max(largestConsumption, consumption);
         largestProduction = std::max(largestProduction, production);
         s.heavySpecies[heavy] = s.partnerSpecies[p];
@@ -481,8 +479,8 @@ struct PathFluxPass {
       const std::int32_t m = s.partnerSpecies[q];
       if (m == a) continue;
       const std::int32_t slot = s.mirror[q];
-      sum += s.estimatedConsumption[m] * s.consumptionShare[slot] +
-             s.estimatedProduction[m] * s.productionShare[slot];
+      sum += s.estimatedConsumption[m] * (s.pairs[slot].consumption * s.secondInverse[m]) +
+             s.estimatedProduction[m] * (s.pairs[slot].production * s.secondInverse[m]);
     }
     return sum;
   }
