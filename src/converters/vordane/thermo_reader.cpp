@@ -1,6 +1,7 @@
 // Thermo entries: NASA seven-coefficient polynomials in their fixed columns.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <set>
 #include <string>
@@ -52,6 +53,12 @@ std::size_t Interpreter::readThermo(const std::string& file, const std::vector<L
     if (fromMechanism && s == Section::Reactions) {
       warning(file, lines[i].number, "thermo section without END");
       return i;
+    }
+    // Column 80 numbers the lines of an entry: a line numbered 2 to 4 cannot start one. Such
+    // a stray line is passed over so that the entries after it are read in step again.
+    if (lines[i].raw.size() >= 80 && lines[i].raw[79] >= '2' && lines[i].raw[79] <= '4') {
+      ++i;
+      continue;
     }
     // The name is the first word of columns 1-18, longer when it fills them.
     std::string_view head = Columns(lines[i].raw, 1, 18);
@@ -167,6 +174,14 @@ void Interpreter::readThermoEntry(const std::string& file, const std::vector<Lin
   std::size_t count = 0;
   for (std::size_t row = 1; row <= 3; ++row) {
     const std::string& text = lines[at + row].raw;
+    const char expected = static_cast<char>('1' + row);
+    if (text.size() >= 80 && std::isdigit(static_cast<unsigned char>(text[79])) &&
+        text[79] != expected) {
+      error(file, lines[at + row].number,
+            "malformed thermo entry of " + species.name + ": line number " + text[79] +
+                " in column 80 where " + expected + " belongs");
+      good = false;
+    }
     const std::size_t fields = row == 3 ? 4 : 5;
     for (std::size_t f = 0; f < fields; ++f) {
       const std::string_view field = Columns(text, 1 + 15 * f, 15 * (f + 1));
@@ -190,6 +205,14 @@ void Interpreter::readThermoEntry(const std::string& file, const std::vector<Lin
               FormatReal(entry.highTemperature, "%g") + " of the thermo of " + species.name +
               " is not in order (low, common, high)");
     good = false;
+  }
+  if (good && entry.low != entry.high &&
+      (entry.commonTemperature == entry.lowTemperature ||
+       entry.commonTemperature == entry.highTemperature)) {
+    warning(file, lineNumber,
+            "thermo of " + species.name + ": the common temperature " +
+                FormatReal(entry.commonTemperature, "%g") +
+                " K closes the range, so one set of coefficients is never used");
   }
   if (!good) {
     // Keep an empty record so that the species is not reported as missing its thermo too.

@@ -61,6 +61,9 @@ std::vector<Case> Cases() {
   badComposition.replace(24, 10, "C 1250H 8");
   std::string badCoefficient = ThermoOf("H2", {{"H", 2}});
   badCoefficient.replace(81 + 15, 15, " 2.5000000+000 ");
+  // A coefficient line given twice: the entry is out of step from its third line on.
+  std::string outOfStep = ThermoOf("H2", {{"H", 2}});
+  outOfStep.insert(81, outOfStep.substr(81, 81));
   const fixture::Coefficients jump = {4.5, 0.0, 0.0, 0.0, 0.0, -1000.0, 4.0};
   return {
       {"unknown element", "ELEMENTS H XQ END\nSPECIES H END\n", 1, false,
@@ -92,6 +95,9 @@ std::vector<Case> Cases() {
        false, "error: malformed composition field", Severity::Error},
       {"malformed coefficient columns", HydrogenWith(ThermoOf("H", {{"H", 1}}) + badCoefficient),
        10, false, "error: malformed number '2.5000000+000' in the thermo of H2", Severity::Error},
+      {"thermo lines out of step", HydrogenWith(ThermoOf("H", {{"H", 1}}) + outOfStep), 11, false,
+       "error: malformed thermo entry of H2: line number 2 in column 80 where 3 belongs",
+       Severity::Error},
       {"PLOG", Mechanism("H2+O2<=>OH+OH 1.0 0.0 0.0\n PLOG / 1.0 1.0E13 0.0 0.0 /\n"), r + 1, true,
        "error: pressure-dependent rate PLOG cannot be held in the linking file", Severity::Error},
       {"CHEB", Mechanism("H2+O2<=>OH+OH 1.0 0.0 0.0\n TCHEB/300 2000/ PCHEB/0.1 100/\n"), r + 1,
