@@ -29,38 +29,6 @@ KineticsState& MutableKineticsState() {
   return state;
 }
 
-bool CountsAreNonNegative(const KineticsCounts& c) {
-  const std::int32_t all[] = {c.ElementCount,
-                              c.KK,
-                              c.ReactionCount,
-                              c.MaxReactionSpecies,
-                              c.MaxThirdBodies,
-                              c.MaxTemperatures,
-                              c.CpCoefficientCount,
-                              c.RateParameterCount,
-                              c.LandauTellerParameterCount,
-                              c.FallOffParameterCount,
-                              c.ReverseReactionCount,
-                              c.FallOffReactionCount,
-                              c.ThirdBodyReactionCount,
-                              c.LandauTellerReactionCount,
-                              c.ReverseLandauTellerReactionCount,
-                              c.WavelengthReactionCount,
-                              c.ElectronImpactReactionCount,
-                              c.JanevParameterCount,
-                              c.JanevReactionCount,
-                              c.FitParameterCount,
-                              c.FitReactionCount,
-                              c.ExcitationReactionCount,
-                              c.RealStoichReactionCount,
-                              c.OrderReactionCount,
-                              c.MaxOrderSpecies};
-  for (std::int32_t count : all) {
-    if (count < 0) return false;
-  }
-  return true;
-}
-
 WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& c) {
   using Length = std::int64_t;
   const Length E = c.ElementCount;

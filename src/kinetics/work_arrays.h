@@ -132,9 +132,6 @@ struct WorkArrayLayout {
 // counts give an absurd layout instead of overflowing.
 WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts);
 
-// True when no count that sizes a section is negative.
-bool CountsAreNonNegative(const KineticsCounts& counts);
-
 // The floor of the rate kernel's divisions and logarithms: 1.0e-300 as the kinetics library
 // has always stored it, a few units in the last place above the nearest double.
 inline constexpr double kSmallValue = 1.0000000000000324e-300;
