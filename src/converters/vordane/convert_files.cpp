@@ -22,6 +22,16 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
   return true;
 }
 
+// True when `output` names the same existing file as one of the inputs: writing it would
+// destroy the input.
+bool IsAnInput(const std::string& output, const std::string& mechanism, const std::string& thermo) {
+  std::error_code error;
+  for (const std::string* input : {&mechanism, &thermo}) {
+    if (!input->empty() && std::filesystem::equivalent(output, *input, error)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 ConversionReport ConvertFiles(const std::string& mechanismPath, const std::string& thermoPath,
@@ -60,6 +70,9 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   bool binaryWritten = false;
   if (binaryPath.empty()) {
     result.diagnostics.push_back({Severity::Error, "", 0, "no name for the linking file"});
+  } else if (IsAnInput(binaryPath, mechanismPath, thermoPath)) {
+    result.diagnostics.push_back(
+        {Severity::Error, binaryPath, 0, "the linking file would overwrite an input file"});
   } else {
     std::string writeError;
     binaryWritten = kinetics::WriteKineticsLink(binaryPath, written, writeError);
@@ -92,13 +105,18 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   }
   listing += "\n" + report.summary + "\n";
   bool listingWritten = false;
-  if (!listingPath.empty()) {
+  const bool listingIsInput = IsAnInput(listingPath, mechanismPath, thermoPath);
+  if (listingIsInput) {
+    report.success = false;
+    report.summary += "; listing not written: it would overwrite an input file";
+  }
+  if (!listingPath.empty() && !listingIsInput) {
     std::ofstream out(listingPath, std::ios::binary | std::ios::trunc);
     out << listing;
     out.flush();
     listingWritten = static_cast<bool>(out);
   }
-  if (!listingWritten) {
+  if (!listingWritten && !listingIsInput) {
     // Nowhere to report it but the flag and the summary.
     report.success = false;
     report.summary += "; listing not written";
