@@ -1,8 +1,10 @@
 // The file side of a conversion: reading the inputs, writing the linking file and listing.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "converters/vordane/vordane.h"
 #include "kinetics/linking_file.h"
@@ -96,6 +98,20 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
                    (!binaryWritten   ? "linking file not written"
                     : report.success ? "linking file written"
                                      : "linking file marked as failed");
+
+  // Messages in the order of the files and lines they concern, whatever pass found them.
+  std::vector<std::string> files;
+  for (const Diagnostic& d : result.diagnostics) {
+    if (std::find(files.begin(), files.end(), d.file) == files.end()) files.push_back(d.file);
+  }
+  const auto fileRank = [&files](const Diagnostic& d) {
+    return std::find(files.begin(), files.end(), d.file) - files.begin();
+  };
+  std::stable_sort(result.diagnostics.begin(), result.diagnostics.end(),
+                   [&](const Diagnostic& a, const Diagnostic& b) {
+                     return fileRank(a) != fileRank(b) ? fileRank(a) < fileRank(b)
+                                                       : a.line < b.line;
+                   });
 
   std::string listing = result.listing;
   listing += "MESSAGES\n";
