@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <string_view>
 #include <utility>
@@ -70,6 +71,12 @@ constexpr double kUnderflow = 1.0e-300;
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
+// condition ? value : +0.0, without a branch.
+inline double keepIf(bool condition, double value) {
+  const std::uint64_t mask = std::uint64_t{0} - static_cast<std::uint64_t>(condition);
+  return std::bit_cast<double>(std::bit_cast<std::uint64_t>(value) & mask);
+}
+
 constexpr std::string_view kScratchMismatch =
     " Path-flux scratch was made for another species or reaction dimension.";
 
@@ -96,15 +103,18 @@ struct PathFluxScratch::Storage {
   std::vector<std::int32_t> listedReactions;  // every reaction of some index row, ascending
 
   // Per species X, the slots partnerBegin[X] .. partnerBegin[X + 1]: partner species
-  // ascending; mirror[p] the slot of (Y, X). Every (entry of X, other species of its reaction)
-  // is an incidence (incidenceEntry, incidenceSlot), ordered by X, then entry: adding the
-  // entries' terms into the slots in incidence order sums each slot in ascending reaction
-  // order, in one flat loop.
+  // ascending; mirror[p] the slot of (Y, X). The entries of X whose reaction holds Y are summed
+  // into the slot of (X, Y) in ascending order. The slots are gathered in groups of equal entry
+  // count (group g: slots gatherSlotBegin[g] .. gatherSlotBegin[g + 1] of gatherSlot, each with
+  // gatherCount[g] entries, listed one slot after the other in gatherEntry), so that the loop
+  // lengths repeat and the sums of different slots do not wait for each other.
   std::vector<std::int32_t> partnerBegin;
   std::vector<std::int32_t> partnerSpecies;
   std::vector<std::int32_t> mirror;
-  std::vector<std::int32_t> incidenceEntry;
-  std::vector<std::int32_t> incidenceSlot;
+  std::vector<std::int32_t> gatherCount;
+  std::vector<std::int32_t> gatherSlotBegin;
+  std::vector<std::int32_t> gatherSlot;
+  std::vector<std::int32_t> gatherEntry;
 
   // Per case.
   std::vector<double> forwardProgress;
@@ -128,7 +138,9 @@ struct PathFluxScratch::Storage {
   std::vector<double> heavyProduction;
 
   // Per frontier species A, dense over species and zero outside A's partners: rcon(A, .) and
-  // rpro(A, .) exactly and as estimates; the sums per candidate B; the candidates as a bit set.
+  // rpro(A, .) exactly and as estimates; the sums per candidate B (zero for every unselected
+  // B between frontier species; what a selected B holds is never read); the candidates as a
+  // bit set.
   std::vector<double> firstConsumption;
   std::vector<double> firstProduction;
   std::vector<double> estimatedConsumption;
@@ -136,6 +148,7 @@ struct PathFluxScratch::Storage {
   std::vector<double> secondConsumption;
   std::vector<double> secondProduction;
   std::vector<double> estimate;
+  std::vector<std::int32_t> visited;  // slots (A, M) of the M whose heavy pairs are added
   std::vector<std::uint64_t> touched;
 
   // Breadth-first state.
@@ -212,16 +225,48 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
     const auto end = s.partnerSpecies.begin() + s.partnerBegin[x + 1];
     return static_cast<std::int32_t>(std::lower_bound(begin, end, y) - s.partnerSpecies.begin());
   };
+  // Every (entry of X, other species Y of its reaction), taken by X, then entry, and filed
+  // under the slot of (X, Y): each slot's entries come out ascending.
+  std::vector<std::int32_t> incidenceEntry;
+  std::vector<std::int32_t> incidenceSlot;
   for (std::int32_t x = 0; x < speciesCount; ++x) {
     for (std::int32_t e = s.reactionBegin[x]; e < s.reactionBegin[x + 1]; ++e) {
       const std::int32_t j = s.entryReaction[e];
       for (std::int32_t r = speciesBegin[j]; r < speciesBegin[j + 1]; ++r) {
         if (reactionSpecies[r] == x) continue;
-        s.incidenceEntry.push_back(e);
-        s.incidenceSlot.push_back(slotOf(x, reactionSpecies[r]));
+        incidenceEntry.push_back(e);
+        incidenceSlot.push_back(slotOf(x, reactionSpecies[r]));
       }
     }
   }
+  const std::size_t slotCount = s.partnerSpecies.size();
+  std::vector<std::int32_t> slotEntryBegin(slotCount + 1, 0);
+  for (const std::int32_t p : incidenceSlot) ++slotEntryBegin[p + 1];
+  for (std::size_t p = 0; p < slotCount; ++p) slotEntryBegin[p + 1] += slotEntryBegin[p];
+  std::vector<std::int32_t> slotEntries(incidenceEntry.size());
+  {
+    std::vector<std::int32_t> fill(slotEntryBegin.begin(), slotEntryBegin.end() - 1);
+    for (std::size_t i = 0; i < incidenceEntry.size(); ++i) {
+      slotEntries[fill[incidenceSlot[i]]++] = incidenceEntry[i];
+    }
+  }
+  std::vector<std::int32_t> bySize(slotCount);
+  for (std::size_t p = 0; p < slotCount; ++p) bySize[p] = static_cast<std::int32_t>(p);
+  auto entryCount = [&](std::int32_t p) { return slotEntryBegin[p + 1] - slotEntryBegin[p]; };
+  std::stable_sort(bySize.begin(), bySize.end(), [&](std::int32_t l, std::int32_t r) {
+    return entryCount(l) < entryCount(r);
+  });
+  for (std::size_t n = 0; n < slotCount; ++n) {
+    const std::int32_t p = bySize[n];
+    if (s.gatherCount.empty() || s.gatherCount.back() != entryCount(p)) {
+      s.gatherCount.push_back(entryCount(p));
+      s.gatherSlotBegin.push_back(static_cast<std::int32_t>(n));
+    }
+    s.gatherSlot.push_back(p);
+    s.gatherEntry.insert(s.gatherEntry.end(), slotEntries.begin() + slotEntryBegin[p],
+                         slotEntries.begin() + slotEntryBegin[p + 1]);
+  }
+  s.gatherSlotBegin.push_back(static_cast<std::int32_t>(slotCount));
 
   // X and Y share a reaction exactly when Y and X do, so every slot has its mirror.
   const std::size_t slots = s.partnerSpecies.size();
@@ -256,6 +301,7 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
   s.secondConsumption.assign(species, 0.0);
   s.secondProduction.assign(species, 0.0);
   s.estimate.assign(species, 0.0);
+  s.visited.assign(species, 0);
   s.touched.assign((species + 63) / 64, 0);
   s.selected.assign(species, 0);
   s.frontier.assign(species, 0);
@@ -283,6 +329,12 @@ struct PathFluxPass {
     s.touched[static_cast<std::size_t>(b) >> 6] |= std::uint64_t{1} << (b & 63);
   }
 
+  // touch(b) if `condition`, without a branch.
+  void touchIf(std::int32_t b, bool condition) {
+    s.touched[static_cast<std::size_t>(b) >> 6] |= static_cast<std::uint64_t>(condition)
+                                                   << (b & 63);
+  }
+
   void select(std::int32_t b) {
     s.selected[b] = 1;
     s.nextFrontier[nextCount++] = b;
@@ -296,15 +348,23 @@ struct PathFluxPass {
     for (const std::int32_t j : s.listedReactions) {
       s.netRate[j] = forwardProgress[j] - reverseProgress[j];
     }
+    const double* netRate = s.netRate.data();
+    const std::int32_t* entryReaction = s.entryReaction.data();
+    const double* entryNu = s.entryNu.data();
+    PathFluxScratch::Storage::Terms* entryTerms = s.entryTerms.data();
     for (std::int32_t x = 0; x < speciesCount; ++x) {
       double production = 0.0;
       double consumption = 0.0;
-      for (std::int32_t e = s.reactionBegin[x]; e < s.reactionBegin[x + 1]; ++e) {
-        const double flux = s.netRate[s.entryReaction[e]] * s.entryNu[e];
-        s.entryTerms[e].production = flux > 0.0 ? flux : 0.0;
-        s.entryTerms[e].consumption = flux < 0.0 ? flux : 0.0;
-        production += s.entryTerms[e].production;
-        consumption += s.entryTerms[e].consumption;
+      const std::int32_t entryEnd = s.reactionBegin[x + 1];
+      for (std::int32_t e = s.reactionBegin[x]; e < entryEnd; ++e) {
+        const double flux = netRate[entryReaction[e]] * entryNu[e];
+        // flux > 0.0 ? flux : +0.0 and flux < 0.0 ? flux : +0.0 (a NaN flux gives +0.0 to
+        // both), as masks: the sign of a flux follows no pattern a branch could learn.
+        const double positive = keepIf(flux > 0.0, flux);
+        const double negative = keepIf(flux < 0.0, flux);
+        entryTerms[e] = {positive, negative};
+        production += positive;
+        consumption += negative;
       }
       const double largest = std::max(std::abs(consumption), std::abs(production));
       if (!std::isfinite(largest)) anyInfinite = true;
@@ -312,14 +372,22 @@ struct PathFluxPass {
       s.secondDivisor[x] = largest + kSecondGenerationFloor;
     }
 
-    std::fill(s.pairs.begin(), s.pairs.end(), PathFluxScratch::Storage::Terms{});
-    for (std::size_t i = 0; i < s.incidenceSlot.size(); ++i) {
-      auto& sum = s.pairs[s.incidenceSlot[i]];
-      const auto& term = s.entryTerms[s.incidenceEntry[i]];
-      sum.production += term.production;
-      sum.consumption += term.consumption;
+    const std::int32_t* entry = s.gatherEntry.data();
+    const PathFluxScratch::Storage::Terms* terms = s.entryTerms.data();
+    for (std::size_t g = 0; g < s.gatherCount.size(); ++g) {
+      const std::int32_t count = s.gatherCount[g];
+      for (std::int32_t n = s.gatherSlotBegin[g]; n < s.gatherSlotBegin[g + 1]; ++n) {
+        double production = 0.0;
+        double consumption = 0.0;
+        for (std::int32_t c = 0; c < count; ++c) {
+          const auto& term = terms[entry[c]];
+          production += term.production;
+          consumption += term.consumption;
+        }
+        entry += count;
+        s.pairs[s.gatherSlot[n]] = {production, std::abs(consumption)};
+      }
     }
-    for (auto& sum : s.pairs) sum.consumption = std::abs(sum.consumption);
 
     estimated = !anyInfinite && threshold > 0.0 && threshold < kInfinity;
     if (estimated) formShares();
@@ -497,6 +565,7 @@ struct PathFluxPass {
     const double slackBound = 0.5 * threshold * (1.0 + kMargin);
     double shareSum = 0.0;
     double leftOut = 0.0;
+    std::int32_t visitCount = 0;
     for (std::int32_t p = begin; p < end; ++p) {
       const std::int32_t m = s.partnerSpecies[p];
       const double consumption = s.pairs[p].consumption * inverse;
@@ -506,33 +575,43 @@ struct PathFluxPass {
       shareSum += consumption + production;
       // The first-generation part of an estimate is read from these rows; a partner that only
       // it could keep is a candidate here, one that the second generation reaches below.
-      if (!s.selected[m] &&
-          (consumption + production + slackBound) * (1.0 + kMargin) + kUnderflow > threshold) {
-        touch(m);
-      }
+      touchIf(m, !s.selected[m] &
+                     ((consumption + production + slackBound) * (1.0 + kMargin) + kUnderflow >
+                      threshold));
       const double reach =
           consumption * s.largestConsumptionShare[m] + production * s.largestProductionShare[m];
-      if (reach < visitShare) {
-        leftOut += reach;
-        continue;
-      }
+      // The M to visit are listed first and visited after, in the same order, so that this
+      // loop does not branch on them (adding +0.0 leaves leftOut as it is).
+      const bool visit = !(reach < visitShare);
+      leftOut += keepIf(!visit, reach);
+      s.visited[visitCount] = p;
+      visitCount += visit;
+    }
+    for (std::int32_t v = 0; v < visitCount; ++v) {
+      const std::int32_t p = s.visited[v];
+      const std::int32_t m = s.partnerSpecies[p];
+      const double consumption = s.estimatedConsumption[m];
+      const double production = s.estimatedProduction[m];
       // A selected B is never decided again in this case: its pair leaves the list (A is
-      // selected too), and the order of the rest does not matter to an estimate.
-      std::int32_t heavyEnd = s.heavyEnd[m];
-      for (std::int32_t h = s.partnerBegin[m]; h < heavyEnd;) {
+      // selected too). Whether B is selected follows no pattern, so nothing here branches on
+      // it: every pair is added and copied down over the dropped ones, and only the unselected
+      // B are marked. The estimate of a selected B is never read again and is cleared when the
+      // case begins.
+      const std::int32_t heavyEnd = s.heavyEnd[m];
+      std::int32_t kept = s.partnerBegin[m];
+      for (std::int32_t h = kept; h < heavyEnd; ++h) {
         const std::int32_t b = s.heavySpecies[h];
-        if (s.selected[b]) {
-          --heavyEnd;
-          s.heavySpecies[h] = s.heavySpecies[heavyEnd];
-          s.heavyConsumption[h] = s.heavyConsumption[heavyEnd];
-          s.heavyProduction[h] = s.heavyProduction[heavyEnd];
-          continue;
-        }
-        s.estimate[b] += consumption * s.heavyConsumption[h] + production * s.heavyProduction[h];
-        touch(b);
-        ++h;
+        const double heavyConsumption = s.heavyConsumption[h];
+        const double heavyProduction = s.heavyProduction[h];
+        s.estimate[b] += consumption * heavyConsumption + production * heavyProduction;
+        const bool open = !s.selected[b];
+        touchIf(b, open);
+        s.heavySpecies[kept] = b;
+        s.heavyConsumption[kept] = heavyConsumption;
+        s.heavyProduction[kept] = heavyProduction;
+        kept += open;
       }
-      s.heavyEnd[m] = heavyEnd;
+      s.heavyEnd[m] = kept;
     }
     const double slack = heavyShare * shareSum + leftOut;
     if (!(slack <= slackBound && slack * (1.0 + kMargin) + kUnderflow <= threshold)) {
@@ -601,6 +680,7 @@ struct PathFluxPass {
 
     PathFluxPass pass{s, threshold, speciesCount};
     std::fill_n(s.selected.begin(), speciesCount, std::uint8_t{0});
+    std::fill_n(s.estimate.begin(), speciesCount, 0.0);
     std::int32_t frontierCount = 0;
     for (std::int32_t i = 0; i < startCount; ++i) {
       const std::int32_t k = startSpecies[i] - 1;
