@@ -215,7 +215,8 @@ int RunTarnwick(common::Console& console, int argc, char** argv) {
 
   std::vector<std::int32_t> SpeciesReactionIndex(ns * (nr + 1), 0);
   analysis::BuildSpeciesReactionIndex(static_cast<std::int32_t>(NS), static_cast<std::int32_t>(NR),
-                                      KK, reactionCount, StoichiometryMatrix, SpeciesReactionIndex);
+                                      static_cast<std::int32_t>(NS), KK, reactionCount,
+                                      StoichiometryMatrix, SpeciesReactionIndex);
 
   requireFile(names[kSelectionFile], console);
   const Selection selection = ReadSelectionFile(fileSystemName(names[kSelectionFile]), KK, console);

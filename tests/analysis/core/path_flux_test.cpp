@@ -1,4 +1,5 @@
 #include "analysis/core/path_flux.h"
+#include "analysis/core/species_reaction_index.h"
 
 #include <gtest/gtest.h>
 
@@ -40,13 +41,7 @@ struct Tables {
 
   void buildIndex(std::int32_t reactionCount) {
     index.assign(static_cast<std::size_t>(NS) * (NR + 1), 0);
-    for (std::int32_t k = 1; k <= N; ++k) {
-      std::int32_t n = 0;
-      for (std::int32_t i = 1; i <= reactionCount; ++i) {
-        if (nu(k, i) != 0) index[(k - 1) * static_cast<std::size_t>(NR + 1) + ++n] = i;
-      }
-      index[(k - 1) * static_cast<std::size_t>(NR + 1)] = n;
-    }
+    analysis::BuildSpeciesReactionIndex(NS, NR, stoichDimension, N, reactionCount, matrix, index);
   }
 };
 

@@ -21,7 +21,7 @@ TEST(SpeciesReactionIndex, GriMechRows) {
   std::vector<std::int32_t> matrix(NS * NR, 0);
   kinetics::QueryStoichMatrix(NS, mechanism.IKWORK, mechanism.RKWORK, matrix);
   std::vector<std::int32_t> index(NS * (NR + 1), -1);
-  analysis::BuildSpeciesReactionIndex(NS, NR, 53, 325, matrix, index);
+  analysis::BuildSpeciesReactionIndex(NS, NR, NS, 53, 325, matrix, index);
 
   const auto row = [&](int species) {
     const std::int32_t* start = &index[(species - 1) * (NR + 1)];
