@@ -261,7 +261,7 @@ Interpretation Interpreter::run(const SourceText& mechanism, const SourceText* t
     if (!species.thermo) continue;
     for (const auto& [symbol, count] : species.thermo->composition) {
       if (std::none_of(elements_.begin(), elements_.end(),
-                       [&](const ElementEntry& e) { return e.name == symbol; })) {
+                       [&name = symbol](const ElementEntry& e) { return e.name == name; })) {
         error(species.thermo->file, species.thermo->line,
               "unknown element " + symbol + " in the thermo of species " + species.name);
       }

@@ -79,7 +79,7 @@ void Interpreter::checkReactions() {
     for (const auto& [species, order] : r.forwardOrders) {
       const bool isReactant =
           std::any_of(r.reactants.begin(), r.reactants.end(),
-                      [&](const Participant& p) { return p.species == species; });
+                      [&s = species](const Participant& p) { return p.species == s; });
       if (!isReactant) {
         warning(r.file, r.line,
                 "FORD for " + species_[static_cast<std::size_t>(species)].name +
@@ -89,7 +89,7 @@ void Interpreter::checkReactions() {
     for (const auto& [species, order] : r.reverseOrders) {
       const bool isProduct =
           std::any_of(r.products.begin(), r.products.end(),
-                      [&](const Participant& p) { return p.species == species; });
+                      [&s = species](const Participant& p) { return p.species == s; });
       if (!isProduct) {
         warning(r.file, r.line,
                 "RORD for " + species_[static_cast<std::size_t>(species)].name +
