@@ -5,17 +5,17 @@
 
 namespace common {
 
-std::string formatI(std::int64_t value, int width) {
+std::string formatInteger(std::int64_t value, int width) {
   std::string digits = std::to_string(value);
   if (static_cast<int>(digits.size()) > width) return std::string(width, '*');
   return std::string(width - digits.size(), ' ') + digits;
 }
 
-void appendI(std::string& line, std::int64_t value, int width) {
-  line += formatI(value, width);
+void appendInteger(std::string& line, std::int64_t value, int width) {
+  line += formatInteger(value, width);
 }
 
-std::string formatF(double value, int width, int decimals) {
+std::string formatFixed(double value, int width, int decimals) {
   if (!std::isfinite(value)) return std::string(width, '*');
   char buffer[512];
   const int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);

@@ -9,12 +9,12 @@
 namespace common {
 
 // Integer right-aligned in `width` columns.
-std::string formatI(std::int64_t value, int width);
-void appendI(std::string& line, std::int64_t value, int width);
+std::string formatInteger(std::int64_t value, int width);
+void appendInteger(std::string& line, std::int64_t value, int width);
 
 // Fixed-point real in `width` columns with `decimals` decimals, right-aligned; a leading
 // zero before the point is dropped when only it would overflow the field.
-std::string formatF(double value, int width, int decimals);
+std::string formatFixed(double value, int width, int decimals);
 
 // `text` right-aligned in `width` columns (a longer text keeps its first `width` characters).
 std::string rightAligned(std::string_view text, int width);

@@ -19,8 +19,8 @@ struct LinkElement {
 struct LinkSpecies {
   std::string name;
   std::vector<std::int32_t> composition;  // atoms of element 1..ElementCount
-  std::int32_t intA = 0;                  // SpeciesIntA: phase (0 gas)
-  std::int32_t intB = 0;                  // SpeciesIntB: electric charge
+  std::int32_t phase = 0;                 // SpeciesIntA: 0 gas, 1 liquid, 2 solid
+  std::int32_t charge = 0;                // SpeciesIntB: electric charge, in elementary charges
   double molecularWeight = 0.0;
   std::int32_t temperatureCount = 0;      // bounds used, at most MaxTemperatures
   std::vector<double> temperatureBounds;  // MaxTemperatures entries

@@ -153,8 +153,8 @@ bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::str
   for (const LinkSpecies& one : m.species) {
     species.putName(one.name, kNameLength);
     putPadded(species, one.composition, c.ElementCount);
-    species.putInt(one.intA);
-    species.putInt(one.intB);
+    species.putInt(one.phase);
+    species.putInt(one.charge);
     species.putReal(one.molecularWeight);
     species.putInt(one.temperatureCount);
     putPadded(species, one.temperatureBounds, m.MaxTemperatures);

@@ -225,7 +225,8 @@ void checkDimensions(std::int32_t LENIKW, std::int32_t LENRKW, std::int32_t LENS
   const bool charShort = LENSKW < required.RequiredCharLength;
   if (!intShort && !realShort && !charShort) return;
   auto demand = [&messages](std::string_view text, std::int32_t length) {
-    messages.line(std::string(kDimensionIndent) + std::string(text) + common::formatI(length, 5));
+    messages.line(std::string(kDimensionIndent) + std::string(text) +
+                  common::formatInteger(length, 5));
   };
   if (intShort) {
     messages.line(kDimensionAdvice);
@@ -377,10 +378,10 @@ class RecordLoader {
       : unit_(unit),
         messages_(messages),
         state_(state),
-        c_(state.counts),
-        I_(state.layout.integer),
-        R_(state.layout.real),
-        C_(state.layout.character),
+        counts_(state.counts),
+        integer_(state.layout.integer),
+        real_(state.layout.real),
+        character_(state.layout.character),
         IKWORK_(IKWORK),
         RKWORK_(RKWORK),
         SKWORK_(SKWORK),
@@ -389,9 +390,9 @@ class RecordLoader {
   void readElements() {
     RecordFields f(readRecord(unit_, messages_, 3, kElementReadFailure), messages_,
                    kElementReadFailure);
-    for (std::int64_t m = 1; m <= c_.ElementCount; ++m) {
-      Entry(SKWORK_, C_.ElementNames, m) = f.name(nameLength_);
-      Entry(RKWORK_, R_.AtomicWeights, m) = f.real();
+    for (std::int64_t m = 1; m <= counts_.ElementCount; ++m) {
+      Entry(SKWORK_, character_.ElementNames, m) = f.name(nameLength_);
+      Entry(RKWORK_, real_.AtomicWeights, m) = f.real();
     }
   }
 
@@ -400,29 +401,29 @@ class RecordLoader {
                    kSpeciesReadFailure);
     const std::int64_t perRange = state_.CoefficientsPerRange;
     const std::int64_t perSpecies = state_.CoefficientsPerSpecies;
-    for (std::int64_t k = 1; k <= c_.KK; ++k) {
-      Entry(SKWORK_, C_.SpeciesNames, k) = f.name(nameLength_);
-      for (std::int64_t m = 1; m <= c_.ElementCount; ++m) {
-        BlockEntry(IKWORK_, I_.ElementComposition, c_.ElementCount, k, m) = f.integer();
+    for (std::int64_t k = 1; k <= counts_.KK; ++k) {
+      Entry(SKWORK_, character_.SpeciesNames, k) = f.name(nameLength_);
+      for (std::int64_t m = 1; m <= counts_.ElementCount; ++m) {
+        BlockEntry(IKWORK_, integer_.ElementComposition, counts_.ElementCount, k, m) = f.integer();
       }
-      Entry(IKWORK_, I_.SpeciesIntA, k) = f.integer();
-      Entry(IKWORK_, I_.SpeciesIntB, k) = f.integer();
-      Entry(RKWORK_, R_.MolecularWeights, k) = f.real();
+      Entry(IKWORK_, integer_.SpeciesIntA, k) = f.integer();
+      Entry(IKWORK_, integer_.SpeciesIntB, k) = f.integer();
+      Entry(RKWORK_, real_.MolecularWeights, k) = f.real();
       const std::int32_t temperatureCount = f.integer();
       // The thermodynamic fits look up ranges below the species' own count of bounds.
-      if (temperatureCount > c_.MaxTemperatures) {
-        stopAfter(messages_,
-                  recordContext(4) + ", species " + std::to_string(k) + ": TemperatureCount " +
-                      std::to_string(temperatureCount) +
-                      " is above MaxTemperatures = " + std::to_string(c_.MaxTemperatures) + ".");
+      if (temperatureCount > counts_.MaxTemperatures) {
+        stopAfter(messages_, recordContext(4) + ", species " + std::to_string(k) +
+                                 ": TemperatureCount " + std::to_string(temperatureCount) +
+                                 " is above MaxTemperatures = " +
+                                 std::to_string(counts_.MaxTemperatures) + ".");
       }
-      Entry(IKWORK_, I_.TemperatureCount, k) = temperatureCount;
-      for (std::int64_t l = 1; l <= c_.MaxTemperatures; ++l) {
-        BlockEntry(RKWORK_, R_.TemperatureBounds, c_.MaxTemperatures, k, l) = f.real();
+      Entry(IKWORK_, integer_.TemperatureCount, k) = temperatureCount;
+      for (std::int64_t l = 1; l <= counts_.MaxTemperatures; ++l) {
+        BlockEntry(RKWORK_, real_.TemperatureBounds, counts_.MaxTemperatures, k, l) = f.real();
       }
-      for (std::int64_t l = 1; l < c_.MaxTemperatures; ++l) {
+      for (std::int64_t l = 1; l < counts_.MaxTemperatures; ++l) {
         for (std::int64_t i = 1; i <= perRange; ++i) {
-          BlockEntry(RKWORK_, R_.ThermoCoefficients, perSpecies, k, (l - 1) * perRange + i) =
+          BlockEntry(RKWORK_, real_.ThermoCoefficients, perSpecies, k, (l - 1) * perRange + i) =
               f.real();
         }
       }
@@ -435,80 +436,81 @@ class RecordLoader {
     if (status == RecordStatus::EndOfFile) return false;
     if (status == RecordStatus::Failure) stopAfter(messages_, kReactionReadFailure);
     RecordFields f(unit_.payload(), messages_, kReactionReadFailure);
-    const std::int64_t rateStride = std::int64_t{c_.RateParameterCount} + 1;
-    for (std::int64_t i = 1; i <= c_.ReactionCount; ++i) {
-      Entry(IKWORK_, I_.ReactionSpeciesCount, i) = f.integer();
-      Entry(IKWORK_, I_.ReactionAuxCount, i) = f.integer();
-      for (std::int64_t j = 1; j <= c_.RateParameterCount; ++j) {
-        BlockEntry(RKWORK_, R_.RateParameters, rateStride, i, j) = f.real();
+    const std::int64_t rateStride = std::int64_t{counts_.RateParameterCount} + 1;
+    for (std::int64_t i = 1; i <= counts_.ReactionCount; ++i) {
+      Entry(IKWORK_, integer_.ReactionSpeciesCount, i) = f.integer();
+      Entry(IKWORK_, integer_.ReactionAuxCount, i) = f.integer();
+      for (std::int64_t j = 1; j <= counts_.RateParameterCount; ++j) {
+        BlockEntry(RKWORK_, real_.RateParameters, rateStride, i, j) = f.real();
       }
-      for (std::int64_t s = 1; s <= c_.MaxReactionSpecies; ++s) {
-        BlockEntry(IKWORK_, I_.StoichCoefficients, c_.MaxReactionSpecies, i, s) = f.integer();
+      for (std::int64_t s = 1; s <= counts_.MaxReactionSpecies; ++s) {
+        BlockEntry(IKWORK_, integer_.StoichCoefficients, counts_.MaxReactionSpecies, i, s) =
+            f.integer();
         const std::int32_t species = f.integer();
         checkSpecies(5, slotWhere("reaction", i, s), species, 0);
-        BlockEntry(IKWORK_, I_.StoichSpecies, c_.MaxReactionSpecies, i, s) = species;
+        BlockEntry(IKWORK_, integer_.StoichSpecies, counts_.MaxReactionSpecies, i, s) = species;
       }
     }
     // The multiplier is never read from the file.
-    for (std::int64_t i = 1; i <= c_.ReactionCount; ++i) {
-      BlockEntry(RKWORK_, R_.RateParameters, rateStride, i, rateStride) = 1.0;
+    for (std::int64_t i = 1; i <= counts_.ReactionCount; ++i) {
+      BlockEntry(RKWORK_, real_.RateParameters, rateStride, i, rateStride) = 1.0;
     }
     return true;
   }
 
   void readAuxiliaryRecords() {
-    const std::int64_t rateStride = std::int64_t{c_.RateParameterCount} + 1;
-    if (c_.ReverseReactionCount > 0) {
+    const std::int64_t rateStride = std::int64_t{counts_.RateParameterCount} + 1;
+    if (counts_.ReverseReactionCount > 0) {
       RecordFields f = open(6, kReverseReadFailure);
-      for (std::int64_t n = 1; n <= c_.ReverseReactionCount; ++n) {
-        Entry(IKWORK_, I_.ReverseReactions, n) = reaction(f, 6, n);
-        for (std::int64_t j = 1; j <= c_.RateParameterCount; ++j) {
-          BlockEntry(RKWORK_, R_.ReverseParameters, rateStride, n, j) = f.real();
+      for (std::int64_t n = 1; n <= counts_.ReverseReactionCount; ++n) {
+        Entry(IKWORK_, integer_.ReverseReactions, n) = reaction(f, 6, n);
+        for (std::int64_t j = 1; j <= counts_.RateParameterCount; ++j) {
+          BlockEntry(RKWORK_, real_.ReverseParameters, rateStride, n, j) = f.real();
         }
       }
     }
-    if (c_.FallOffReactionCount > 0) {
+    if (counts_.FallOffReactionCount > 0) {
       RecordFields f = open(7, kFallOffReadFailure);
-      for (std::int64_t n = 1; n <= c_.FallOffReactionCount; ++n) {
-        Entry(IKWORK_, I_.FallOffReactions, n) = reaction(f, 7, n);
-        Entry(IKWORK_, I_.FallOffForm, n) = f.integer();
+      for (std::int64_t n = 1; n <= counts_.FallOffReactionCount; ++n) {
+        Entry(IKWORK_, integer_.FallOffReactions, n) = reaction(f, 7, n);
+        Entry(IKWORK_, integer_.FallOffForm, n) = f.integer();
         const std::int32_t thirdBody = f.integer();
         checkSpecies(7, entryWhere("entry", n), thirdBody, 0, "third body");
-        Entry(IKWORK_, I_.FallOffThirdBody, n) = thirdBody;
-        readReals(f, R_.FallOffParameters, c_.FallOffParameterCount, n);
+        Entry(IKWORK_, integer_.FallOffThirdBody, n) = thirdBody;
+        readReals(f, real_.FallOffParameters, counts_.FallOffParameterCount, n);
       }
     }
-    if (c_.ThirdBodyReactionCount > 0) {
+    if (counts_.ThirdBodyReactionCount > 0) {
       RecordFields f = open(8, kThirdBodyReadFailure);
-      for (std::int64_t n = 1; n <= c_.ThirdBodyReactionCount; ++n) {
-        Entry(IKWORK_, I_.ThirdBodyReactions, n) = reaction(f, 8, n);
+      for (std::int64_t n = 1; n <= counts_.ThirdBodyReactionCount; ++n) {
+        Entry(IKWORK_, integer_.ThirdBodyReactions, n) = reaction(f, 8, n);
         const std::int32_t used = f.integer();
-        if (used < 0 || used > c_.MaxThirdBodies) {
+        if (used < 0 || used > counts_.MaxThirdBodies) {
           stopOutOfRange(messages_, 8, entryWhere("entry", n), "count of enhanced third bodies",
-                         used, 0, c_.MaxThirdBodies);
+                         used, 0, counts_.MaxThirdBodies);
         }
-        Entry(IKWORK_, I_.ThirdBodyCount, n) = used;
-        for (std::int64_t j = 1; j <= c_.MaxThirdBodies; ++j) {
+        Entry(IKWORK_, integer_.ThirdBodyCount, n) = used;
+        for (std::int64_t j = 1; j <= counts_.MaxThirdBodies; ++j) {
           const std::int32_t species = f.integer();
           // Slots in use name a species; the slots after them may be empty.
           checkSpecies(8, slotWhere("entry", n, j), species, j <= used ? 1 : 0);
-          BlockEntry(IKWORK_, I_.ThirdBodySpecies, c_.MaxThirdBodies, n, j) = species;
-          BlockEntry(RKWORK_, R_.ThirdBodyEfficiencies, c_.MaxThirdBodies, n, j) = f.real();
+          BlockEntry(IKWORK_, integer_.ThirdBodySpecies, counts_.MaxThirdBodies, n, j) = species;
+          BlockEntry(RKWORK_, real_.ThirdBodyEfficiencies, counts_.MaxThirdBodies, n, j) = f.real();
         }
       }
     }
-    readParameterList(9, kLandauTellerReadFailure, c_.LandauTellerReactionCount,
-                      I_.LandauTellerReactions, R_.LandauTellerParameters,
-                      c_.LandauTellerParameterCount);
-    readParameterList(10, kReverseLandauTellerReadFailure, c_.ReverseLandauTellerReactionCount,
-                      I_.ReverseLandauTellerReactions, R_.ReverseLandauTellerParameters,
-                      c_.LandauTellerParameterCount);
-    readParameterList(11, kWavelengthReadFailure, c_.WavelengthReactionCount,
-                      I_.WavelengthReactions, R_.Wavelengths, 1);
-    if (c_.ElectronImpactReactionCount > 0) {
+    readParameterList(9, kLandauTellerReadFailure, counts_.LandauTellerReactionCount,
+                      integer_.LandauTellerReactions, real_.LandauTellerParameters,
+                      counts_.LandauTellerParameterCount);
+    readParameterList(10, kReverseLandauTellerReadFailure, counts_.ReverseLandauTellerReactionCount,
+                      integer_.ReverseLandauTellerReactions, real_.ReverseLandauTellerParameters,
+                      counts_.LandauTellerParameterCount);
+    readParameterList(11, kWavelengthReadFailure, counts_.WavelengthReactionCount,
+                      integer_.WavelengthReactions, real_.Wavelengths, 1);
+    if (counts_.ElectronImpactReactionCount > 0) {
       RecordFields f = open(12, kElectronImpactReadFailure);
-      for (std::int64_t n = 1; n <= c_.ElectronImpactReactionCount; ++n) {
-        Entry(IKWORK_, I_.ElectronImpactReactions, n) = reaction(f, 12, n);
+      for (std::int64_t n = 1; n <= counts_.ElectronImpactReactionCount; ++n) {
+        Entry(IKWORK_, integer_.ElectronImpactReactions, n) = reaction(f, 12, n);
         const std::int32_t index = f.integer();
         // The index selects an entry of the caller's temperature array, which starts at 1;
         // its upper end depends on the caller and is checked where the array is known.
@@ -516,30 +518,31 @@ class RecordLoader {
           stopAfter(messages_, recordContext(12) + ", " + entryWhere("entry", n) +
                                    ": temperature index " + std::to_string(index) + " is below 1.");
         }
-        Entry(IKWORK_, I_.ElectronTemperatureIndex, n) = index;
+        Entry(IKWORK_, integer_.ElectronTemperatureIndex, n) = index;
       }
     }
-    readParameterList(13, kJanevReadFailure, c_.JanevReactionCount, I_.JanevReactions,
-                      R_.JanevParameters, c_.JanevParameterCount);
-    readParameterList(14, kFitReadFailure, c_.FitReactionCount, I_.FitReactions, R_.FitParameters,
-                      c_.FitParameterCount);
-    readParameterList(15, kExcitationReadFailure, c_.ExcitationReactionCount,
-                      I_.ExcitationReactions, R_.ExcitationEnergies, 1);
-    readParameterList(16, kRealStoichReadFailure, c_.RealStoichReactionCount,
-                      I_.RealStoichReactions, R_.RealStoichCoefficients, c_.MaxReactionSpecies);
-    if (c_.OrderReactionCount > 0) {
+    readParameterList(13, kJanevReadFailure, counts_.JanevReactionCount, integer_.JanevReactions,
+                      real_.JanevParameters, counts_.JanevParameterCount);
+    readParameterList(14, kFitReadFailure, counts_.FitReactionCount, integer_.FitReactions,
+                      real_.FitParameters, counts_.FitParameterCount);
+    readParameterList(15, kExcitationReadFailure, counts_.ExcitationReactionCount,
+                      integer_.ExcitationReactions, real_.ExcitationEnergies, 1);
+    readParameterList(16, kRealStoichReadFailure, counts_.RealStoichReactionCount,
+                      integer_.RealStoichReactions, real_.RealStoichCoefficients,
+                      counts_.MaxReactionSpecies);
+    if (counts_.OrderReactionCount > 0) {
       RecordFields f = open(17, kOrderReadFailure);
-      for (std::int64_t n = 1; n <= c_.OrderReactionCount; ++n) {
-        Entry(IKWORK_, I_.OrderReactions, n) = reaction(f, 17, n);
-        for (std::int64_t j = 1; j <= c_.MaxOrderSpecies; ++j) {
+      for (std::int64_t n = 1; n <= counts_.OrderReactionCount; ++n) {
+        Entry(IKWORK_, integer_.OrderReactions, n) = reaction(f, 17, n);
+        for (std::int64_t j = 1; j <= counts_.MaxOrderSpecies; ++j) {
           // -k orders the forward rate by species k, +k the reverse rate, 0 is skipped.
           const std::int32_t code = f.integer();
-          if (code < -c_.KK || code > c_.KK) {
+          if (code < -counts_.KK || code > counts_.KK) {
             stopOutOfRange(messages_, 17, slotWhere("entry", n, j), "species code", code,
-                           -std::int64_t{c_.KK}, c_.KK);
+                           -std::int64_t{counts_.KK}, counts_.KK);
           }
-          BlockEntry(IKWORK_, I_.OrderSpecies, c_.MaxOrderSpecies, n, j) = code;
-          BlockEntry(RKWORK_, R_.OrderValues, c_.MaxOrderSpecies, n, j) = f.real();
+          BlockEntry(IKWORK_, integer_.OrderSpecies, counts_.MaxOrderSpecies, n, j) = code;
+          BlockEntry(RKWORK_, real_.OrderValues, counts_.MaxOrderSpecies, n, j) = f.real();
         }
       }
     }
@@ -552,17 +555,17 @@ class RecordLoader {
 
   std::int32_t reaction(RecordFields& f, int record, std::int64_t n) {
     const std::int32_t number = f.integer();
-    if (number < 1 || number > c_.ReactionCount) {
+    if (number < 1 || number > counts_.ReactionCount) {
       stopOutOfRange(messages_, record, entryWhere("entry", n), "reaction", number, 1,
-                     c_.ReactionCount);
+                     counts_.ReactionCount);
     }
     return number;
   }
 
   void checkSpecies(int record, const std::string& where, std::int32_t species, std::int32_t lowest,
                     std::string_view what = "species") {
-    if (species < lowest || species > c_.KK) {
-      stopOutOfRange(messages_, record, where, what, species, lowest, c_.KK);
+    if (species < lowest || species > counts_.KK) {
+      stopOutOfRange(messages_, record, where, what, species, lowest, counts_.KK);
     }
   }
 
@@ -585,10 +588,10 @@ class RecordLoader {
   RecordReader& unit_;
   Console& messages_;
   const KineticsState& state_;
-  const KineticsCounts& c_;
-  const IntegerSections& I_;
-  const RealSections& R_;
-  const CharacterSections& C_;
+  const KineticsCounts& counts_;
+  const IntegerSections& integer_;
+  const RealSections& real_;
+  const CharacterSections& character_;
   std::span<std::int32_t> IKWORK_;
   std::span<double> RKWORK_;
   std::span<std::string> SKWORK_;

@@ -126,7 +126,7 @@ void checkCounts(const HeaderCounts& counts, common::Console& messages) {
 // digits is written in full: asterisks would hide the very number the user needs.
 std::string dimensionLine(std::string_view array, std::int32_t length) {
   std::string line = std::string(10, ' ') + std::string(array) + " MUST BE DIMENSIONED AT LEAST ";
-  const std::string field = common::formatI(length, 5);
+  const std::string field = common::formatInteger(length, 5);
   line += field.find('*') == std::string::npos ? field : std::to_string(length);
   return line;
 }

@@ -15,7 +15,7 @@ TEST(FixedFormat, IntegerFields) {
       {12345, 5, "12345"}, {123456, 5, "*****"}, {-1000, 4, "****"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(common::formatI(c.value, c.width), c.text) << c.value;
+    EXPECT_EQ(common::formatInteger(c.value, c.width), c.text) << c.value;
   }
 }
 
@@ -34,7 +34,7 @@ TEST(FixedFormat, RealFields) {
       {-0.5, 5, 3, "-.500"},        {1.0e300, 10, 2, "**********"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(common::formatF(c.value, c.width, c.decimals), c.text) << c.value;
+    EXPECT_EQ(common::formatFixed(c.value, c.width, c.decimals), c.text) << c.value;
   }
 }
 

@@ -49,8 +49,8 @@ LinkMechanism BaseMechanism(Counter& next) {
     LinkSpecies species;
     species.name = names[k];
     species.composition = {next.integer(), next.integer()};
-    species.intA = next.integer();
-    species.intB = next.integer();
+    species.phase = next.integer();
+    species.charge = next.integer();
     species.molecularWeight = next.real();
     species.temperatureCount = k + 1;
     species.temperatureBounds = next.reals(3);

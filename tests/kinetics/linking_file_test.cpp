@@ -130,8 +130,8 @@ TEST(LinkingFile, WriterAndLoaderAgreeOnEveryRecord) {
     for (int e = 1; e <= 2; ++e) {
       EXPECT_EQ(a.IKWORK[At(I.ElementComposition, 2, k, e)], s.composition[e - 1]);
     }
-    EXPECT_EQ(a.IKWORK[At(I.SpeciesIntA, 1, 1, k)], s.intA);
-    EXPECT_EQ(a.IKWORK[At(I.SpeciesIntB, 1, 1, k)], s.intB);
+    EXPECT_EQ(a.IKWORK[At(I.SpeciesIntA, 1, 1, k)], s.phase);
+    EXPECT_EQ(a.IKWORK[At(I.SpeciesIntB, 1, 1, k)], s.charge);
     EXPECT_EQ(a.IKWORK[At(I.TemperatureCount, 1, 1, k)], s.temperatureCount);
     EXPECT_EQ(a.RKWORK[At(R.MolecularWeights, 1, 1, k)], s.molecularWeight);
     for (int l = 1; l <= 3; ++l) {

@@ -8,14 +8,14 @@ namespace driver {
 namespace {
 
 void appendEach(std::string& line, std::span<const std::int32_t> values, int width) {
-  for (std::int32_t value : values) common::appendI(line, value, width);
+  for (std::int32_t value : values) common::appendInteger(line, value, width);
 }
 
 std::string caseHead(std::int32_t caseNumber, std::size_t keptCount) {
   std::string line = "Line";
-  common::appendI(line, caseNumber, 3);
+  common::appendInteger(line, caseNumber, 3);
   line += "/21 [";
-  common::appendI(line, static_cast<std::int64_t>(keptCount), 4);
+  common::appendInteger(line, static_cast<std::int64_t>(keptCount), 4);
   line += "]:";
   return line;
 }
@@ -29,7 +29,7 @@ std::string PreselectionLine(std::span<const std::int32_t> selectedSpecies) {
 }
 
 std::string ThresholdLine(double threshold) {
-  return "Threshold" + common::formatF(threshold, 10, 6);
+  return "Threshold" + common::formatFixed(threshold, 10, 6);
 }
 
 std::string CaseLine(std::int32_t caseNumber, std::span<const std::int32_t> kept) {
@@ -50,13 +50,13 @@ std::vector<std::string> CaseConsoleLines(std::int32_t caseNumber,
 }
 
 std::string CpuTimeLine(double seconds) {
-  return common::rightAligned("CPU TIME:", 20) + common::formatF(seconds, 10, 2) + " S";
+  return common::rightAligned("CPU TIME:", 20) + common::formatFixed(seconds, 10, 2) + " S";
 }
 
 std::string BlockLine(std::int32_t blockNumber, std::span<const std::int32_t> merged) {
   std::string line = "Case";
-  common::appendI(line, blockNumber, 4);
-  common::appendI(line, static_cast<std::int64_t>(merged.size()), 5);
+  common::appendInteger(line, blockNumber, 4);
+  common::appendInteger(line, static_cast<std::int64_t>(merged.size()), 5);
   line += ":";
   appendEach(line, merged, 5);
   return line;
@@ -64,7 +64,7 @@ std::string BlockLine(std::int32_t blockNumber, std::span<const std::int32_t> me
 
 std::string AllCasesLine(std::span<const std::int32_t> all) {
   std::string line = "Allcases";
-  common::appendI(line, static_cast<std::int64_t>(all.size()), 5);
+  common::appendInteger(line, static_cast<std::int64_t>(all.size()), 5);
   line += ":";
   appendEach(line, all, 5);
   return line;
@@ -72,11 +72,11 @@ std::string AllCasesLine(std::span<const std::int32_t> all) {
 
 std::string TrimCountsLine(std::int32_t speciesCount, std::int32_t trimCount) {
   std::string line = "NOTE: Original SP#=";
-  common::appendI(line, speciesCount, 5);
+  common::appendInteger(line, speciesCount, 5);
   line += common::rightAligned("Trim SP#=", 11);
-  common::appendI(line, trimCount, 5);
+  common::appendInteger(line, trimCount, 5);
   line += common::rightAligned("Keep SP#=", 11);
-  common::appendI(line, std::int64_t{speciesCount} - trimCount, 5);
+  common::appendInteger(line, std::int64_t{speciesCount} - trimCount, 5);
   return line;
 }
 

@@ -29,9 +29,9 @@ void Interpreter::buildMechanism() {
       }
       for (std::size_t m = 0; m < elements_.size(); ++m) {
         out.molecularWeight += out.composition[m] * elements_[m].weight;
-        if (elements_[m].name == "E") out.intB = -out.composition[m];
+        if (elements_[m].name == "E") out.charge = -out.composition[m];
       }
-      out.intA = thermo.phase == 'G' ? 0 : thermo.phase == 'L' ? 1 : 2;
+      out.phase = thermo.phase == 'G' ? 0 : thermo.phase == 'L' ? 1 : 2;
       // Identical ranges are one range: the bounds then close at the high temperature.
       const bool single = thermo.low == thermo.high;
       out.temperatureCount = single ? 2 : 3;
@@ -41,7 +41,7 @@ void Interpreter::buildMechanism() {
       out.coefficients.assign(thermo.low.begin(), thermo.low.end());
       out.coefficients.insert(out.coefficients.end(), thermo.high.begin(), thermo.high.end());
     }
-    if (out.intB != 0) ++charged;
+    if (out.charge != 0) ++charged;
     link.species.push_back(std::move(out));
   }
   link.IgnoredCount = charged;

@@ -28,7 +28,7 @@ void Interpreter::writeListing() {
     const auto& s = linkSpecies[k];
     const auto& thermo = species_[k].thermo;
     std::snprintf(buffer, sizeof buffer, "%5zu  %-16s %12.6f   %c   %5d %8.1f %8.1f ", k + 1,
-                  s.name.c_str(), s.molecularWeight, thermo ? thermo->phase : '?', s.intB,
+                  s.name.c_str(), s.molecularWeight, thermo ? thermo->phase : '?', s.charge,
                   thermo ? thermo->lowTemperature : 0.0, thermo ? thermo->highTemperature : 0.0);
     out += buffer;
     for (std::size_t m = 0; m < elements_.size() && m < s.composition.size(); ++m) {

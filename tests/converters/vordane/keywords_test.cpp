@@ -292,8 +292,8 @@ TEST(VordaneReactions, PhotonsAndPlasmaKeywords) {
   EXPECT_EQ(link.fit[0].reaction, 3);
   EXPECT_EQ(link.fit[0].values, (std::vector<double>{1.0e3, -2.0e5, 1.0e7, -1.0e9}));
   // E and AR+ carry charge.
-  EXPECT_EQ(link.species[10].intB, -1);
-  EXPECT_EQ(link.species[11].intB, 1);
+  EXPECT_EQ(link.species[10].charge, -1);
+  EXPECT_EQ(link.species[11].charge, 1);
   EXPECT_EQ(link.IgnoredCount, 2);
 }
 
