@@ -16,6 +16,8 @@
 #include <span>
 #include <string>
 
+#include "common/work_array.h"
+
 namespace kinetics {
 
 // The counts of record 2 of the kinetics linking file, in file order (without the three
@@ -164,18 +166,8 @@ inline constexpr double kGasConstant = 8.31451E+07;            // erg/(mol K)
 inline constexpr double kGasConstantCal = 1.9872155831739962;  // cal/(mol K)
 inline constexpr double kStandardPressure = 1013250.0;         // dyn/cm2, one atmosphere
 
-// Entry j (1-based) of the section that starts at `start` (1-based) of a 1-based work array
-// held in a 0-based span: the index rule in one place.
-template <class T>
-inline T& Entry(std::span<T> array, std::int64_t start, std::int64_t j) {
-  return array[static_cast<std::size_t>(start + j - 2)];
-}
-
-// Entry j of block n of a section with stride `stride`.
-template <class T>
-inline T& BlockEntry(std::span<T> array, std::int64_t start, std::int64_t stride, std::int64_t n,
-                     std::int64_t j) {
-  return array[static_cast<std::size_t>(start + (n - 1) * stride + j - 2)];
-}
+// The index rule of the arrays (common/work_array.h), under the names the kinetics code uses.
+using common::BlockEntry;
+using common::Entry;
 
 }  // namespace kinetics

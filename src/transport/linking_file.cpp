@@ -14,6 +14,7 @@
 
 #include "common/declared_length.h"
 #include "common/fixed_format.h"
+#include "common/work_array.h"
 
 namespace transport {
 namespace {
@@ -131,12 +132,6 @@ std::string dimensionLine(std::string_view array, std::int32_t length) {
   return line;
 }
 
-// Element `index` (1-based) of the section starting at `start` (1-based).
-template <typename T>
-T& element(std::span<T> array, std::int64_t start, std::int64_t index) {
-  return array[static_cast<std::size_t>(start - 1 + index - 1)];
-}
-
 [[noreturn]] void loadReadError(common::Console& messages) {
   messages.freeLine({kLoadReadError});
   pauseAndStop();
@@ -159,16 +154,18 @@ void readThirdRecord(common::RecordReader& unit, common::Console& messages, Tran
                                           state.CollisionDiameters, state.DipoleMoments,
                                           state.Polarizabilities,   state.RotationalRelaxation};
   for (std::int64_t k = 1; k <= K; ++k) {
-    for (const std::int64_t start : parameterStarts) fields.readReal(element(RTWORK, start, k));
-    fields.readInt(element(ITWORK, state.GeometryCodes, k));
+    for (const std::int64_t start : parameterStarts)
+      fields.readReal(common::Entry(RTWORK, start, k));
+    fields.readInt(common::Entry(ITWORK, state.GeometryCodes, k));
   }
   auto readReals = [&](std::int64_t start, std::int64_t count) {
-    for (std::int64_t i = 1; i <= count; ++i) fields.readReal(element(RTWORK, start, i));
+    for (std::int64_t i = 1; i <= count; ++i) fields.readReal(common::Entry(RTWORK, start, i));
   };
   readReals(state.ConductivityFits, N * K);
   readReals(state.ViscosityFits, N * K);
   readReals(state.DiffusionFits, N * K * K);
-  for (std::int64_t l = 1; l <= L; ++l) fields.readInt(element(ITWORK, state.LightSpecies, l));
+  for (std::int64_t l = 1; l <= L; ++l)
+    fields.readInt(common::Entry(ITWORK, state.LightSpecies, l));
   readReals(state.ThermalDiffusionFits, N * K * L);
   if (!fields.ok()) loadReadError(messages);
 }
@@ -178,7 +175,7 @@ void readThirdRecord(common::RecordReader& unit, common::Console& messages, Tran
 void checkLightSpecies(const TransportState& state, std::span<const std::int32_t> ITWORK,
                        common::Console& messages) {
   for (std::int64_t l = 1; l <= state.LightCount; ++l) {
-    const std::int32_t number = element(ITWORK, state.LightSpecies, l);
+    const std::int32_t number = common::Entry(ITWORK, state.LightSpecies, l);
     if (number >= 1 && number <= state.KK) continue;
     messages.line(kLightSpeciesOutside);
     messages.freeLine(

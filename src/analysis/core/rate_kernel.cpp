@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/work_array.h"
+
 // Every formula keeps the operation order it is written in: products and sums left to right,
 // integer powers by repeated multiplication, nothing contracted into fused multiply-add. The
 // rates feed threshold decisions, so they must be the same bit for bit on every build, and any
@@ -45,27 +47,10 @@ constexpr std::string_view kElectronIndexStop =
     "temperature count:";
 constexpr std::string_view kFittedReactionLine = "Stop at kinlib-orrin: fitted reaction=";
 
-// A section of a 1-based work array: entry j, or entry j of block n of a section with a
-// stride, through the index rule of the work arrays.
-template <class T>
-class Section {
- public:
-  Section(std::span<T> array, std::int64_t start, std::int64_t stride = 1)
-      : array_(array), start_(start), stride_(stride) {}
-  T& operator()(std::int64_t j) const { return kinetics::Entry(array_, start_, j); }
-  T& operator()(std::int64_t n, std::int64_t j) const {
-    return kinetics::BlockEntry(array_, start_, stride_, n, j);
-  }
-
- private:
-  std::span<T> array_;
-  std::int64_t start_;
-  std::int64_t stride_;
-};
-
-using IntSection = Section<const std::int32_t>;
-using RealSection = Section<double>;
-using ConstRealSection = Section<const double>;
+// Sections of the work arrays, through the index rule of common/work_array.h.
+using IntSection = common::Section<const std::int32_t>;
+using RealSection = common::Section<double>;
+using ConstRealSection = common::Section<const double>;
 
 // base^exponent by repeated multiplication; a negative exponent gives 1 / base^|exponent|.
 double IntegerPower(double base, std::int64_t exponent) {
@@ -241,8 +226,8 @@ void RateCoefficients(const KineticsState& state, std::span<const double> temper
   // Real stoichiometric coefficients are beyond this kernel: stop before any rate is formed.
   if (counts.RealStoichReactionCount > 0) common::stopRun(true);
 
-  const double gasConstant = Section(RKWORK, real.GasConstant)(1);
-  const double standardPressure = Section(RKWORK, real.StandardPressure)(1);
+  const double gasConstant = common::Entry(RKWORK, real.GasConstant, 1);
+  const double standardPressure = common::Entry(RKWORK, real.StandardPressure, 1);
   const double pressureFactor = standardPressure / (gasConstant * T);
   for (std::int64_t i = 1; i <= reactionCount; ++i) {
     equilibrium(i) = equilibrium(i) * IntegerPower(pressureFactor, slots.coefficientSum(i));
@@ -330,7 +315,7 @@ void MolarConcentrations(const KineticsState& state, double pressure,
   const auto& real = state.layout.real;
   const std::int64_t speciesCount = state.counts.KK;
   const double T = temperatures[0];
-  const double gasConstant = Section(RKWORK, real.GasConstant)(1);
+  const double gasConstant = common::Entry(RKWORK, real.GasConstant, 1);
   const RealSection weight(RKWORK, real.MolecularWeights);
   const RealSection concentration(RKWORK, real.ConcentrationScratch);
 

@@ -4,16 +4,12 @@
 #include <cmath>
 #include <span>
 
+#include "common/work_array.h"
 #include "kinetics/linking_file.h"
 #include "kinetics/work_arrays.h"
 
 namespace quillet {
 namespace {
-
-// True when `count` entries from 1-based `start` lie inside an array of `size`.
-bool inside(std::int64_t start, std::int64_t count, std::size_t size) {
-  return start >= 1 && count >= 0 && start - 1 <= static_cast<std::int64_t>(size) - count;
-}
 
 std::string trimmed(const std::string& name) {
   const std::size_t end = name.find_last_not_of(' ');
@@ -75,11 +71,13 @@ Mechanism ReadMechanism(const std::string& path, common::Console& messages,
   // The reader places the sections from the file's counts; check that they lie in the arrays
   // before trusting them.
   if (K < 0 || maxTemperatures < 0 || perRange < 0 || perSpecies < 0 ||
-      !inside(layout.real.MolecularWeights, K, loaded.RKWORK.size()) ||
-      !inside(layout.real.TemperatureBounds, maxTemperatures * K, loaded.RKWORK.size()) ||
-      !inside(layout.real.ThermoCoefficients, perSpecies * K, loaded.RKWORK.size()) ||
-      !inside(layout.integer.TemperatureCount, K, loaded.IKWORK.size()) ||
-      !inside(layout.character.SpeciesNames, K, loaded.SKWORK.size())) {
+      !common::SectionInside(layout.real.MolecularWeights, K, loaded.RKWORK.size()) ||
+      !common::SectionInside(layout.real.TemperatureBounds, maxTemperatures * K,
+                             loaded.RKWORK.size()) ||
+      !common::SectionInside(layout.real.ThermoCoefficients, perSpecies * K,
+                             loaded.RKWORK.size()) ||
+      !common::SectionInside(layout.integer.TemperatureCount, K, loaded.IKWORK.size()) ||
+      !common::SectionInside(layout.character.SpeciesNames, K, loaded.SKWORK.size())) {
     diagnostics.error(path, 0, "the species sections of the kinetics file do not fit its arrays");
     return mechanism;
   }
@@ -90,14 +88,13 @@ Mechanism ReadMechanism(const std::string& path, common::Console& messages,
 
   const std::span<const double> real(loaded.RKWORK);
   const std::span<const std::int32_t> integer(loaded.IKWORK);
+  const std::span<const std::string> names(loaded.SKWORK);
   mechanism.species.resize(static_cast<std::size_t>(K));
   for (std::int64_t k = 1; k <= K; ++k) {
     MechanismSpecies& species = mechanism.species[static_cast<std::size_t>(k - 1)];
-    species.name =
-        trimmed(loaded.SKWORK[static_cast<std::size_t>(layout.character.SpeciesNames + k - 2)]);
-    species.molecularWeight = real[static_cast<std::size_t>(layout.real.MolecularWeights + k - 2)];
-    const std::int64_t boundCount =
-        integer[static_cast<std::size_t>(layout.integer.TemperatureCount + k - 2)];
+    species.name = trimmed(common::Entry(names, layout.character.SpeciesNames, k));
+    species.molecularWeight = common::Entry(real, layout.real.MolecularWeights, k);
+    const std::int64_t boundCount = common::Entry(integer, layout.integer.TemperatureCount, k);
     SpeciesThermo& thermo = species.thermo;
     thermo.coefficientsPerRange = static_cast<std::int32_t>(perRange);
     thermo.cpCoefficientCount = state.counts.CpCoefficientCount;
@@ -108,15 +105,12 @@ Mechanism ReadMechanism(const std::string& path, common::Console& messages,
                             std::to_string(maxTemperatures));
       continue;
     }
-    const std::size_t boundsStart =
-        static_cast<std::size_t>(layout.real.TemperatureBounds - 1 + (k - 1) * maxTemperatures);
-    thermo.bounds.assign(real.begin() + static_cast<std::ptrdiff_t>(boundsStart),
-                         real.begin() + static_cast<std::ptrdiff_t>(boundsStart) + boundCount);
-    const std::size_t coefficientsStart =
-        static_cast<std::size_t>(layout.real.ThermoCoefficients - 1 + (k - 1) * perSpecies);
-    thermo.coefficients.assign(real.begin() + static_cast<std::ptrdiff_t>(coefficientsStart),
-                               real.begin() + static_cast<std::ptrdiff_t>(
-                                                  coefficientsStart + (boundCount - 1) * perRange));
+    const double* bounds =
+        &common::BlockEntry(real, layout.real.TemperatureBounds, maxTemperatures, k, 1);
+    thermo.bounds.assign(bounds, bounds + boundCount);
+    const double* coefficients =
+        &common::BlockEntry(real, layout.real.ThermoCoefficients, perSpecies, k, 1);
+    thermo.coefficients.assign(coefficients, coefficients + (boundCount - 1) * perRange);
     CheckSpecies(species, path, diagnostics);
   }
   return mechanism;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "transport/pair_parameters.h"
+
 namespace quillet {
 namespace {
 
@@ -14,17 +16,6 @@ constexpr double kReducedDipoleFactor = 0.5 * 1.0e-36 / (kBoltzmann * 1.0e-24);
 
 double cube(double value) {
   return value * value * value;
-}
-
-// 1.0e-20 as the transport reader keeps it, and its constant for mu^2/(epsilon sigma^3).
-constexpr double kReaderDipoleFactor = 7243.438411119646;
-constexpr double kDiameterExponent = -1.0 / 6.0;
-
-// xi of the polar species p with the non-polar species n, evaluated in the reader's order.
-double inductionFactor(double alphaN, double sigmaN, double epsilonN, double muP, double sigmaP,
-                       double epsilonP) {
-  return 1.0 + 0.25 * kReaderDipoleFactor * (alphaN / cube(sigmaN)) *
-                   (muP * muP / (cube(sigmaP) * epsilonP)) * std::sqrt(epsilonP / epsilonN);
 }
 
 double parkerFactor(double reducedInverseTemperature) {
@@ -60,30 +51,14 @@ double ReducedDipole(double dipoleProduct, double wellDepth, double diameter) {
 }
 
 PairParameters CombinePair(const MolecularParameters& j, const MolecularParameters& k) {
-  const bool polarJ = j.dipole > kPolarThreshold;
-  const bool polarK = k.dipole > kPolarThreshold;
-  const bool nonPolarJ = j.dipole < kPolarThreshold;
-  const bool nonPolarK = k.dipole < kPolarThreshold;
-
-  double xi = 0.0;
-  bool induced = false;
-  if (polarK && nonPolarJ) {
-    xi = inductionFactor(j.polarizability, j.diameter, j.wellDepth, k.dipole, k.diameter,
-                         k.wellDepth);
-    induced = true;
-  } else if (polarJ && nonPolarK) {
-    xi = inductionFactor(k.polarizability, k.diameter, k.wellDepth, j.dipole, j.diameter,
-                         j.wellDepth);
-    induced = true;
-  }
-
+  auto ruleSpecies = [](const MolecularParameters& m) {
+    return transport::PairRuleSpecies{m.wellDepth, m.diameter, m.dipole, m.polarizability};
+  };
+  const transport::CombinedPair combined =
+      transport::CombinePairRule(ruleSpecies(j), ruleSpecies(k));
   PairParameters pair;
-  pair.diameter = 0.5 * (j.diameter + k.diameter);
-  pair.wellDepth = std::sqrt(j.wellDepth * k.wellDepth);
-  if (induced) {
-    pair.diameter = pair.diameter * std::pow(xi, kDiameterExponent);
-    pair.wellDepth = xi * xi * pair.wellDepth;
-  }
+  pair.wellDepth = combined.wellDepth;
+  pair.diameter = combined.diameter;
   // The dipole-dipole term of the potential needs two dipoles; the induced attraction is in
   // the corrected well depth already.
   pair.reducedDipole = ReducedDipole(j.dipole * k.dipole, pair.wellDepth, pair.diameter);

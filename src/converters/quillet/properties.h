@@ -42,14 +42,9 @@ struct PairParameters {
 // delta* of a dipole product mu_j mu_k (debye^2) with the pair's well depth and diameter.
 double ReducedDipole(double dipoleProduct, double wellDepth, double diameter);
 
-// A species with a dipole above this is polar: 1.0e-20 held in single precision, the threshold
-// of the transport reader, so that both sides sort every pair alike.
-inline constexpr double kPolarThreshold = static_cast<double>(1.0e-20f);
-
-// The pair parameters by the combining rules of the transport reader: arithmetic mean diameter
-// and geometric mean depth, with the induction correction xi for a polar/non-polar pair (the
-// polar molecule's dipole induces one in the other). Depth and diameter are bit for bit what
-// the reader derives from the same parameters. delta* is zero unless both are polar.
+// The pair parameters: depth and diameter by the transport library's combining rule
+// (transport::CombinePairRule, the one the linking-file reader uses), and delta*, which is zero
+// unless both species are polar.
 PairParameters CombinePair(const MolecularParameters& j, const MolecularParameters& k);
 
 // Z_rot at `temperature` from its value at 298 K, by Parker's temperature dependence
