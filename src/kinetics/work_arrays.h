@@ -130,7 +130,7 @@ struct WorkArrayLayout {
 };
 
 // Computes every section start from the counts. Negative counts are the caller's to refuse;
-// here they are treated as given. Each section length is capped at 2^40 entries, so absurd
+// here they are treated as given. Lengths and starts saturate (common/saturating.h), so absurd
 // counts give an absurd layout instead of overflowing.
 WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts);
 

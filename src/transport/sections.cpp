@@ -1,28 +1,18 @@
 // Section starts of ITWORK and RTWORK, and the lengths a producer declares.
 //
-// The counts come from a file, so every product is formed with saturating arithmetic: a count
-// of two billion species must yield a huge length that the checks refuse, never a length that
-// wrapped around to something small enough to pass.
+// The counts come from a file, so every sum and product saturates (common/saturating.h).
 #include <algorithm>
 #include <cstdint>
 
+#include "common/saturating.h"
 #include "transport/linking_file.h"
 
 namespace transport {
 namespace {
 
-// Every intermediate stays at or below this cap, so the sum of two never overflows.
-constexpr std::int64_t kSaturated = std::int64_t{1} << 61;
-
-std::int64_t add(std::int64_t a, std::int64_t b) {
-  return std::min(a + b, kSaturated);
-}
-
-std::int64_t multiply(std::int64_t a, std::int64_t b) {
-  if (a == 0 || b == 0) return 0;
-  if (a > kSaturated / b) return kSaturated;
-  return std::min(a * b, kSaturated);
-}
+using common::kSaturationCap;
+constexpr auto add = common::SaturatingAdd;
+constexpr auto multiply = common::SaturatingMultiply;
 
 struct Counts {
   std::int64_t K, N, L;
@@ -37,22 +27,23 @@ struct Counts {
 };
 
 Counts clamped(std::int64_t K, std::int64_t N, std::int64_t L) {
-  return {std::clamp<std::int64_t>(K, 0, kSaturated), std::clamp<std::int64_t>(N, 0, kSaturated),
-          std::clamp<std::int64_t>(L, 0, kSaturated)};
+  return {std::clamp<std::int64_t>(K, 0, kSaturationCap),
+          std::clamp<std::int64_t>(N, 0, kSaturationCap),
+          std::clamp<std::int64_t>(L, 0, kSaturationCap)};
 }
 
 }  // namespace
 
 void ComputeTransportSections(TransportState& state) {
-  const Counts c = clamped(state.KK, state.FitOrder, state.LightCount);
-  const std::int64_t K = c.K;
-  const std::int64_t KSquared = c.KSquared();
-  const std::int64_t S = c.pairStart();
+  const Counts counts = clamped(state.KK, state.FitOrder, state.LightCount);
+  const std::int64_t K = counts.K;
+  const std::int64_t KSquared = counts.KSquared();
+  const std::int64_t S = counts.pairStart();
 
   state.WorkspaceOrder = multiply(3, K);
   state.GeometryCodes = 1;
   state.LightSpecies = add(K, 1);
-  state.IntWorkspace = add(add(K, c.L), 1);
+  state.IntWorkspace = add(add(K, counts.L), 1);
 
   state.SpeciesWeights = 1;
   state.WellDepths = add(K, 1);
@@ -61,10 +52,10 @@ void ComputeTransportSections(TransportState& state) {
   state.Polarizabilities = add(multiply(4, K), 1);
   state.RotationalRelaxation = add(multiply(5, K), 1);
   state.ConductivityFits = add(multiply(6, K), 1);
-  state.ViscosityFits = add(state.ConductivityFits, c.NK());
-  state.DiffusionFits = add(state.ViscosityFits, c.NK());
-  state.ThermalDiffusionFits = add(state.DiffusionFits, c.NKSquared());
-  state.SpeciesWorkspace = add(state.ThermalDiffusionFits, c.NKL());
+  state.ViscosityFits = add(state.ConductivityFits, counts.NK());
+  state.DiffusionFits = add(state.ViscosityFits, counts.NK());
+  state.ThermalDiffusionFits = add(state.DiffusionFits, counts.NKSquared());
+  state.SpeciesWorkspace = add(state.ThermalDiffusionFits, counts.NKL());
   state.PairWorkspace = S;
   state.PairWellDepths = add(S, KSquared);
   state.PairDiameters = add(S, multiply(2, KSquared));
@@ -75,14 +66,14 @@ void ComputeTransportSections(TransportState& state) {
 }
 
 std::int64_t RequiredTransportIntLength(std::int64_t K, std::int64_t N, std::int64_t L) {
-  const Counts c = clamped(K, N, L);
-  return add(multiply(4, c.K), c.L);
+  const Counts counts = clamped(K, N, L);
+  return add(multiply(4, counts.K), counts.L);
 }
 
 std::int64_t RequiredTransportRealLength(std::int64_t K, std::int64_t N, std::int64_t L) {
-  const Counts c = clamped(K, N, L);
+  const Counts counts = clamped(K, N, L);
   // The last workspace section of a producer's file is 4K long.
-  return add(add(c.pairStart() - 1, multiply(15, c.KSquared())), multiply(7, c.K));
+  return add(add(counts.pairStart() - 1, multiply(15, counts.KSquared())), multiply(7, counts.K));
 }
 
 }  // namespace transport
