@@ -8,8 +8,27 @@
 
 namespace common {
 
-void stopRun(bool pause) {
-  throw Stop(pause);
+std::string Stop::reason() const {
+  if (lines_.empty()) return silentReason_;
+  std::string text;
+  for (const std::string& line : lines_) {
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos) continue;
+    if (!text.empty()) text += '\n';
+    text.append(line, first);
+  }
+  return text;
+}
+
+Stop Stop::Silent(std::string reason, bool pause) {
+  Stop stop({}, pause);
+  stop.silentReason_ = std::move(reason);
+  return stop;
+}
+
+void stopRun(Console& console, std::vector<std::string> lines, bool pause, int exitStatus) {
+  for (const std::string& line : lines) console.line(line);
+  throw Stop(std::move(lines), pause, exitStatus);
 }
 
 std::string formatRoundTrip(double value) {

@@ -1,9 +1,9 @@
 // The console of the programs: free-format lines, the Enter pause and the stop.
 //
-// Library code never ends the process. A failure writes its lines to the console and throws
-// Stop; only a program's main catches it, pauses when the stop asks for it, flushes and ends
-// with a non-zero status. Tests and fuzzers can therefore run many inputs in one process and
-// still see exactly what a user sees.
+// Library code never ends the process. A failure writes its lines to the console and throws a
+// Stop that carries them (stopRun); only a program's main catches it, pauses when the stop asks for
+// it, flushes and ends with a non-zero status. Tests and fuzzers can therefore run many inputs in
+// one process and still see exactly what a user sees.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,9 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
+#include <vector>
 
 namespace common {
 
@@ -22,21 +24,37 @@ enum ExitStatus : int {
   kExitNoResults = 2,  // the run ended normally but wrote no final results
 };
 
-// Thrown to end a run after its message lines have been written.
+// Thrown to end a run. It carries the message lines that the run wrote for it, so that a caller
+// that is not a console program (the desktop program, a fuzz target, a tool that runs the
+// analysis or a converter in-process) gets the reason as data.
 class Stop {
  public:
-  explicit Stop(bool pause, int exitStatus = kExitStopped)
-      : pause_(pause), exitStatus_(exitStatus) {}
+  Stop(std::vector<std::string> lines, bool pause, int exitStatus = kExitStopped)
+      : lines_(std::move(lines)), pause_(pause), exitStatus_(exitStatus) {}
+
+  // The lines as the console shows them, in order ("" for an empty line).
+  const std::vector<std::string>& lines() const { return lines_; }
+  // The reason in one piece: the non-empty lines without their leading blanks, joined by
+  // line ends; for a stop that writes nothing, the reason it was given.
+  std::string reason() const;
   bool pauses() const { return pause_; }
   int exitStatus() const { return exitStatus_; }
 
+  // A stop that writes nothing to the console, where the run must stay silent.
+  static Stop Silent(std::string reason, bool pause);
+
  private:
+  std::vector<std::string> lines_;
+  std::string silentReason_;
   bool pause_;
   int exitStatus_;
 };
 
-// Ends the run: the caller has written its message lines.
-[[noreturn]] void stopRun(bool pause);
+class Console;
+
+// Writes `lines` to the console and ends the run with a Stop that carries them.
+[[noreturn]] void stopRun(Console& console, std::vector<std::string> lines, bool pause,
+                          int exitStatus = kExitStopped);
 
 // One item of a free-format line.
 using FreeItem = std::variant<std::string_view, std::int64_t, double>;

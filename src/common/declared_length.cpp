@@ -12,18 +12,18 @@ std::int64_t DeclaredLengthLimit(std::uint64_t fileBytes, EntryKind kind) {
   return entries + kDeclaredLengthAllowance;
 }
 
-bool DeclaredLengthsPlausible(std::string_view file, std::initializer_list<DeclaredLength> lengths,
-                              std::uint64_t fileBytes, Console& console) {
-  bool plausible = true;
+std::vector<std::string> ImplausibleDeclaredLengths(std::string_view file,
+                                                    std::initializer_list<DeclaredLength> lengths,
+                                                    std::uint64_t fileBytes) {
+  std::vector<std::string> lines;
   for (const DeclaredLength& each : lengths) {
     const std::int64_t limit = DeclaredLengthLimit(fileBytes, each.kind);
     if (each.length <= limit) continue;
-    console.line(" " + std::string(file) + " declares " + std::string(each.array) + " length " +
-                 std::to_string(each.length) + "; a file of " + std::to_string(fileBytes) +
-                 " bytes can need at most " + std::to_string(limit) + ".");
-    plausible = false;
+    lines.push_back(" " + std::string(file) + " declares " + std::string(each.array) + " length " +
+                    std::to_string(each.length) + "; a file of " + std::to_string(fileBytes) +
+                    " bytes can need at most " + std::to_string(limit) + ".");
   }
-  return plausible;
+  return lines;
 }
 
 }  // namespace common

@@ -13,9 +13,9 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
-
-#include "common/console.h"
+#include <vector>
 
 namespace common {
 
@@ -32,9 +32,10 @@ struct DeclaredLength {
   EntryKind kind = EntryKind::Number;
 };
 
-// Writes one line for every length beyond its limit and returns false when there was one:
-// "<file> declares <array> length <n>; a file of <b> bytes can need at most <limit>."
-bool DeclaredLengthsPlausible(std::string_view file, std::initializer_list<DeclaredLength> lengths,
-                              std::uint64_t fileBytes, Console& console);
+// One message line for every length beyond its limit (none when all are plausible):
+// " <file> declares <array> length <n>; a file of <b> bytes can need at most <limit>."
+std::vector<std::string> ImplausibleDeclaredLengths(std::string_view file,
+                                                    std::initializer_list<DeclaredLength> lengths,
+                                                    std::uint64_t fileBytes);
 
 }  // namespace common

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/declared_length.h"
 #include "common/fixed_format.h"
@@ -30,7 +31,6 @@ using common::Console;
 using common::FieldReader;
 using common::RecordReader;
 using common::RecordStatus;
-using common::Stop;
 
 constexpr std::size_t kHeaderNameLength = 16;
 // The header reads 23 ints and one real from the front of record 2; the loader all of it.
@@ -78,15 +78,15 @@ constexpr std::string_view kRealStoichReadFailure = " Error reading real stoicho
 constexpr std::string_view kOrderReadFailure = " Error reading order data...";
 
 [[noreturn]] void stopAfter(Console& messages, std::string_view line) {
-  messages.line(line);
-  throw Stop(true);
+  common::stopRun(messages, {std::string(line)}, true);
 }
 
 // The end of the file where a record should begin ends the run at once, without the pause.
 [[noreturn]] void stopAtEndOfFile(const RecordReader& unit, Console& messages, int record) {
-  messages.line(" End of file " + unit.path() + " reached where record " + std::to_string(record) +
-                " should begin.");
-  throw Stop(false);
+  common::stopRun(messages,
+                  {" End of file " + unit.path() + " reached where record " +
+                   std::to_string(record) + " should begin."},
+                  false);
 }
 
 std::string recordContext(int record) {
@@ -175,22 +175,13 @@ LinkSizes readHeader(RecordReader& unit, Console& messages) {
 
   const bool versionOk = versionAccepted(version);
   const bool precisionOk = precision.find(kPrecisionMark) != std::string::npos;
-  if (errorFlag || !versionOk || !precisionOk) {
-    if (errorFlag) {
-      messages.line("");
-      messages.line(kErrorFlagMessage);
-      messages.line(kErrorFlagAdvice);
-    }
-    if (!versionOk) {
-      messages.line("");
-      messages.line(kVersionMessage);
-    }
-    if (!precisionOk) {
-      messages.line("");
-      messages.line(kPrecisionMessage);
-    }
-    throw Stop(true);
-  }
+  std::vector<std::string> faults;
+  if (errorFlag)
+    faults.insert(faults.end(),
+                  {"", std::string(kErrorFlagMessage), std::string(kErrorFlagAdvice)});
+  if (!versionOk) faults.insert(faults.end(), {"", std::string(kVersionMessage)});
+  if (!precisionOk) faults.insert(faults.end(), {"", std::string(kPrecisionMessage)});
+  if (!faults.empty()) common::stopRun(messages, std::move(faults), true);
 
   const auto second = readRecord(unit, messages, 2, kHeaderReadFailure);
   if (second.size() < kHeaderPrefixBytes) stopAfter(messages, kHeaderReadFailure);
@@ -206,14 +197,13 @@ LinkSizes readHeader(RecordReader& unit, Console& messages) {
   sizes.ReactionCount = prefix[5];
   // The callers make their arrays with these lengths: a damaged header must not ask for more
   // memory than a file of this size could use.
-  if (!common::DeclaredLengthsPlausible(
-          "The kinetics linking file " + unit.path(),
-          {{"IKWORK", sizes.RequiredIntLength},
-           {"RKWORK", sizes.RequiredRealLength},
-           {"SKWORK", sizes.RequiredCharLength, common::EntryKind::Name}},
-          unit.size(), messages)) {
-    throw Stop(true);
-  }
+  std::vector<std::string> implausible = common::ImplausibleDeclaredLengths(
+      "The kinetics linking file " + unit.path(),
+      {{"IKWORK", sizes.RequiredIntLength},
+       {"RKWORK", sizes.RequiredRealLength},
+       {"SKWORK", sizes.RequiredCharLength, common::EntryKind::Name}},
+      unit.size());
+  if (!implausible.empty()) common::stopRun(messages, std::move(implausible), true);
   unit.rewind();
   return sizes;
 }
@@ -224,17 +214,18 @@ void checkDimensions(std::int32_t LENIKW, std::int32_t LENRKW, std::int32_t LENS
   const bool realShort = LENRKW < required.RequiredRealLength;
   const bool charShort = LENSKW < required.RequiredCharLength;
   if (!intShort && !realShort && !charShort) return;
-  auto demand = [&messages](std::string_view text, std::int32_t length) {
-    messages.line(std::string(kDimensionIndent) + std::string(text) +
-                  common::formatInteger(length, 5));
+  std::vector<std::string> lines;
+  auto demand = [&lines](std::string_view text, std::int32_t length) {
+    lines.push_back(std::string(kDimensionIndent) + std::string(text) +
+                    common::formatInteger(length, 5));
   };
   if (intShort) {
-    messages.line(kDimensionAdvice);
+    lines.emplace_back(kDimensionAdvice);
     demand(kIntDimensionMessage, required.RequiredIntLength);
   }
   if (realShort) demand(kRealDimensionMessage, required.RequiredRealLength);
   if (charShort) demand(kCharDimensionMessage, required.RequiredCharLength);
-  throw Stop(true);
+  common::stopRun(messages, std::move(lines), true);
 }
 
 // The caller states the lengths of its arrays; an array that holds fewer entries than stated
@@ -251,16 +242,15 @@ void checkArraysHoldStatedLengths(std::int32_t LENIKW, std::int32_t LENRKW, std:
   const Stated all[] = {{"IKWORK", "LENIKW", LENIKW, intSize},
                         {"RKWORK", "LENRKW", LENRKW, realSize},
                         {"SKWORK", "LENSKW", LENSKW, charSize}};
-  bool failed = false;
+  std::vector<std::string> lines;
   for (const Stated& each : all) {
     if (each.stated > 0 && static_cast<std::size_t>(each.stated) > each.held) {
-      messages.line(" " + std::string(each.array) + " holds " + std::to_string(each.held) +
-                    " entries, fewer than " + std::string(each.length) + " = " +
-                    std::to_string(each.stated) + ".");
-      failed = true;
+      lines.push_back(" " + std::string(each.array) + " holds " + std::to_string(each.held) +
+                      " entries, fewer than " + std::string(each.length) + " = " +
+                      std::to_string(each.stated) + ".");
     }
   }
-  if (failed) throw Stop(true);
+  if (!lines.empty()) common::stopRun(messages, std::move(lines), true);
 }
 
 KineticsCounts countsFromRecord2(const std::int32_t (&ints)[kRecord2IntCount]) {
@@ -357,16 +347,15 @@ void checkCounts(const KineticsCounts& c, const LinkSizes& required, const WorkA
   const Fit fits[] = {{"integer", layout.usedIntLength, required.RequiredIntLength},
                       {"real", layout.usedRealLength, required.RequiredRealLength},
                       {"character", layout.usedCharLength, required.RequiredCharLength}};
-  bool failed = false;
+  std::vector<std::string> lines;
   for (const Fit& fit : fits) {
     if (fit.used > fit.declared) {
-      messages.line(recordContext(2) + ": its counts need " + std::to_string(fit.used) + " " +
-                    std::string(fit.kind) + " work entries, more than the " +
-                    std::to_string(fit.declared) + " it declares.");
-      failed = true;
+      lines.push_back(recordContext(2) + ": its counts need " + std::to_string(fit.used) + " " +
+                      std::string(fit.kind) + " work entries, more than the " +
+                      std::to_string(fit.declared) + " it declares.");
     }
   }
-  if (failed) throw Stop(true);
+  if (!lines.empty()) common::stopRun(messages, std::move(lines), true);
 }
 
 // Reads and stores records 3 to 17 once the layout is known to fit the arrays.

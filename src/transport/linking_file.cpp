@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "common/declared_length.h"
 #include "common/fixed_format.h"
@@ -44,15 +46,17 @@ struct HeaderCounts {
   std::int32_t LightCount = 0;
 };
 
-[[noreturn]] void pauseAndStop() {
-  common::stopRun(true);
+// Writes the lines, pauses and stops.
+[[noreturn]] void pauseAndStop(common::Console& messages, std::vector<std::string> lines) {
+  common::stopRun(messages, std::move(lines), true);
 }
 
 // The end of the file where a record should begin ends the run at once, without the pause.
 [[noreturn]] void endOfFile(common::RecordReader& unit, common::Console& messages, int record) {
-  messages.freeLine({"End of file in the transport linking file ", unit.path(), ": record",
-                     std::int64_t{record}, " is missing."});
-  common::stopRun(false);
+  common::stopRun(messages,
+                  {common::freeFormat({"End of file in the transport linking file ", unit.path(),
+                                       ": record", std::int64_t{record}, " is missing."})},
+                  false);
 }
 
 // Next record, or the end-of-file stop. A damaged record comes back as Failure.
@@ -92,12 +96,13 @@ bool readSecondRecord(common::RecordReader& unit, common::Console& messages, Hea
 void checkCounts(const HeaderCounts& counts, common::Console& messages) {
   if (counts.TranIntLength < 0 || counts.TranRealLength < 0 || counts.FitOrder < 0 ||
       counts.KK < 0 || counts.LightCount < 0) {
-    messages.line(kNegativeCounts);
-    messages.freeLine({"TranIntLength=", std::int64_t{counts.TranIntLength},
-                       " TranRealLength=", std::int64_t{counts.TranRealLength},
-                       " FitOrder=", std::int64_t{counts.FitOrder}, " KK=", std::int64_t{counts.KK},
-                       " LightCount=", std::int64_t{counts.LightCount}});
-    pauseAndStop();
+    pauseAndStop(messages,
+                 {std::string(kNegativeCounts),
+                  common::freeFormat({"TranIntLength=", std::int64_t{counts.TranIntLength},
+                                      " TranRealLength=", std::int64_t{counts.TranRealLength},
+                                      " FitOrder=", std::int64_t{counts.FitOrder},
+                                      " KK=", std::int64_t{counts.KK},
+                                      " LightCount=", std::int64_t{counts.LightCount}})});
   }
   TransportState layout;
   layout.FitOrder = counts.FitOrder;
@@ -111,16 +116,16 @@ void checkCounts(const HeaderCounts& counts, common::Console& messages) {
   const bool intShort = intNeeded > counts.TranIntLength;
   const bool realShort = realNeeded > counts.TranRealLength;
   if (!intShort && !realShort) return;
-  messages.line(kCountsExceedLengths);
+  std::vector<std::string> lines{std::string(kCountsExceedLengths)};
   if (intShort) {
-    messages.freeLine(
-        {"ITWORK needs at least", intNeeded, ", declared", std::int64_t{counts.TranIntLength}});
+    lines.push_back(common::freeFormat(
+        {"ITWORK needs at least", intNeeded, ", declared", std::int64_t{counts.TranIntLength}}));
   }
   if (realShort) {
-    messages.freeLine(
-        {"RTWORK needs at least", realNeeded, ", declared", std::int64_t{counts.TranRealLength}});
+    lines.push_back(common::freeFormat(
+        {"RTWORK needs at least", realNeeded, ", declared", std::int64_t{counts.TranRealLength}}));
   }
-  pauseAndStop();
+  pauseAndStop(messages, std::move(lines));
 }
 
 // Ten blanks, the text, a blank and the length in five columns. A length of more than five
@@ -133,8 +138,7 @@ std::string dimensionLine(std::string_view array, std::int32_t length) {
 }
 
 [[noreturn]] void loadReadError(common::Console& messages) {
-  messages.freeLine({kLoadReadError});
-  pauseAndStop();
+  pauseAndStop(messages, {common::freeFormat({kLoadReadError})});
 }
 
 void readThirdRecord(common::RecordReader& unit, common::Console& messages, TransportState& state,
@@ -177,10 +181,10 @@ void checkLightSpecies(const TransportState& state, std::span<const std::int32_t
   for (std::int64_t l = 1; l <= state.LightCount; ++l) {
     const std::int32_t number = common::Entry(ITWORK, state.LightSpecies, l);
     if (number >= 1 && number <= state.KK) continue;
-    messages.line(kLightSpeciesOutside);
-    messages.freeLine(
-        {"LightSpecies entry", l, " is", std::int64_t{number}, ", KK=", std::int64_t{state.KK}});
-    pauseAndStop();
+    pauseAndStop(messages,
+                 {std::string(kLightSpeciesOutside),
+                  common::freeFormat({"LightSpecies entry", l, " is", std::int64_t{number},
+                                      ", KK=", std::int64_t{state.KK}})});
   }
 }
 
@@ -201,8 +205,7 @@ TransportLengths ReadTransportHeader(common::RecordReader& unit, common::Console
 
   FirstRecord first;
   if (!readFirstRecord(unit, messages, first)) {
-    messages.line(kHeaderReadError);
-    pauseAndStop();
+    pauseAndStop(messages, {std::string(kHeaderReadError)});
   }
   state.TranVersion = first.version;
   state.TranPrecision = first.precision;
@@ -210,31 +213,24 @@ TransportLengths ReadTransportHeader(common::RecordReader& unit, common::Console
 
   // Both faults are reported before the one pause.
   const bool wrongPrecision = first.precision.find("DOUB") == std::string::npos;
+  std::vector<std::string> faults;
   if (first.errorFlag) {
-    messages.line("");
-    messages.line(kErrorFlagLine);
-    messages.line(kErrorFlagAdvice);
+    faults.insert(faults.end(), {"", std::string(kErrorFlagLine), std::string(kErrorFlagAdvice)});
   }
-  if (wrongPrecision) {
-    messages.line("");
-    messages.line(kPrecisionLine);
-  }
-  if (first.errorFlag || wrongPrecision) pauseAndStop();
+  if (wrongPrecision) faults.insert(faults.end(), {"", std::string(kPrecisionLine)});
+  if (!faults.empty()) pauseAndStop(messages, std::move(faults));
 
   HeaderCounts counts;
   if (!readSecondRecord(unit, messages, counts)) {
-    messages.line(kHeaderReadError);
-    pauseAndStop();
+    pauseAndStop(messages, {std::string(kHeaderReadError)});
   }
   checkCounts(counts, messages);
   // The caller makes its arrays with these lengths: a damaged header must not ask for more
   // memory than a file of this size could use.
-  if (!common::DeclaredLengthsPlausible(
-          "The transport linking file " + unit.path(),
-          {{"ITWORK", counts.TranIntLength}, {"RTWORK", counts.TranRealLength}}, unit.size(),
-          messages)) {
-    pauseAndStop();
-  }
+  std::vector<std::string> implausible = common::ImplausibleDeclaredLengths(
+      "The transport linking file " + unit.path(),
+      {{"ITWORK", counts.TranIntLength}, {"RTWORK", counts.TranRealLength}}, unit.size());
+  if (!implausible.empty()) pauseAndStop(messages, std::move(implausible));
   unit.rewind();
 
   state.TranIntLength = counts.TranIntLength;
@@ -248,24 +244,25 @@ void LoadTransportLink(common::RecordReader& unit, common::Console& messages,
   const bool intSpanShort = static_cast<std::int64_t>(ITWORK.size()) < lengthITWORK;
   const bool realSpanShort = static_cast<std::int64_t>(RTWORK.size()) < lengthRTWORK;
   if (intSpanShort || realSpanShort) {
-    messages.line(kSpanShort);
+    std::vector<std::string> lines{std::string(kSpanShort)};
     if (intSpanShort) {
-      messages.freeLine({"ITWORK stated", std::int64_t{lengthITWORK}, ", held",
-                         static_cast<std::int64_t>(ITWORK.size())});
+      lines.push_back(common::freeFormat({"ITWORK stated", std::int64_t{lengthITWORK}, ", held",
+                                          static_cast<std::int64_t>(ITWORK.size())}));
     }
     if (realSpanShort) {
-      messages.freeLine({"RTWORK stated", std::int64_t{lengthRTWORK}, ", held",
-                         static_cast<std::int64_t>(RTWORK.size())});
+      lines.push_back(common::freeFormat({"RTWORK stated", std::int64_t{lengthRTWORK}, ", held",
+                                          static_cast<std::int64_t>(RTWORK.size())}));
     }
-    pauseAndStop();
+    pauseAndStop(messages, std::move(lines));
   }
 
   const TransportLengths declared = ReadTransportHeader(unit, messages);
   const bool intShort = lengthITWORK < declared.TranIntLength;
   const bool realShort = lengthRTWORK < declared.TranRealLength;
-  if (intShort) messages.line(dimensionLine("ITWORK", declared.TranIntLength));
-  if (realShort) messages.line(dimensionLine("RTWORK", declared.TranRealLength));
-  if (intShort || realShort) pauseAndStop();
+  std::vector<std::string> dimensionLines;
+  if (intShort) dimensionLines.push_back(dimensionLine("ITWORK", declared.TranIntLength));
+  if (realShort) dimensionLines.push_back(dimensionLine("RTWORK", declared.TranRealLength));
+  if (!dimensionLines.empty()) pauseAndStop(messages, std::move(dimensionLines));
 
   unit.rewind();
   TransportState& state = MutableTransportState();
@@ -299,8 +296,7 @@ void LoadTransportLink(common::RecordReader& unit, common::Console& messages,
 LoadedTransport LoadTransportFile(const std::string& path, common::Console& messages) {
   common::RecordReader unit;
   if (!unit.open(path)) {
-    messages.line(std::string(kCannotOpen) + path + ".");
-    pauseAndStop();
+    pauseAndStop(messages, {std::string(kCannotOpen) + path + "."});
   }
   const TransportLengths lengths = ReadTransportHeader(unit, messages);
   LoadedTransport loaded;

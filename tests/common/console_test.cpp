@@ -16,8 +16,7 @@ TEST(Console, FreeFormatLines) {
 }
 
 int stopsAfterMessage(common::Console& console, int, char**) {
-  console.line(" failed");
-  common::stopRun(true);
+  common::stopRun(console, {"", " failed:", "   two lines"}, true);
 }
 
 TEST(Console, StopUnwindsToTheProgramAndPausesOnlyThere) {
@@ -26,7 +25,20 @@ TEST(Console, StopUnwindsToTheProgramAndPausesOnlyThere) {
   common::Console console(out, noInput);
   const int status = common::runProgram(console, stopsAfterMessage, 0, nullptr);
   EXPECT_EQ(status, common::kExitStopped);
-  EXPECT_EQ(out.str(), " failed\n" + std::string(common::kPausePrompt) + "\n");
+  EXPECT_EQ(out.str(), "\n failed:\n   two lines\n" + std::string(common::kPausePrompt) + "\n");
+}
+
+TEST(Console, StopCarriesItsLinesAsData) {
+  std::ostringstream out;
+  std::istringstream noInput;
+  common::Console console(out, noInput);
+  try {
+    stopsAfterMessage(console, 0, nullptr);
+  } catch (const common::Stop& stop) {
+    EXPECT_EQ(stop.lines(), (std::vector<std::string>{"", " failed:", "   two lines"}));
+    EXPECT_EQ(stop.reason(), "failed:\ntwo lines");
+  }
+  EXPECT_EQ(common::Stop::Silent("why", true).reason(), "why");
 }
 
 }  // namespace

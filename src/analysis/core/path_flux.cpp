@@ -253,9 +253,8 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
   std::vector<std::int32_t> bySize(slotCount);
   for (std::size_t p = 0; p < slotCount; ++p) bySize[p] = static_cast<std::int32_t>(p);
   auto entryCount = [&](std::int32_t p) { return slotEntryBegin[p + 1] - slotEntryBegin[p]; };
-  std::stable_sort(bySize.begin(), bySize.end(), [&](std::int32_t l, std::int32_t r) {
-    return entryCount(l) < entryCount(r);
-  });
+  std::stable_sort(bySize.begin(), bySize.end(),
+                   [&](std::int32_t l, std::int32_t r) { return entryCount(l) < entryCount(r); });
   for (std::size_t n = 0; n < slotCount; ++n) {
     const std::int32_t p = bySize[n];
     if (s.gatherCount.empty() || s.gatherCount.back() != entryCount(p)) {
@@ -674,8 +673,7 @@ struct PathFluxPass {
                   common::Console& console) {
     PathFluxScratch::Storage& s = storage(scratch);
     if (speciesCount != s.speciesCount || NS != s.speciesDimension || NR != s.reactionDimension) {
-      console.line(kScratchMismatch);
-      common::stopRun(false);
+      common::stopRun(console, {std::string(kScratchMismatch)}, false);
     }
 
     PathFluxPass pass{s, threshold, speciesCount};

@@ -92,8 +92,7 @@ std::int64_t ListPosition(const IntSection& list, std::int64_t length, std::int6
 }
 
 [[noreturn]] void StopForTemperatureCount(common::Console& console) {
-  console.freeLine({kTemperatureCountStop});
-  common::stopRun(true);
+  common::stopRun(console, {common::freeFormat({kTemperatureCountStop})}, true);
 }
 
 // Writes the two lines of the first fitted reaction and stops: such reactions cannot be
@@ -119,9 +118,7 @@ std::int64_t ListPosition(const IntSection& list, std::int64_t length, std::int6
   }
   second += common::freeFormat({rate(i, 3)});
 
-  console.line(first);
-  console.line(second);
-  common::stopRun(true);
+  common::stopRun(console, {first, second}, true);
 }
 
 }  // namespace
@@ -224,7 +221,13 @@ void RateCoefficients(const KineticsState& state, std::span<const double> temper
   }
 
   // Real stoichiometric coefficients are beyond this kernel: stop before any rate is formed.
-  if (counts.RealStoichReactionCount > 0) common::stopRun(true);
+  // The console shows nothing but the pause; callers in-process still get the reason.
+  if (counts.RealStoichReactionCount > 0) {
+    throw common::Stop::Silent(
+        "The mechanism has reactions with real stoichiometric coefficients, which the rate kernel "
+        "cannot evaluate.",
+        true);
+  }
 
   const double gasConstant = common::Entry(RKWORK, real.GasConstant, 1);
   const double standardPressure = common::Entry(RKWORK, real.StandardPressure, 1);
@@ -266,8 +269,8 @@ void RateCoefficients(const KineticsState& state, std::span<const double> temper
       console.freeLine({kElectronReactionLine, i, t});
       console.freeLine({rate(i, 1), rate(i, 2), rate(i, 3)});
       if (t < 1 || t > temperatureCount) {
-        console.freeLine({kElectronIndexStop, i, t, temperatureCount});
-        common::stopRun(true);
+        common::stopRun(console, {common::freeFormat({kElectronIndexStop, i, t, temperatureCount})},
+                        true);
       }
       const double electronT = temperatures[static_cast<std::size_t>(t - 1)];
       const double logElectronT = std::log(electronT);

@@ -18,34 +18,30 @@ CaseLibrary::CaseLibrary(const std::string& path, std::int32_t speciesCount,
                          common::Console& console)
     : console_(console), speciesCount_(speciesCount), values_(kValueCapacity) {
   if (!lines_.open(path)) {
-    console_.line(" Cannot open the case library " + path + ".");
-    common::stopRun(true);
+    common::stopRun(console_, {" Cannot open the case library " + path + "."}, true);
   }
   // The heading word is read in free format, which passes over blank lines.
   std::string_view word;
   while (word.empty()) {
     if (!lines_.next()) {
-      console_.line(" End of file reading the heading of " + path + ".");
-      common::stopRun(false);
+      common::stopRun(console_, {" End of file reading the heading of " + path + "."}, false);
     }
     word = FirstWord(lines_.buffer());
   }
   if (!isHeading(word)) {
-    console_.line(" wrong start file without SENLIB or PSRLIB heading");
-    common::stopRun(true);
+    common::stopRun(console_, {" wrong start file without SENLIB or PSRLIB heading"}, true);
   }
   if (!lines_.next()) {
-    console_.line(" End of file reading the KK line of " + path + ".");
-    common::stopRun(false);
+    common::stopRun(console_, {" End of file reading the KK line of " + path + "."}, false);
   }
   if (lines_.buffer().compare(0, 2, "KK") != 0) {
-    console_.line(" Warn!! wrong start file without KK for species Num.");
-    common::stopRun(true);
+    common::stopRun(console_, {" Warn!! wrong start file without KK for species Num."}, true);
   }
   if (readNumbers(3, 10) == 0) {
-    console_.line(" No species count in columns 3 to 10 of line " +
-                  std::to_string(lines_.origin().lineNumber) + " of " + path + ".");
-    common::stopRun(true);
+    common::stopRun(console_,
+                    {" No species count in columns 3 to 10 of line " +
+                     std::to_string(lines_.origin().lineNumber) + " of " + path + "."},
+                    true);
   }
   const double shifted = values_[0] + 0.1;
   librarySpeciesCount_ =
@@ -65,8 +61,8 @@ std::int32_t CaseLibrary::readNumbers(std::int32_t first, std::int32_t last) {
 
 LibraryLine CaseLibrary::next() {
   if (!lines_.next()) {
-    console_.line(" End of file in " + lines_.path() + " before its end line.");
-    common::stopRun(false);
+    common::stopRun(console_, {" End of file in " + lines_.path() + " before its end line."},
+                    false);
   }
   LibraryLine line;
   line.origin = lines_.origin();
@@ -85,9 +81,10 @@ LibraryLine CaseLibrary::next() {
   }
   if (text.compare(0, 4, "TAU0") == 0) {
     if (readNumbers(5, 20) == 0) {
-      console_.line(" No TAU0 value in columns 5 to 20 of line " +
-                    std::to_string(line.origin.lineNumber) + " of " + lines_.path() + ".");
-      common::stopRun(true);
+      common::stopRun(console_,
+                      {" No TAU0 value in columns 5 to 20 of line " +
+                       std::to_string(line.origin.lineNumber) + " of " + lines_.path() + "."},
+                      true);
     }
     line.kind = LibraryLine::Kind::BlockHeader;
     line.tau0 = values_[0];
@@ -105,9 +102,11 @@ LibraryLine CaseLibrary::next() {
 std::span<const double> CaseLibrary::caseValues() {
   const std::int32_t count = readNumbers(1, NChar);
   if (count != speciesCount_ + 7) {
-    console_.freeLine(
-        {"data number is not KK+7", std::int64_t{librarySpeciesCount_} + 7, std::int64_t{count}});
-    common::stopRun(false);
+    common::stopRun(
+        console_,
+        {common::freeFormat({"data number is not KK+7", std::int64_t{librarySpeciesCount_} + 7,
+                             std::int64_t{count}})},
+        false);
   }
   return std::span<const double>(values_).first(static_cast<std::size_t>(count));
 }

@@ -9,10 +9,11 @@ namespace {
 
 [[noreturn]] void rejectAt(const char* what, const LineOrigin& origin, std::int32_t column,
                            common::Console& console) {
-  console.line(std::string(" ") + what + " at line " + std::to_string(origin.lineNumber) +
-               ", column " + std::to_string(column) + " of " +
-               (origin.path ? *origin.path : std::string("the input")) + ".");
-  common::stopRun(true);
+  common::stopRun(console,
+                  {std::string(" ") + what + " at line " + std::to_string(origin.lineNumber) +
+                   ", column " + std::to_string(column) + " of " +
+                   (origin.path ? *origin.path : std::string("the input")) + "."},
+                  true);
 }
 
 }  // namespace
@@ -54,8 +55,7 @@ void ParseNumberFields(std::int32_t capacity, std::string_view line, std::int32_
       if (mantissaDigits > 0) {
         ++count;
         if (count > capacity || count > static_cast<std::int32_t>(values.size())) {
-          console.line(" dimension of Nchar is too small");
-          common::stopRun(true);
+          common::stopRun(console, {" dimension of Nchar is too small"}, true);
         }
         double value = mantissa;
         if (decimalPoint) {

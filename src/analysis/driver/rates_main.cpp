@@ -25,8 +25,7 @@ int printRates(common::Console& console, int argc, char** argv) {
   std::int32_t elements = 0, species = 0, reactions = 0, perRange = 0;
   kinetics::QueryCounts(mechanism.IKWORK, mechanism.RKWORK, elements, species, reactions, perRange);
   if (!std::filesystem::exists(argv[2])) {
-    console.line(std::string(" FILE ") + argv[2] + " not found.");
-    common::stopRun(false);
+    common::stopRun(console, {std::string(" FILE ") + argv[2] + " not found."}, false);
   }
   driver::CaseLibrary library(argv[2], species, console);
 
@@ -49,9 +48,10 @@ int printRates(common::Console& console, int argc, char** argv) {
     const std::span<const double> values = library.caseValues();
     if (!kinetics::MoleToMassFractions(driver::CaseMoleFractions(values), mechanism.IKWORK,
                                        mechanism.RKWORK, massFractions)) {
-      console.line(" The mole fractions at line " + std::to_string(line.origin.lineNumber) +
-                   " do not give a positive mass.");
-      common::stopRun(false);
+      common::stopRun(console,
+                      {" The mole fractions at line " + std::to_string(line.origin.lineNumber) +
+                       " do not give a positive mass."},
+                      false);
     }
     temperatures.assign(4, driver::CaseTemperature(values));
     analysis::CaseRates(4, driver::CasePressure(values), temperatures, massFractions,

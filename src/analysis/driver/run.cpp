@@ -37,16 +37,16 @@ void requireFile(const std::string& name, common::Console& console) {
   if (std::filesystem::exists(fileSystemName(name), ignored)) return;
   std::string padded = name;
   padded.resize(kNameLength, ' ');
-  console.line(" FILE " + padded + " not found.");
-  common::stopRun(true);
+  common::stopRun(console, {" FILE " + padded + " not found."}, true);
 }
 
 void openLinkingFile(common::RecordReader& unit, const std::string& name,
                      common::Console& console) {
   requireFile(name, console);
   if (!unit.open(fileSystemName(name))) {
-    console.line(" Cannot open " + fileSystemName(name) + ": " + std::strerror(errno) + ".");
-    common::stopRun(true);
+    common::stopRun(console,
+                    {" Cannot open " + fileSystemName(name) + ": " + std::strerror(errno) + "."},
+                    true);
   }
 }
 
@@ -66,8 +66,8 @@ void writeBanner(common::Console& console) {
 // A work length that does not fit the 32-bit lengths of the work arrays.
 std::int32_t checkedLength(std::int64_t length, common::Console& console) {
   if (length > 0x7FFFFFFF) {
-    console.line(" The linking files declare work arrays longer than 2147483647 entries.");
-    common::stopRun(true);
+    common::stopRun(
+        console, {" The linking files declare work arrays longer than 2147483647 entries."}, true);
   }
   return static_cast<std::int32_t>(length);
 }
@@ -86,8 +86,8 @@ class ResultFile {
 
  private:
   [[noreturn]] void fail() {
-    console_.line(" Cannot write " + path_ + ": " + std::strerror(errno) + ".");
-    common::stopRun(false);
+    common::stopRun(console_, {" Cannot write " + path_ + ": " + std::strerror(errno) + "."},
+                    false);
   }
   std::string path_;
   common::Console& console_;
@@ -105,16 +105,14 @@ void writeTrimFile(const std::string& path, const std::string& counts, const std
     file.close();
     if (!file) {
       std::filesystem::remove(temporary);
-      console.line(" Cannot write " + path + ".");
-      common::stopRun(false);
+      common::stopRun(console, {" Cannot write " + path + "."}, false);
     }
   }
   std::error_code error;
   std::filesystem::rename(temporary, path, error);
   if (error) {
     std::filesystem::remove(temporary, error);
-    console.line(" Cannot write " + path + ".");
-    common::stopRun(false);
+    common::stopRun(console, {" Cannot write " + path + "."}, false);
   }
 }
 
@@ -163,18 +161,21 @@ int RunTarnwick(common::Console& console, int argc, char** argv) {
   writeBanner(console);
 
   if (LENRKW < 1 || LENRKW < std::int64_t{LENRTW} + 1) {
-    console.freeLine(
-        {"Too small...LENRKW,at least of ", std::int64_t{1}, std::int64_t{LENRTW} + 1});
-    common::stopRun(false);
+    common::stopRun(console,
+                    {common::freeFormat({"Too small...LENRKW,at least of ", std::int64_t{1},
+                                         std::int64_t{LENRTW} + 1})},
+                    false);
   }
   if (LENIKW < 1 || LENIKW < std::int64_t{LENITW} + 1) {
-    console.freeLine(
-        {"Too small...LENIKW,at least of ", std::int64_t{1}, std::int64_t{LENITW} + 1});
-    common::stopRun(false);
+    common::stopRun(console,
+                    {common::freeFormat({"Too small...LENIKW,at least of ", std::int64_t{1},
+                                         std::int64_t{LENITW} + 1})},
+                    false);
   }
   if (LENSKW < 1) {
-    console.freeLine({"Too small... LENSKW, at least of ", std::int64_t{1}});
-    common::stopRun(false);
+    common::stopRun(console,
+                    {common::freeFormat({"Too small... LENSKW, at least of ", std::int64_t{1}})},
+                    false);
   }
 
   const kinetics::LoadOutcome outcome = kinetics::LoadKineticsLink(
@@ -186,22 +187,27 @@ int RunTarnwick(common::Console& console, int argc, char** argv) {
   // A file that ends before its reactions would make every rate zero and every species but
   // the start species look trimmable.
   if (outcome == kinetics::LoadOutcome::EndedBeforeReactions && reactionCount > 0) {
-    console.line(" The kinetics binary file ends before its reaction data (" +
-                 std::to_string(reactionCount) + " reactions declared).");
-    common::stopRun(true);
+    common::stopRun(console,
+                    {" The kinetics binary file ends before its reaction data (" +
+                     std::to_string(reactionCount) + " reactions declared)."},
+                    true);
   }
   const std::int64_t NS = std::int64_t{sizes.KK} + 10;
   const std::int64_t NR = std::int64_t{sizes.ReactionCount} + 1;
   if (NS < KK) {
-    console.freeLine({"Dimension NS is less than species number", std::int64_t{KK} + 8});
-    common::stopRun(true);
+    common::stopRun(
+        console,
+        {common::freeFormat({"Dimension NS is less than species number", std::int64_t{KK} + 8})},
+        true);
   }
   console.freeLine({"Element#= ", std::int64_t{elementCount}, "  Species#= ", std::int64_t{KK},
                     "  Reaction#= ", std::int64_t{reactionCount}});
   if (!(reactionCount < NR && std::int64_t{KK} + 8 <= NS && 15 * (std::int64_t{KK} + 8) < NChar)) {
-    console.freeLine({"Check the array dimensions:NS,NR,NChar>=", std::int64_t{KK} + 8,
-                      std::int64_t{reactionCount}, 15 * (std::int64_t{KK} + 8)});
-    common::stopRun(true);
+    common::stopRun(
+        console,
+        {common::freeFormat({"Check the array dimensions:NS,NR,NChar>=", std::int64_t{KK} + 8,
+                             std::int64_t{reactionCount}, 15 * (std::int64_t{KK} + 8)})},
+        true);
   }
 
   transport::LoadTransportLink(transportUnit, console, LENITW, LENRTW, ITWORK, RTWORK);
@@ -306,8 +312,7 @@ int RunTarnwick(common::Console& console, int argc, char** argv) {
       ++BlockNumber;
       CaseNumber = 0;
       if (BlockNumber > kBlockDimension) {
-        console.freeLine({"Case number is too small"});
-        common::stopRun(false);
+        common::stopRun(console, {common::freeFormat({"Case number is too small"})}, false);
       }
       continue;
     }
@@ -319,18 +324,20 @@ int RunTarnwick(common::Console& console, int argc, char** argv) {
     // A case line.
     const std::span<const double> values = library.caseValues();
     if (BlockNumber == 0) {
-      console.line(" Case line " + std::to_string(line.origin.lineNumber) + " of " +
-                   library.path() + " comes before the first TAU0 line.");
-      common::stopRun(true);
+      common::stopRun(console,
+                      {" Case line " + std::to_string(line.origin.lineNumber) + " of " +
+                       library.path() + " comes before the first TAU0 line."},
+                      true);
     }
     const std::span<const double> moleFractions = CaseMoleFractions(values);
     if (!kinetics::MoleToMassFractions(moleFractions, IKWORK, RKWORK,
                                        std::span<double>(massFractions).first(KK))) {
-      console.line(" The mole fractions of case " + std::to_string(CaseNumber + 1) + " of block " +
-                   std::to_string(BlockNumber) + " (line " +
-                   std::to_string(line.origin.lineNumber) + " of " + library.path() +
-                   ") do not give a positive mass.");
-      common::stopRun(true);
+      common::stopRun(
+          console,
+          {" The mole fractions of case " + std::to_string(CaseNumber + 1) + " of block " +
+           std::to_string(BlockNumber) + " (line " + std::to_string(line.origin.lineNumber) +
+           " of " + library.path() + ") do not give a positive mass."},
+          true);
     }
     ++CaseNumber;
     if (CaseNumber > caseCapacity) {

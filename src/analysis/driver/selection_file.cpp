@@ -12,8 +12,7 @@ Selection ReadSelectionFile(const std::string& path, std::int32_t speciesCount,
                             common::Console& console) {
   TextLines lines;
   if (!lines.open(path)) {
-    console.line(" Cannot open the selection file " + path + ".");
-    common::stopRun(true);
+    common::stopRun(console, {" Cannot open the selection file " + path + "."}, true);
   }
   Selection selection;
   std::vector<double> values(kValueCapacity);
@@ -23,8 +22,7 @@ Selection ReadSelectionFile(const std::string& path, std::int32_t speciesCount,
                       console);
   }
   if (count == 0) {
-    console.line(" Need at least one selected species to start!");
-    common::stopRun(false);
+    common::stopRun(console, {" Need at least one selected species to start!"}, false);
   }
   for (std::int32_t i = 0; i < count; ++i) {
     const double shifted = values[i] + 0.1;
@@ -32,9 +30,10 @@ Selection ReadSelectionFile(const std::string& path, std::int32_t speciesCount,
     const bool representable = shifted > -2147483648.0 && shifted < 2147483648.0;
     const auto species = representable ? static_cast<std::int32_t>(shifted) : 0;
     if (!representable || species < 1 || species > speciesCount) {
-      console.line(" Selected species " + common::formatRoundTrip(values[i]) + " in " + path +
-                   " is not a species number 1.." + std::to_string(speciesCount) + ".");
-      common::stopRun(true);
+      common::stopRun(console,
+                      {" Selected species " + common::formatRoundTrip(values[i]) + " in " + path +
+                       " is not a species number 1.." + std::to_string(speciesCount) + "."},
+                      true);
     }
     selection.SelectedSpecies.push_back(species);
   }
@@ -45,15 +44,15 @@ Selection ReadSelectionFile(const std::string& path, std::int32_t speciesCount,
     if (word.empty()) continue;
     const auto threshold = ReadFreeReal(word);
     if (!threshold) {
-      console.line(" Error reading the threshold at line " +
-                   std::to_string(lines.origin().lineNumber) + " of " + path + ".");
-      common::stopRun(false);
+      common::stopRun(console,
+                      {" Error reading the threshold at line " +
+                       std::to_string(lines.origin().lineNumber) + " of " + path + "."},
+                      false);
     }
     selection.Threshold = *threshold;
     return selection;
   }
-  console.line(" End of file reading the threshold in " + path + ".");
-  common::stopRun(false);
+  common::stopRun(console, {" End of file reading the threshold in " + path + "."}, false);
 }
 
 }  // namespace driver
