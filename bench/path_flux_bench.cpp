@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/core/analysis_tables.h"
 #include "analysis/core/path_flux.h"
 #include "analysis/core/rate_kernel.h"
 #include "common/console.h"
@@ -30,11 +31,7 @@ struct Workload {
   common::Console console{out, in};
   kinetics::LoadedKinetics kinetics;
   std::int32_t KK = 0;
-  std::int32_t NS = 0;
-  std::int32_t NR = 0;
-  std::vector<std::int32_t> matrix;
-  std::vector<std::int32_t> index;
-  std::unique_ptr<analysis::PathFluxScratch> scratch;
+  std::unique_ptr<analysis::AnalysisTables> tables;
   std::vector<std::int32_t> start;
   double threshold = 0.0;
   double pressure = 0.0;
@@ -49,23 +46,9 @@ struct Workload {
   Workload(const std::string& folder, int caseNumber) {
     const std::string base = std::string(PATHFLUX_TEST_DATA) + "/" + folder;
     kinetics = kinetics::LoadKineticsFile(base + "/chem.bin", console);
-    std::int32_t elements = 0, reactions = 0, coefficients = 0;
-    kinetics::QueryCounts(kinetics.IKWORK, kinetics.RKWORK, elements, KK, reactions, coefficients);
-    NS = KK + 10;
-    NR = reactions + 1;
-    matrix.assign(static_cast<std::size_t>(NS) * NR, 0);
-    kinetics::QueryStoichMatrix(NS, kinetics.IKWORK, kinetics.RKWORK, matrix);
-    index.assign(static_cast<std::size_t>(NS) * (NR + 1), 0);
-    for (std::int32_t k = 0; k < KK; ++k) {
-      std::int32_t n = 0;
-      for (std::int32_t i = 0; i < reactions; ++i) {
-        if (matrix[k + static_cast<std::size_t>(i) * NS] != 0) {
-          index[k * static_cast<std::size_t>(NR + 1) + ++n] = i + 1;
-        }
-      }
-      index[k * static_cast<std::size_t>(NR + 1)] = n;
-    }
-    scratch = std::make_unique<analysis::PathFluxScratch>(NS, NR, matrix, NS, index, KK);
+    tables = std::make_unique<analysis::AnalysisTables>(
+        analysis::BuildAnalysisTables(kinetics.state, kinetics.IKWORK));
+    KK = tables->KK;
 
     std::ifstream selection(base + "/selection.dat");
     std::string line;
@@ -87,40 +70,44 @@ struct Workload {
       pressure = values[1];
       temperature = values[6];
       massFractions.resize(KK);
-      kinetics::MoleToMassFractions(std::vector<double>(values.begin() + 7, values.end()),
-                                    kinetics.IKWORK, kinetics.RKWORK, massFractions);
+      kinetics::MoleToMassFractions(kinetics.state,
+                                    std::vector<double>(values.begin() + 7, values.end()),
+                                    kinetics.RKWORK, massFractions);
       break;
     }
-    forward.assign(NR, 0.0);
-    reverse.assign(NR, 0.0);
+    forward.assign(tables->NR, 0.0);
+    reverse.assign(tables->NR, 0.0);
     rates();
-    keptFlags.assign(NS, 0);
-    keptList.assign(NS, 0);
+    keptFlags.assign(tables->NS, 0);
+    keptList.assign(tables->NS, 0);
   }
 
   void rates() {
     const std::array<double, 4> temperatures{temperature, temperature, temperature, temperature};
-    analysis::CaseRates(4, pressure, temperatures, massFractions, kinetics.IKWORK, kinetics.RKWORK,
-                        forward, reverse, console);
+    analysis::CaseRates(kinetics.state, 4, pressure, temperatures, massFractions, kinetics.IKWORK,
+                        kinetics.RKWORK, forward, reverse, console);
   }
 
+  // The analysis program's per-case call.
   void select() {
-    analysis::PathFluxSelect(NS, NS, NR, 1, 1, kinetics.IKWORK, kinetics.RKWORK, pressure,
-                             temperature, massFractions, KK,
-                             static_cast<std::int32_t>(start.size()), start, threshold, matrix,
-                             index, keptCount, keptFlags, keptList, *scratch, console);
+    const analysis::AnalysisTables& t = *tables;
+    analysis::PathFluxSelect(t.stoichDimension, t.NS, t.NR, 1, 1, kinetics.IKWORK, kinetics.RKWORK,
+                             pressure, temperature, massFractions, KK,
+                             static_cast<std::int32_t>(start.size()), start, threshold,
+                             t.StoichiometryMatrix, t.SpeciesReactionIndex, keptCount, keptFlags,
+                             keptList, tables->scratch, console);
   }
 
   void selectFast() {
-    analysis::SelectFromRates(NS, NS, NR, 1, 1, forward, reverse, KK,
-                              static_cast<std::int32_t>(start.size()), start, threshold, matrix,
-                              index, keptCount, keptFlags, keptList, *scratch, console);
+    analysis::SelectionOutput output{1, keptFlags, keptList};
+    analysis::SelectFromRates({forward, reverse, start, threshold}, tables->scratch, output);
+    keptCount = output.KeptCount;
   }
 
   void selectLiteral() {
-    analysis::oracle::LiteralSelectFromRates(
-        NS, NS, NR, 1, 1, forward, reverse, KK, static_cast<std::int32_t>(start.size()), start,
-        threshold, matrix, index, keptCount, keptFlags, keptList);
+    analysis::SelectionOutput output{1, keptFlags, keptList};
+    analysis::oracle::LiteralSelectFromRates(*tables, {forward, reverse, start, threshold}, output);
+    keptCount = output.KeptCount;
   }
 };
 

@@ -19,9 +19,10 @@ namespace common {
 
 // Exit statuses of the programs.
 enum ExitStatus : int {
-  kExitResults = 0,    // normal end that wrote its results
-  kExitStopped = 1,    // a stop: a failure ended the run
-  kExitNoResults = 2,  // the run ended normally but wrote no final results
+  kExitResults = 0,     // normal end that wrote its results
+  kExitStopped = 1,     // a stop: a failure ended the run
+  kExitNoResults = 2,   // the run ended normally but wrote no final results
+  kExitWrongUsage = 2,  // a wrong command line: the usage was printed
 };
 
 // Thrown to end a run. It carries the message lines that the run wrote for it, so that a caller

@@ -707,6 +707,7 @@ LoadedKinetics LoadKineticsFile(const std::string& path, Console& messages) {
   loaded.outcome =
       LoadKineticsLink(sizes.RequiredIntLength, sizes.RequiredRealLength, sizes.RequiredCharLength,
                        unit, messages, loaded.IKWORK, loaded.RKWORK, loaded.SKWORK);
+  loaded.state = CurrentKineticsState();
   return loaded;
 }
 

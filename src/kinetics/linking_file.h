@@ -51,6 +51,7 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
 
 // A whole kinetics linking file loaded into work arrays of exactly the declared lengths.
 struct LoadedKinetics {
+  KineticsState state;  // a copy of the state the load left, for programs that hold two files
   std::vector<std::int32_t> IKWORK;
   std::vector<double> RKWORK;
   std::vector<std::string> SKWORK;  // 16-character entries

@@ -90,7 +90,11 @@ void QueryGasConstants(std::span<const std::int32_t>, std::span<const double> RK
 
 void QueryStoichMatrix(std::int32_t leadingDimension, std::span<const std::int32_t> IKWORK,
                        std::span<const double>, std::span<std::int32_t> matrix) {
-  const KineticsState& state = CurrentKineticsState();
+  QueryStoichMatrix(CurrentKineticsState(), leadingDimension, IKWORK, matrix);
+}
+
+void QueryStoichMatrix(const KineticsState& state, std::int32_t leadingDimension,
+                       std::span<const std::int32_t> IKWORK, std::span<std::int32_t> matrix) {
   const std::int64_t speciesCount = state.counts.KK;
   const std::int64_t reactionCount = state.counts.ReactionCount;
   const std::int64_t slots = state.counts.MaxReactionSpecies;
@@ -126,7 +130,11 @@ void QueryStoichMatrix(std::int32_t leadingDimension, std::span<const std::int32
 
 bool MoleToMassFractions(std::span<const double> moleFractions, std::span<const std::int32_t>,
                          std::span<const double> RKWORK, std::span<double> massFractions) {
-  const KineticsState& state = CurrentKineticsState();
+  return MoleToMassFractions(CurrentKineticsState(), moleFractions, RKWORK, massFractions);
+}
+
+bool MoleToMassFractions(const KineticsState& state, std::span<const double> moleFractions,
+                         std::span<const double> RKWORK, std::span<double> massFractions) {
   const std::int64_t speciesCount = state.counts.KK;
   const std::int64_t start = state.layout.real.MolecularWeights;
   requireReach(RKWORK.size(), start + speciesCount - 1,

@@ -26,14 +26,30 @@ TEST(TarnwickStartup, MissingLinkingFilesShowTheirPaddedNames) {
   run = workspace.run("tarnwick");
   EXPECT_EQ(run.console, NotFound("tran.bin") + Prompt());
 
-  // Six arguments name the files; five are ignored as a whole.
+  // Six arguments name the files.
   run = workspace.run("tarnwick", {"k.bin", "t.bin", "l.asc", "s.dat", "o.dat", "f.txt"});
   EXPECT_EQ(run.console, NotFound("k.bin") + Prompt());
-  run = workspace.run("tarnwick", {"k.bin", "t.bin", "l.asc", "s.dat", "o.dat"});
-  EXPECT_EQ(run.console, NotFound("tran.bin") + Prompt());
   const std::string longName(120, 'n');
   run = workspace.run("tarnwick", {longName, "t", "l", "s", "o", "f"});
   EXPECT_EQ(run.console, NotFound(longName.substr(0, 100)) + Prompt());
+}
+
+TEST(TarnwickStartup, HelpAndWrongArgumentCountsPrintTheUsage) {
+  Workspace workspace("usage");
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+  };
+  const Case cases[] = {{{"--help"}, 0},
+                        {{"-h"}, 0},
+                        {{"k.bin", "t.bin", "l.asc", "s.dat", "o.dat"}, 2},
+                        {{"a", "b", "c", "d", "e", "f", "g"}, 2}};
+  for (const Case& c : cases) {
+    const ProgramRun run = workspace.run("tarnwick", c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments.size();
+    EXPECT_NE(run.console.find("usage: tarnwick [CHEM.BIN"), std::string::npos) << run.console;
+    EXPECT_EQ(run.console.find("not found"), std::string::npos);
+  }
 }
 
 TEST(TarnwickStartup, HeaderFaultsAreReportedInOrderWithOnePause) {

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -664,66 +666,72 @@ struct PathFluxPass {
     }
   }
 
-  static void run(std::int32_t NS, std::int32_t NR, std::int32_t caseNumber,
-                  std::span<const double> forwardProgress, std::span<const double> reverseProgress,
-                  std::int32_t speciesCount, std::int32_t startCount,
-                  std::span<const std::int32_t> startSpecies, double threshold,
-                  std::int32_t& KeptCount, std::span<std::int32_t> KeptFlags,
-                  std::span<std::int32_t> KeptList, PathFluxScratch& scratch,
-                  common::Console& console) {
+  static void run(const SelectionInput& input, PathFluxScratch& scratch, SelectionOutput& output) {
     PathFluxScratch::Storage& s = storage(scratch);
-    if (speciesCount != s.speciesCount || NS != s.speciesDimension || NR != s.reactionDimension) {
-      common::stopRun(console, {std::string(kScratchMismatch)}, false);
+    const std::int32_t speciesCount = s.speciesCount;
+    const double threshold = input.threshold;
+    const auto row = static_cast<std::size_t>(output.caseNumber - 1) *
+                     static_cast<std::size_t>(s.speciesDimension);
+    const auto reactions = static_cast<std::size_t>(std::max(s.reactionDimension - 1, 0));
+    if (output.caseNumber < 1 || output.KeptFlags.size() < row + speciesCount ||
+        output.KeptList.size() < row + speciesCount || input.forwardProgress.size() < reactions ||
+        input.reverseProgress.size() < reactions) {
+      throw std::invalid_argument("SelectFromRates: tables too short for the case or the rates");
+    }
+    for (const std::int32_t k : input.startSpecies) {
+      if (k < 1 || k > speciesCount) {
+        throw std::invalid_argument("SelectFromRates: a start species outside 1..KK");
+      }
     }
 
     PathFluxPass pass{s, threshold, speciesCount};
     std::fill_n(s.selected.begin(), speciesCount, std::uint8_t{0});
     std::fill_n(s.estimate.begin(), speciesCount, 0.0);
     std::int32_t frontierCount = 0;
-    for (std::int32_t i = 0; i < startCount; ++i) {
-      const std::int32_t k = startSpecies[i] - 1;
+    for (const std::int32_t number : input.startSpecies) {
+      const std::int32_t k = number - 1;
       if (s.selected[k]) continue;
       s.selected[k] = 1;
       s.frontier[frontierCount++] = k;
     }
     pass.selectedCount = frontierCount;
 
-    KeptCount = 0;
-    if (frontierCount > 0) pass.formCoefficients(forwardProgress, reverseProgress);
+    std::int32_t keptCount = 0;
+    if (frontierCount > 0) pass.formCoefficients(input.forwardProgress, input.reverseProgress);
     while (frontierCount > 0) {
       pass.nextCount = 0;
       for (std::int32_t f = 0; f < frontierCount; ++f) pass.expand(s.frontier[f]);
-      KeptCount += frontierCount;
+      keptCount += frontierCount;
       std::swap(s.frontier, s.nextFrontier);
       frontierCount = pass.nextCount;
     }
 
-    const auto row = static_cast<std::size_t>(caseNumber - 1) * static_cast<std::size_t>(NS);
     std::int32_t listed = 0;
     for (std::int32_t k = 0; k < speciesCount; ++k) {
       const bool kept = s.selected[k] != 0;
-      KeptFlags[row + k] = kept ? -1 : 0;
-      if (kept) KeptList[row + listed++] = k + 1;
+      output.KeptFlags[row + k] = kept ? -1 : 0;
+      if (kept) output.KeptList[row + listed++] = k + 1;
     }
+    output.KeptCount = keptCount;
   }
 };
 
-void SelectFromRates(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
-                     std::int32_t caseDimension, std::int32_t caseNumber,
-                     std::span<const double> forwardProgress,
-                     std::span<const double> reverseProgress, std::int32_t speciesCount,
-                     std::int32_t startCount, std::span<const std::int32_t> startSpecies,
-                     double threshold, std::span<const std::int32_t> StoichiometryMatrix,
-                     std::span<const std::int32_t> SpeciesReactionIndex, std::int32_t& KeptCount,
-                     std::span<std::int32_t> KeptFlags, std::span<std::int32_t> KeptList,
-                     PathFluxScratch& scratch, common::Console& console) {
-  // The scratch carries the tables; these stay in the call for the driver's calling pattern.
-  static_cast<void>(stoichDimension);
-  static_cast<void>(caseDimension);
-  static_cast<void>(StoichiometryMatrix);
-  static_cast<void>(SpeciesReactionIndex);
-  PathFluxPass::run(NS, NR, caseNumber, forwardProgress, reverseProgress, speciesCount, startCount,
-                    startSpecies, threshold, KeptCount, KeptFlags, KeptList, scratch, console);
+void SelectFromRates(const SelectionInput& input, PathFluxScratch& scratch,
+                     SelectionOutput& output) {
+  PathFluxPass::run(input, scratch, output);
+}
+
+void SelectCase(const kinetics::KineticsState& state, std::span<const std::int32_t> IKWORK,
+                std::span<double> RKWORK, const CaseState& at,
+                std::span<const std::int32_t> startSpecies, double threshold,
+                PathFluxScratch& scratch, SelectionOutput& output, common::Console& console) {
+  // Gas, electron and two spare temperatures: all the gas temperature.
+  const std::array<double, 4> temperatures{at.temperature, at.temperature, at.temperature,
+                                           at.temperature};
+  PathFluxScratch::Storage& s = PathFluxPass::storage(scratch);
+  CaseRates(state, static_cast<std::int32_t>(temperatures.size()), at.pressure, temperatures,
+            at.massFractions, IKWORK, RKWORK, s.forwardProgress, s.reverseProgress, console);
+  SelectFromRates({s.forwardProgress, s.reverseProgress, startSpecies, threshold}, scratch, output);
 }
 
 void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
@@ -736,14 +744,20 @@ void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t 
                     std::span<const std::int32_t> SpeciesReactionIndex, std::int32_t& KeptCount,
                     std::span<std::int32_t> KeptFlags, std::span<std::int32_t> KeptList,
                     PathFluxScratch& scratch, common::Console& console) {
-  const std::array<double, 4> temperatures{temperature, temperature, temperature, temperature};
-  PathFluxScratch::Storage& s = PathFluxPass::storage(scratch);
-  CaseRates(static_cast<std::int32_t>(temperatures.size()), pressure, temperatures, massFractions,
-            IKWORK, RKWORK, s.forwardProgress, s.reverseProgress, console);
-  SelectFromRates(stoichDimension, NS, NR, caseDimension, caseNumber, s.forwardProgress,
-                  s.reverseProgress, speciesCount, startCount, startSpecies, threshold,
-                  StoichiometryMatrix, SpeciesReactionIndex, KeptCount, KeptFlags, KeptList,
-                  scratch, console);
+  static_cast<void>(stoichDimension);
+  static_cast<void>(caseDimension);
+  static_cast<void>(StoichiometryMatrix);
+  static_cast<void>(SpeciesReactionIndex);
+  const PathFluxScratch::Storage& s = PathFluxPass::storage(scratch);
+  if (speciesCount != s.speciesCount || NS != s.speciesDimension || NR != s.reactionDimension) {
+    common::stopRun(console, {std::string(kScratchMismatch)}, false);
+  }
+  SelectionOutput output{caseNumber, KeptFlags, KeptList};
+  SelectCase(kinetics::CurrentKineticsState(), IKWORK, RKWORK,
+             {pressure, temperature, massFractions},
+             startSpecies.first(static_cast<std::size_t>(std::max(startCount, 0))), threshold,
+             scratch, output, console);
+  KeptCount = output.KeptCount;
 }
 
 }  // namespace analysis

@@ -18,12 +18,14 @@
 #include <span>
 
 #include "common/console.h"
+#include "kinetics/work_arrays.h"
 
 namespace analysis {
 
 // Working storage of the selection, made once per run from the mechanism's tables and reused
 // for every case: nothing is allocated per case. The tables given here must be the ones later
-// passed to PathFluxSelect / SelectFromRates; the per-call tables are not read again.
+// passed to PathFluxSelect; the per-call tables are not read again. AnalysisTables
+// (analysis_tables.h) makes one with the tables it belongs to.
 class PathFluxScratch {
  public:
   PathFluxScratch(std::int32_t NS, std::int32_t NR,
@@ -40,10 +42,47 @@ class PathFluxScratch {
   std::unique_ptr<Storage> storage_;
 };
 
-// One case: the rates of progress at (pressure, temperature, massFractions) from CaseRates,
-// then SelectFromRates. Writes row `caseNumber` of KeptFlags (columns 1..speciesCount, -1 kept,
-// 0 not) and of KeptList (kept species ascending from column 1; later columns left as they
-// were); rows are NS entries long. Species numbers in startSpecies are 1-based and may repeat.
+// The input of one selection: the rates of progress (reaction i at index i - 1), the start
+// species (1-based, may repeat) and the threshold.
+struct SelectionInput {
+  std::span<const double> forwardProgress;
+  std::span<const double> reverseProgress;
+  std::span<const std::int32_t> startSpecies;
+  double threshold = 0.0;
+};
+
+// Where a selection writes: row `caseNumber` (1-based) of KeptFlags (columns 1..KK: -1 kept,
+// 0 not) and of KeptList (the kept species ascending from column 1; later columns left as they
+// were), rows of NS entries; and the number kept. Tables too short for the row are a caller
+// error (std::invalid_argument).
+struct SelectionOutput {
+  std::int32_t caseNumber = 1;
+  std::span<std::int32_t> KeptFlags;
+  std::span<std::int32_t> KeptList;
+  std::int32_t KeptCount = 0;
+};
+
+// The selection proper, from given rates of progress, on a scratch made for the mechanism.
+void SelectFromRates(const SelectionInput& input, PathFluxScratch& scratch,
+                     SelectionOutput& output);
+
+// The state of one case: pressure (dyn/cm2), temperature (K), mass fractions (KK entries).
+struct CaseState {
+  double pressure = 0.0;
+  double temperature = 0.0;
+  std::span<const double> massFractions;
+};
+
+// One case of the mechanism held in IKWORK and RKWORK as `state` describes it: the rates of
+// progress from CaseRates (which uses the scratch sections of RKWORK), then SelectFromRates.
+void SelectCase(const kinetics::KineticsState& state, std::span<const std::int32_t> IKWORK,
+                std::span<double> RKWORK, const CaseState& at,
+                std::span<const std::int32_t> startSpecies, double threshold,
+                PathFluxScratch& scratch, SelectionOutput& output, common::Console& console);
+
+// SelectCase on the loaded mechanism, with the analysis program's argument list. The scratch
+// carries the tables; StoichiometryMatrix, SpeciesReactionIndex and the dimensions that only
+// describe them stay in the list for the driver's calling pattern.
 void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
                     std::int32_t caseDimension, std::int32_t caseNumber,
                     std::span<const std::int32_t> IKWORK, std::span<double> RKWORK, double pressure,
@@ -54,16 +93,5 @@ void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t 
                     std::span<const std::int32_t> SpeciesReactionIndex, std::int32_t& KeptCount,
                     std::span<std::int32_t> KeptFlags, std::span<std::int32_t> KeptList,
                     PathFluxScratch& scratch, common::Console& console);
-
-// The selection proper, from given rates of progress (reaction i at index i - 1).
-void SelectFromRates(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
-                     std::int32_t caseDimension, std::int32_t caseNumber,
-                     std::span<const double> forwardProgress,
-                     std::span<const double> reverseProgress, std::int32_t speciesCount,
-                     std::int32_t startCount, std::span<const std::int32_t> startSpecies,
-                     double threshold, std::span<const std::int32_t> StoichiometryMatrix,
-                     std::span<const std::int32_t> SpeciesReactionIndex, std::int32_t& KeptCount,
-                     std::span<std::int32_t> KeptFlags, std::span<std::int32_t> KeptList,
-                     PathFluxScratch& scratch, common::Console& console);
 
 }  // namespace analysis

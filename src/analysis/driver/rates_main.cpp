@@ -22,8 +22,8 @@ int printRates(common::Console& console, int argc, char** argv) {
     return argc == 2 ? common::kExitResults : common::kExitStopped;
   }
   kinetics::LoadedKinetics mechanism = kinetics::LoadKineticsFile(argv[1], console);
-  std::int32_t elements = 0, species = 0, reactions = 0, perRange = 0;
-  kinetics::QueryCounts(mechanism.IKWORK, mechanism.RKWORK, elements, species, reactions, perRange);
+  const std::int32_t species = mechanism.state.counts.KK;
+  const std::int32_t reactions = mechanism.state.counts.ReactionCount;
   if (!std::filesystem::exists(argv[2])) {
     common::stopRun(console, {std::string(" FILE ") + argv[2] + " not found."}, false);
   }
@@ -46,7 +46,7 @@ int printRates(common::Console& console, int argc, char** argv) {
     if (line.kind != Kind::Case) continue;
     ++caseNumber;
     const std::span<const double> values = library.caseValues();
-    if (!kinetics::MoleToMassFractions(driver::CaseMoleFractions(values), mechanism.IKWORK,
+    if (!kinetics::MoleToMassFractions(mechanism.state, driver::CaseMoleFractions(values),
                                        mechanism.RKWORK, massFractions)) {
       common::stopRun(console,
                       {" The mole fractions at line " + std::to_string(line.origin.lineNumber) +
@@ -54,8 +54,9 @@ int printRates(common::Console& console, int argc, char** argv) {
                       false);
     }
     temperatures.assign(4, driver::CaseTemperature(values));
-    analysis::CaseRates(4, driver::CasePressure(values), temperatures, massFractions,
-                        mechanism.IKWORK, mechanism.RKWORK, forward, reverse, console);
+    analysis::CaseRates(mechanism.state, 4, driver::CasePressure(values), temperatures,
+                        massFractions, mechanism.IKWORK, mechanism.RKWORK, forward, reverse,
+                        console);
     for (std::int32_t i = 0; i < reactions; ++i) {
       const int length = std::snprintf(row, sizeof row, "%d,%d,%d,%.17g,%.17g\n", block, caseNumber,
                                        i + 1, forward[i], reverse[i]);

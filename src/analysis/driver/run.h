@@ -18,9 +18,17 @@ enum FileRole {
   kTrimFile
 };
 
-// Six or more arguments name the six files (further ones are ignored); with fewer, all six
-// defaults hold. A name longer than 100 characters is cut to 100.
+// Six arguments name the six files; without them the six defaults hold (ReadCommandLine refuses
+// other counts). A name longer than 100 characters is cut to 100.
 std::array<std::string, 6> ResolveFileNames(int argc, const char* const* argv);
+
+// What the command line asks for: a run (no argument, or the six names), the usage (--help or
+// -h anywhere), or the usage because the arguments are neither.
+enum class CommandLine { Run, Help, Wrong };
+CommandLine ReadCommandLine(int argc, const char* const* argv);
+
+// The usage text of the program.
+extern const char* const kTarnwickUsage;
 
 // The whole run. Returns the exit status of a normal end: kExitResults when the trim file was
 // written, kExitNoResults when the run ended without it. A failure throws common::Stop.

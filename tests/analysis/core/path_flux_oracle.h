@@ -6,22 +6,16 @@
 #include <functional>
 #include <span>
 
+#include "analysis/core/analysis_tables.h"
+
 namespace analysis::oracle {
 
 // Called with (A, B, R(A, B)) for every interaction coefficient evaluated (1-based species).
 using CoefficientObserver = std::function<void(std::int32_t, std::int32_t, double)>;
 
-// Same arguments and results as analysis::SelectFromRates, without the scratch: the working
-// arrays are made per call.
-void LiteralSelectFromRates(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
-                            std::int32_t caseDimension, std::int32_t caseNumber,
-                            std::span<const double> forwardProgress,
-                            std::span<const double> reverseProgress, std::int32_t speciesCount,
-                            std::int32_t startCount, std::span<const std::int32_t> startSpecies,
-                            double threshold, std::span<const std::int32_t> StoichiometryMatrix,
-                            std::span<const std::int32_t> SpeciesReactionIndex,
-                            std::int32_t& KeptCount, std::span<std::int32_t> KeptFlags,
-                            std::span<std::int32_t> KeptList,
-                            const CoefficientObserver& observer = {});
+// Same inputs and results as analysis::SelectFromRates, on the tables' matrix and index instead
+// of the scratch: the working arrays are made per call.
+void LiteralSelectFromRates(const AnalysisTables& tables, const SelectionInput& input,
+                            SelectionOutput& output, const CoefficientObserver& observer = {});
 
 }  // namespace analysis::oracle

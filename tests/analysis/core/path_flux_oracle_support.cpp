@@ -56,20 +56,14 @@ struct Mechanism {
 
 }  // namespace
 
-void LiteralSelectFromRates(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
-                            std::int32_t caseDimension, std::int32_t caseNumber,
-                            std::span<const double> forwardProgress,
-                            std::span<const double> reverseProgress, std::int32_t speciesCount,
-                            std::int32_t startCount, std::span<const std::int32_t> startSpecies,
-                            double threshold, std::span<const std::int32_t> StoichiometryMatrix,
-                            std::span<const std::int32_t> SpeciesReactionIndex,
-                            std::int32_t& KeptCount, std::span<std::int32_t> KeptFlags,
-                            std::span<std::int32_t> KeptList, const CoefficientObserver& observer) {
-  static_cast<void>(caseDimension);
-  const Mechanism mechanism{stoichDimension,     NR,
-                            forwardProgress,     reverseProgress,
-                            StoichiometryMatrix, SpeciesReactionIndex};
-  const std::int32_t N = speciesCount;
+void LiteralSelectFromRates(const AnalysisTables& tables, const SelectionInput& input,
+                            SelectionOutput& output, const CoefficientObserver& observer) {
+  const Mechanism mechanism{tables.stoichDimension,     tables.NR,
+                            input.forwardProgress,      input.reverseProgress,
+                            tables.StoichiometryMatrix, tables.SpeciesReactionIndex};
+  const std::int32_t N = tables.KK;
+  const std::int32_t NS = tables.NS;
+  const double threshold = input.threshold;
 
   // Working arrays, 1-based.
   std::vector<bool> selected(NS + 1, false);
@@ -79,9 +73,8 @@ void LiteralSelectFromRates(std::int32_t stoichDimension, std::int32_t NS, std::
   std::vector<double> rcon(NS + 1, 0.0);
   std::vector<double> rpro(NS + 1, 0.0);
 
-  KeptCount = 0;
-  for (std::int32_t i = 0; i < startCount; ++i) {
-    const std::int32_t k = startSpecies[i];
+  std::int32_t KeptCount = 0;
+  for (const std::int32_t k : input.startSpecies) {
     if (selected[k]) continue;
     selected[k] = true;
     frontier.push_back(k);
@@ -125,13 +118,14 @@ void LiteralSelectFromRates(std::int32_t stoichDimension, std::int32_t NS, std::
     frontier.swap(next);
   }
 
-  const auto row = static_cast<std::size_t>(caseNumber - 1) * static_cast<std::size_t>(NS);
-  for (std::int32_t k = 1; k <= N; ++k) KeptFlags[row + k - 1] = 0;
-  for (const std::int32_t k : processed) KeptFlags[row + k - 1] = -1;
+  const auto row = static_cast<std::size_t>(output.caseNumber - 1) * static_cast<std::size_t>(NS);
+  for (std::int32_t k = 1; k <= N; ++k) output.KeptFlags[row + k - 1] = 0;
+  for (const std::int32_t k : processed) output.KeptFlags[row + k - 1] = -1;
   std::int32_t column = 0;
   for (std::int32_t k = 1; k <= N; ++k) {
-    if (KeptFlags[row + k - 1] != 0) KeptList[row + column++] = k;
+    if (output.KeptFlags[row + k - 1] != 0) output.KeptList[row + column++] = k;
   }
+  output.KeptCount = KeptCount;
 }
 
 }  // namespace analysis::oracle

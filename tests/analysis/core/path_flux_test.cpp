@@ -1,5 +1,4 @@
 #include "analysis/core/path_flux.h"
-#include "analysis/core/species_reaction_index.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +9,11 @@
 #include <limits>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "analysis/core/analysis_tables.h"
 #include "analysis/core/rate_kernel.h"
 #include "common/console.h"
 #include "kinetics/linking_file.h"
@@ -26,22 +27,31 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr std::int32_t kFlagSentinel = 77;
 constexpr std::int32_t kListSentinel = -5;
 
-// The two tables as the driver builds them.
-struct Tables {
+using analysis::AnalysisTables;
+
+// A stoichiometric matrix filled in code, then made into the tables as the driver makes them.
+struct Matrix {
   std::int32_t N = 0;
+  std::int32_t reactionCount = 0;
   std::int32_t NS = 0;
   std::int32_t NR = 0;
   std::int32_t stoichDimension = 0;
-  std::vector<std::int32_t> matrix;  // column-major, leading dimension stoichDimension
-  std::vector<std::int32_t> index;   // NS rows of NR + 1
+  std::vector<std::int32_t> entries;  // column-major, leading dimension stoichDimension
+
+  Matrix(std::int32_t species, std::int32_t reactions, std::int32_t speciesDimension,
+         std::int32_t reactionDimension, std::int32_t leadingDimension)
+      : N(species),
+        reactionCount(reactions),
+        NS(speciesDimension),
+        NR(reactionDimension),
+        stoichDimension(leadingDimension),
+        entries(static_cast<std::size_t>(leadingDimension) * reactionDimension, 0) {}
 
   std::int32_t& nu(std::int32_t k, std::int32_t i) {
-    return matrix[(k - 1) + static_cast<std::size_t>(i - 1) * stoichDimension];
+    return entries[(k - 1) + static_cast<std::size_t>(i - 1) * stoichDimension];
   }
-
-  void buildIndex(std::int32_t reactionCount) {
-    index.assign(static_cast<std::size_t>(NS) * (NR + 1), 0);
-    analysis::BuildSpeciesReactionIndex(NS, NR, stoichDimension, N, reactionCount, matrix, index);
+  AnalysisTables tables() const {
+    return analysis::BuildAnalysisTables(N, reactionCount, NS, NR, stoichDimension, entries);
   }
 };
 
@@ -58,37 +68,39 @@ struct Selection {
   double threshold = 0.1;
 };
 
-Result blankResult(const Tables& t, const Selection& s) {
+Result blankResult(const AnalysisTables& t, const Selection& s) {
   const auto size = static_cast<std::size_t>(s.caseDimension) * t.NS;
   return {-1, std::vector<std::int32_t>(size, kFlagSentinel),
           std::vector<std::int32_t>(size, kListSentinel)};
 }
 
-Result selectFast(const Tables& t, const Selection& s, std::span<const double> forward,
-                  std::span<const double> reverse, analysis::PathFluxScratch& scratch) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+// Runs `select` on a blank result and returns it.
+template <class Select>
+Result selectInto(const AnalysisTables& t, const Selection& s, Select&& select) {
   Result r = blankResult(t, s);
-  analysis::SelectFromRates(t.stoichDimension, t.NS, t.NR, s.caseDimension, s.caseNumber, forward,
-                            reverse, t.N, static_cast<std::int32_t>(s.start.size()), s.start,
-                            s.threshold, t.matrix, t.index, r.keptCount, r.flags, r.list, scratch,
-                            console);
+  analysis::SelectionOutput output{s.caseNumber, r.flags, r.list};
+  select(output);
+  r.keptCount = output.KeptCount;
   return r;
 }
 
-Result selectLiteral(const Tables& t, const Selection& s, std::span<const double> forward,
+Result selectFast(AnalysisTables& t, const Selection& s, std::span<const double> forward,
+                  std::span<const double> reverse) {
+  return selectInto(t, s, [&](analysis::SelectionOutput& output) {
+    analysis::SelectFromRates({forward, reverse, s.start, s.threshold}, t.scratch, output);
+  });
+}
+
+Result selectLiteral(const AnalysisTables& t, const Selection& s, std::span<const double> forward,
                      std::span<const double> reverse,
                      const analysis::oracle::CoefficientObserver& observer = {}) {
-  Result r = blankResult(t, s);
-  analysis::oracle::LiteralSelectFromRates(
-      t.stoichDimension, t.NS, t.NR, s.caseDimension, s.caseNumber, forward, reverse, t.N,
-      static_cast<std::int32_t>(s.start.size()), s.start, s.threshold, t.matrix, t.index,
-      r.keptCount, r.flags, r.list, observer);
-  return r;
+  return selectInto(t, s, [&](analysis::SelectionOutput& output) {
+    analysis::oracle::LiteralSelectFromRates(t, {forward, reverse, s.start, s.threshold}, output,
+                                             observer);
+  });
 }
 
-std::vector<std::int32_t> keptRow(const Tables& t, const Selection& s, const Result& r) {
+std::vector<std::int32_t> keptRow(const AnalysisTables& t, const Selection& s, const Result& r) {
   const auto begin = r.list.begin() + static_cast<std::ptrdiff_t>(s.caseNumber - 1) * t.NS;
   return {begin, begin + std::max(r.keptCount, 0)};
 }
@@ -199,25 +211,20 @@ const HandCase kHandCases[] = {
 TEST(PathFluxSelect, HandWorkedCases) {
   for (const HandCase& c : kHandCases) {
     SCOPED_TRACE(c.behaviour);
-    Tables t;
-    t.N = c.speciesCount;
-    t.NS = t.N + 2;
     const auto reactionCount = static_cast<std::int32_t>(c.reactions.size());
-    t.NR = reactionCount + 1;
-    t.stoichDimension = t.NS;
-    t.matrix.assign(static_cast<std::size_t>(t.stoichDimension) * t.NR, 0);
-    std::vector<double> forward(t.NR, 0.0);
-    std::vector<double> reverse(t.NR, 0.0);
+    Matrix matrix(c.speciesCount, reactionCount, c.speciesCount + 2, reactionCount + 1,
+                  c.speciesCount + 2);
+    std::vector<double> forward(matrix.NR, 0.0);
+    std::vector<double> reverse(matrix.NR, 0.0);
     for (std::int32_t i = 1; i <= reactionCount; ++i) {
-      for (const auto& [k, nu] : c.reactions[i - 1].nu) t.nu(k, i) = nu;
+      for (const auto& [k, nu] : c.reactions[i - 1].nu) matrix.nu(k, i) = nu;
       forward[i - 1] = c.reactions[i - 1].forward;
       reverse[i - 1] = c.reactions[i - 1].reverse;
     }
-    t.buildIndex(reactionCount);
+    AnalysisTables t = matrix.tables();
     const Selection s{3, 2, c.start, c.threshold};
-    analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, t.N);
 
-    const Result fast = selectFast(t, s, forward, reverse, scratch);
+    const Result fast = selectFast(t, s, forward, reverse);
     EXPECT_EQ(fast.keptCount, static_cast<std::int32_t>(c.kept.size()));
     EXPECT_EQ(keptRow(t, s, fast), c.kept);
     const Result literal = selectLiteral(t, s, forward, reverse);
@@ -228,21 +235,15 @@ TEST(PathFluxSelect, HandWorkedCases) {
 }
 
 TEST(PathFluxSelect, WritesOnlyItsRowAndListsOnlyTheKept) {
-  Tables t;
-  t.N = 4;
-  t.NS = 6;
-  t.NR = 2;
-  t.stoichDimension = 7;
-  t.matrix.assign(static_cast<std::size_t>(t.stoichDimension) * t.NR, 0);
-  t.nu(1, 1) = -1;
-  t.nu(3, 1) = 2;
-  t.buildIndex(1);
+  Matrix matrix(4, 1, 6, 2, 7);
+  matrix.nu(1, 1) = -1;
+  matrix.nu(3, 1) = 2;
+  AnalysisTables t = matrix.tables();
   const std::vector<double> forward{2.0, 0.0};
   const std::vector<double> reverse{1.0, 0.0};
-  analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, t.N);
 
   const Selection kept{3, 3, {1}, 0.1};
-  const Result r = selectFast(t, kept, forward, reverse, scratch);
+  const Result r = selectFast(t, kept, forward, reverse);
   EXPECT_EQ(r.keptCount, 2);
   std::vector<std::int32_t> flags(3 * 6, kFlagSentinel);
   std::vector<std::int32_t> list(3 * 6, kListSentinel);
@@ -253,7 +254,7 @@ TEST(PathFluxSelect, WritesOnlyItsRowAndListsOnlyTheKept) {
 
   // No start species: the flags row is cleared and the list row is left alone.
   const Selection none{3, 1, {}, 0.1};
-  const Result empty = selectFast(t, none, forward, reverse, scratch);
+  const Result empty = selectFast(t, none, forward, reverse);
   EXPECT_EQ(empty.keptCount, 0);
   std::vector<std::int32_t> clearedFlags(3 * 6, kFlagSentinel);
   std::fill_n(clearedFlags.begin(), 4, 0);
@@ -262,15 +263,7 @@ TEST(PathFluxSelect, WritesOnlyItsRowAndListsOnlyTheKept) {
 }
 
 TEST(PathFluxSelect, ScratchOfAnotherMechanismStops) {
-  Tables t;
-  t.N = 3;
-  t.NS = 4;
-  t.NR = 2;
-  t.stoichDimension = 4;
-  t.matrix.assign(8, 0);
-  t.buildIndex(1);
-  analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, 2);
-  const std::vector<double> rates(2, 0.0);
+  AnalysisTables t = Matrix(2, 1, 4, 2, 4).tables();
   std::ostringstream out;
   std::istringstream in;
   common::Console console(out, in);
@@ -278,26 +271,31 @@ TEST(PathFluxSelect, ScratchOfAnotherMechanismStops) {
   std::vector<std::int32_t> flags(4), list(4);
   const std::vector<std::int32_t> start{1};
   EXPECT_THROW(
-      analysis::SelectFromRates(t.stoichDimension, t.NS, t.NR, 1, 1, rates, rates, t.N, 1, start,
-                                0.1, t.matrix, t.index, keptCount, flags, list, scratch, console),
+      analysis::PathFluxSelect(t.stoichDimension, t.NS, t.NR, 1, 1, {}, {}, 1.0e6, 1000.0, {}, 3, 1,
+                               start, 0.1, t.StoichiometryMatrix, t.SpeciesReactionIndex, keptCount,
+                               flags, list, t.scratch, console),
       common::Stop);
   EXPECT_NE(out.str().find("scratch"), std::string::npos);
+  // The selection refuses tables too short for its row and start species it does not know.
+  Selection beyond{1, 2, {1}, 0.1};
+  EXPECT_THROW(selectFast(t, beyond, {}, {}), std::invalid_argument);
+  Selection unknown{1, 1, {3}, 0.1};
+  EXPECT_THROW(selectFast(t, unknown, std::vector<double>(2), std::vector<double>(2)),
+               std::invalid_argument);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Random mechanisms and states, literal against fast.
 
-Tables randomTables(std::mt19937_64& rng, std::int32_t& reactionCount) {
+Matrix randomMatrix(std::mt19937_64& rng) {
   auto uniform = [&](std::int32_t lo, std::int32_t hi) {
     return std::uniform_int_distribution<std::int32_t>(lo, hi)(rng);
   };
-  Tables t;
-  t.N = uniform(1, 28);
-  t.NS = t.N + uniform(0, 3);
-  reactionCount = uniform(0, 45);
-  t.NR = reactionCount + uniform(1, 3);
-  t.stoichDimension = t.NS + uniform(0, 2);
-  t.matrix.assign(static_cast<std::size_t>(t.stoichDimension) * t.NR, 0);
+  const std::int32_t N = uniform(1, 28);
+  const std::int32_t NS = N + uniform(0, 3);
+  const std::int32_t reactionCount = uniform(0, 45);
+  const std::int32_t NR = reactionCount + uniform(1, 3);
+  Matrix t(N, reactionCount, NS, NR, NS + uniform(0, 2));
   // A few hub species take part in many reactions, as radicals do in real mechanisms.
   const std::int32_t hubs = std::min(t.N, uniform(0, 3));
   for (std::int32_t i = 1; i <= reactionCount; ++i) {
@@ -308,7 +306,6 @@ Tables randomTables(std::mt19937_64& rng, std::int32_t& reactionCount) {
       t.nu(k, i) += uniform(-3, 3);
     }
   }
-  t.buildIndex(reactionCount);
   return t;
 }
 
@@ -363,16 +360,16 @@ std::vector<std::int32_t> randomStart(std::mt19937_64& rng, std::int32_t N) {
 // scratch throughout. Returns how many runs kept some but not all of the species.
 int compareOnRandomMechanism(std::uint64_t seed, RateKind kind) {
   std::mt19937_64 rng(seed);
-  std::int32_t reactionCount = 0;
-  const Tables t = randomTables(rng, reactionCount);
-  analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, t.N);
+  const Matrix matrix = randomMatrix(rng);
+  const std::int32_t reactionCount = matrix.reactionCount;
+  AnalysisTables t = matrix.tables();
   std::vector<double> forward(t.NR), reverse(t.NR);
   int informative = 0;
   for (int state = 0; state < 3; ++state) {
     randomRates(rng, kind, reactionCount, forward, reverse);
     Selection s;
     s.caseNumber = std::uniform_int_distribution<std::int32_t>(1, s.caseDimension)(rng);
-    s.start = randomStart(rng, t.N);
+    s.start = randomStart(rng, t.KK);
     if (s.start.empty()) s.start.push_back(1);
 
     // Coefficients of the start species are evaluated whatever the threshold; ties on them
@@ -394,12 +391,12 @@ int compareOnRandomMechanism(std::uint64_t seed, RateKind kind) {
       SCOPED_TRACE(testing::Message()
                    << "seed " << seed << " state " << state << " threshold " << threshold);
       const Result literal = selectLiteral(t, s, forward, reverse);
-      const Result fast = selectFast(t, s, forward, reverse, scratch);
+      const Result fast = selectFast(t, s, forward, reverse);
       EXPECT_EQ(fast.keptCount, literal.keptCount);
       EXPECT_EQ(fast.flags, literal.flags);
       EXPECT_EQ(fast.list, literal.list);
       if (literal.keptCount > static_cast<std::int32_t>(s.start.size()) &&
-          literal.keptCount < t.N) {
+          literal.keptCount < t.KK) {
         ++informative;
       }
     }
@@ -407,7 +404,7 @@ int compareOnRandomMechanism(std::uint64_t seed, RateKind kind) {
     const std::vector<std::int32_t> start = s.start;
     s.start.clear();
     const Result literal = selectLiteral(t, s, forward, reverse);
-    const Result fast = selectFast(t, s, forward, reverse, scratch);
+    const Result fast = selectFast(t, s, forward, reverse);
     EXPECT_EQ(fast.keptCount, 0);
     EXPECT_EQ(fast.flags, literal.flags);
     EXPECT_EQ(fast.list, literal.list);
@@ -492,18 +489,8 @@ void compareOnLibrary(const std::string& folder, std::size_t caseLimit) {
   common::Console console(out, in);
   kinetics::LoadedKinetics k = kinetics::LoadKineticsFile(
       std::string(PATHFLUX_TEST_DATA) + "/" + folder + "/chem.bin", console);
-  std::int32_t elements = 0, KK = 0, reactionCount = 0, coefficients = 0;
-  kinetics::QueryCounts(k.IKWORK, k.RKWORK, elements, KK, reactionCount, coefficients);
-
-  Tables t;
-  t.N = KK;
-  t.NS = KK + 10;
-  t.NR = reactionCount + 1;
-  t.stoichDimension = t.NS;
-  t.matrix.assign(static_cast<std::size_t>(t.NS) * t.NR, 0);
-  kinetics::QueryStoichMatrix(t.NS, k.IKWORK, k.RKWORK, t.matrix);
-  t.buildIndex(reactionCount);
-  analysis::PathFluxScratch scratch(t.NS, t.NR, t.matrix, t.stoichDimension, t.index, t.N);
+  AnalysisTables t = analysis::BuildAnalysisTables(k.state, k.IKWORK);
+  const std::int32_t KK = t.KK;
 
   const std::string base = std::string(PATHFLUX_TEST_DATA) + "/" + folder;
   const SelectionFile selection = readSelection(base + "/selection.dat");
@@ -520,15 +507,15 @@ void compareOnLibrary(const std::string& folder, std::size_t caseLimit) {
     s.caseNumber = static_cast<std::int32_t>(c % 2000) + 1;
     Result fast = blankResult(t, s);
     analysis::PathFluxSelect(t.stoichDimension, t.NS, t.NR, s.caseDimension, s.caseNumber, k.IKWORK,
-                             k.RKWORK, cases[c].pressure, cases[c].temperature, massFractions, t.N,
+                             k.RKWORK, cases[c].pressure, cases[c].temperature, massFractions, t.KK,
                              static_cast<std::int32_t>(s.start.size()), s.start, s.threshold,
-                             t.matrix, t.index, fast.keptCount, fast.flags, fast.list, scratch,
-                             console);
+                             t.StoichiometryMatrix, t.SpeciesReactionIndex, fast.keptCount,
+                             fast.flags, fast.list, t.scratch, console);
 
     const double temperature = cases[c].temperature;
     const std::vector<double> temperatures(4, temperature);
-    analysis::CaseRates(4, cases[c].pressure, temperatures, massFractions, k.IKWORK, k.RKWORK,
-                        forward, reverse, console);
+    analysis::CaseRates(k.state, 4, cases[c].pressure, temperatures, massFractions, k.IKWORK,
+                        k.RKWORK, forward, reverse, console);
     const Result literal = selectLiteral(t, s, forward, reverse);
     ASSERT_EQ(fast.keptCount, literal.keptCount);
     EXPECT_EQ(keptRow(t, s, fast), keptRow(t, s, literal));

@@ -1,4 +1,4 @@
-#include "analysis/core/species_reaction_index.h"
+#include "analysis/core/analysis_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "kinetics/linking_file.h"
-#include "kinetics/queries.h"
 
 namespace {
 
@@ -17,11 +16,13 @@ TEST(SpeciesReactionIndex, GriMechRows) {
   common::Console console(out, in);
   const kinetics::LoadedKinetics mechanism =
       kinetics::LoadKineticsFile(std::string(PATHFLUX_TEST_DATA) + "/gri30/chem.bin", console);
+  const analysis::AnalysisTables tables =
+      analysis::BuildAnalysisTables(mechanism.state, mechanism.IKWORK);
   const std::int32_t NS = 53 + 10, NR = 325 + 1;
-  std::vector<std::int32_t> matrix(NS * NR, 0);
-  kinetics::QueryStoichMatrix(NS, mechanism.IKWORK, mechanism.RKWORK, matrix);
-  std::vector<std::int32_t> index(NS * (NR + 1), -1);
-  analysis::BuildSpeciesReactionIndex(NS, NR, NS, 53, 325, matrix, index);
+  ASSERT_EQ(tables.NS, NS);
+  ASSERT_EQ(tables.NR, NR);
+  const std::vector<std::int32_t>& matrix = tables.StoichiometryMatrix;
+  const std::vector<std::int32_t>& index = tables.SpeciesReactionIndex;
 
   const auto row = [&](int species) {
     const std::int32_t* start = &index[(species - 1) * (NR + 1)];
