@@ -55,33 +55,33 @@ FieldWriter parameterRecord(const std::vector<LinkParameterEntry>& entries, std:
 }  // namespace
 
 KineticsCounts CountsOf(const LinkMechanism& m) {
-  KineticsCounts c;
-  c.ElementCount = countOf(m.elements.size());
-  c.KK = countOf(m.species.size());
-  c.ReactionCount = countOf(m.reactions.size());
-  c.MaxReactionSpecies = m.MaxReactionSpecies;
-  c.MaxThirdBodies = m.MaxThirdBodies;
-  c.MaxTemperatures = m.MaxTemperatures;
-  c.CpCoefficientCount = m.CpCoefficientCount;
-  c.RateParameterCount = m.RateParameterCount;
-  c.LandauTellerParameterCount = m.LandauTellerParameterCount;
-  c.FallOffParameterCount = m.FallOffParameterCount;
-  c.ReverseReactionCount = countOf(m.reverse.size());
-  c.FallOffReactionCount = countOf(m.fallOff.size());
-  c.ThirdBodyReactionCount = countOf(m.thirdBody.size());
-  c.LandauTellerReactionCount = countOf(m.landauTeller.size());
-  c.ReverseLandauTellerReactionCount = countOf(m.reverseLandauTeller.size());
-  c.WavelengthReactionCount = countOf(m.wavelength.size());
-  c.ElectronImpactReactionCount = countOf(m.electronImpact.size());
-  c.JanevParameterCount = m.JanevParameterCount;
-  c.JanevReactionCount = countOf(m.janev.size());
-  c.FitParameterCount = m.FitParameterCount;
-  c.FitReactionCount = countOf(m.fit.size());
-  c.ExcitationReactionCount = countOf(m.excitation.size());
-  c.RealStoichReactionCount = countOf(m.realStoich.size());
-  c.OrderReactionCount = countOf(m.order.size());
-  c.MaxOrderSpecies = m.MaxOrderSpecies;
-  return c;
+  KineticsCounts counts;
+  counts.ElementCount = countOf(m.elements.size());
+  counts.KK = countOf(m.species.size());
+  counts.ReactionCount = countOf(m.reactions.size());
+  counts.MaxReactionSpecies = m.MaxReactionSpecies;
+  counts.MaxThirdBodies = m.MaxThirdBodies;
+  counts.MaxTemperatures = m.MaxTemperatures;
+  counts.CpCoefficientCount = m.CpCoefficientCount;
+  counts.RateParameterCount = m.RateParameterCount;
+  counts.LandauTellerParameterCount = m.LandauTellerParameterCount;
+  counts.FallOffParameterCount = m.FallOffParameterCount;
+  counts.ReverseReactionCount = countOf(m.reverse.size());
+  counts.FallOffReactionCount = countOf(m.fallOff.size());
+  counts.ThirdBodyReactionCount = countOf(m.thirdBody.size());
+  counts.LandauTellerReactionCount = countOf(m.landauTeller.size());
+  counts.ReverseLandauTellerReactionCount = countOf(m.reverseLandauTeller.size());
+  counts.WavelengthReactionCount = countOf(m.wavelength.size());
+  counts.ElectronImpactReactionCount = countOf(m.electronImpact.size());
+  counts.JanevParameterCount = m.JanevParameterCount;
+  counts.JanevReactionCount = countOf(m.janev.size());
+  counts.FitParameterCount = m.FitParameterCount;
+  counts.FitReactionCount = countOf(m.fit.size());
+  counts.ExcitationReactionCount = countOf(m.excitation.size());
+  counts.RealStoichReactionCount = countOf(m.realStoich.size());
+  counts.OrderReactionCount = countOf(m.order.size());
+  counts.MaxOrderSpecies = m.MaxOrderSpecies;
+  return counts;
 }
 
 bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::string& error) {

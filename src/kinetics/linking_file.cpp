@@ -255,33 +255,33 @@ void checkArraysHoldStatedLengths(std::int32_t LENIKW, std::int32_t LENRKW, std:
 
 KineticsCounts countsFromRecord2(const std::int32_t (&ints)[kRecord2IntCount]) {
   // Fields 4 to 19 and 21 to 29 of record 2 (1-based); field 20 is the ignored count.
-  KineticsCounts c;
-  c.ElementCount = ints[3];
-  c.KK = ints[4];
-  c.ReactionCount = ints[5];
-  c.MaxReactionSpecies = ints[6];
-  c.MaxThirdBodies = ints[7];
-  c.MaxTemperatures = ints[8];
-  c.CpCoefficientCount = ints[9];
-  c.RateParameterCount = ints[10];
-  c.LandauTellerParameterCount = ints[11];
-  c.FallOffParameterCount = ints[12];
-  c.ReverseReactionCount = ints[13];
-  c.FallOffReactionCount = ints[14];
-  c.ThirdBodyReactionCount = ints[15];
-  c.LandauTellerReactionCount = ints[16];
-  c.ReverseLandauTellerReactionCount = ints[17];
-  c.WavelengthReactionCount = ints[18];
-  c.ElectronImpactReactionCount = ints[20];
-  c.JanevParameterCount = ints[21];
-  c.JanevReactionCount = ints[22];
-  c.FitParameterCount = ints[23];
-  c.FitReactionCount = ints[24];
-  c.ExcitationReactionCount = ints[25];
-  c.RealStoichReactionCount = ints[26];
-  c.OrderReactionCount = ints[27];
-  c.MaxOrderSpecies = ints[28];
-  return c;
+  KineticsCounts counts;
+  counts.ElementCount = ints[3];
+  counts.KK = ints[4];
+  counts.ReactionCount = ints[5];
+  counts.MaxReactionSpecies = ints[6];
+  counts.MaxThirdBodies = ints[7];
+  counts.MaxTemperatures = ints[8];
+  counts.CpCoefficientCount = ints[9];
+  counts.RateParameterCount = ints[10];
+  counts.LandauTellerParameterCount = ints[11];
+  counts.FallOffParameterCount = ints[12];
+  counts.ReverseReactionCount = ints[13];
+  counts.FallOffReactionCount = ints[14];
+  counts.ThirdBodyReactionCount = ints[15];
+  counts.LandauTellerReactionCount = ints[16];
+  counts.ReverseLandauTellerReactionCount = ints[17];
+  counts.WavelengthReactionCount = ints[18];
+  counts.ElectronImpactReactionCount = ints[20];
+  counts.JanevParameterCount = ints[21];
+  counts.JanevReactionCount = ints[22];
+  counts.FitParameterCount = ints[23];
+  counts.FitReactionCount = ints[24];
+  counts.ExcitationReactionCount = ints[25];
+  counts.RealStoichReactionCount = ints[26];
+  counts.OrderReactionCount = ints[27];
+  counts.MaxOrderSpecies = ints[28];
+  return counts;
 }
 
 // Refuses counts that would place sections before the start of an array or past the lengths
@@ -377,28 +377,29 @@ class RecordLoader {
         nameLength_(nameLength) {}
 
   void readElements() {
-    RecordFields f(readRecord(unit_, messages_, 3, kElementReadFailure), messages_,
-                   kElementReadFailure);
+    RecordFields fields(readRecord(unit_, messages_, 3, kElementReadFailure), messages_,
+                        kElementReadFailure);
     for (std::int64_t m = 1; m <= counts_.ElementCount; ++m) {
-      Entry(SKWORK_, character_.ElementNames, m) = f.name(nameLength_);
-      Entry(RKWORK_, real_.AtomicWeights, m) = f.real();
+      Entry(SKWORK_, character_.ElementNames, m) = fields.name(nameLength_);
+      Entry(RKWORK_, real_.AtomicWeights, m) = fields.real();
     }
   }
 
   void readSpecies() {
-    RecordFields f(readRecord(unit_, messages_, 4, kSpeciesReadFailure), messages_,
-                   kSpeciesReadFailure);
+    RecordFields fields(readRecord(unit_, messages_, 4, kSpeciesReadFailure), messages_,
+                        kSpeciesReadFailure);
     const std::int64_t perRange = state_.CoefficientsPerRange;
     const std::int64_t perSpecies = state_.CoefficientsPerSpecies;
     for (std::int64_t k = 1; k <= counts_.KK; ++k) {
-      Entry(SKWORK_, character_.SpeciesNames, k) = f.name(nameLength_);
+      Entry(SKWORK_, character_.SpeciesNames, k) = fields.name(nameLength_);
       for (std::int64_t m = 1; m <= counts_.ElementCount; ++m) {
-        BlockEntry(IKWORK_, integer_.ElementComposition, counts_.ElementCount, k, m) = f.integer();
+        BlockEntry(IKWORK_, integer_.ElementComposition, counts_.ElementCount, k, m) =
+            fields.integer();
       }
-      Entry(IKWORK_, integer_.SpeciesIntA, k) = f.integer();
-      Entry(IKWORK_, integer_.SpeciesIntB, k) = f.integer();
-      Entry(RKWORK_, real_.MolecularWeights, k) = f.real();
-      const std::int32_t temperatureCount = f.integer();
+      Entry(IKWORK_, integer_.SpeciesIntA, k) = fields.integer();
+      Entry(IKWORK_, integer_.SpeciesIntB, k) = fields.integer();
+      Entry(RKWORK_, real_.MolecularWeights, k) = fields.real();
+      const std::int32_t temperatureCount = fields.integer();
       // The thermodynamic fits look up ranges below the species' own count of bounds.
       if (temperatureCount > counts_.MaxTemperatures) {
         stopAfter(messages_, recordContext(4) + ", species " + std::to_string(k) +
@@ -408,12 +409,12 @@ class RecordLoader {
       }
       Entry(IKWORK_, integer_.TemperatureCount, k) = temperatureCount;
       for (std::int64_t l = 1; l <= counts_.MaxTemperatures; ++l) {
-        BlockEntry(RKWORK_, real_.TemperatureBounds, counts_.MaxTemperatures, k, l) = f.real();
+        BlockEntry(RKWORK_, real_.TemperatureBounds, counts_.MaxTemperatures, k, l) = fields.real();
       }
       for (std::int64_t l = 1; l < counts_.MaxTemperatures; ++l) {
         for (std::int64_t i = 1; i <= perRange; ++i) {
           BlockEntry(RKWORK_, real_.ThermoCoefficients, perSpecies, k, (l - 1) * perRange + i) =
-              f.real();
+              fields.real();
         }
       }
     }
@@ -424,18 +425,18 @@ class RecordLoader {
     const RecordStatus status = unit_.next();
     if (status == RecordStatus::EndOfFile) return false;
     if (status == RecordStatus::Failure) stopAfter(messages_, kReactionReadFailure);
-    RecordFields f(unit_.payload(), messages_, kReactionReadFailure);
+    RecordFields fields(unit_.payload(), messages_, kReactionReadFailure);
     const std::int64_t rateStride = std::int64_t{counts_.RateParameterCount} + 1;
     for (std::int64_t i = 1; i <= counts_.ReactionCount; ++i) {
-      Entry(IKWORK_, integer_.ReactionSpeciesCount, i) = f.integer();
-      Entry(IKWORK_, integer_.ReactionAuxCount, i) = f.integer();
+      Entry(IKWORK_, integer_.ReactionSpeciesCount, i) = fields.integer();
+      Entry(IKWORK_, integer_.ReactionAuxCount, i) = fields.integer();
       for (std::int64_t j = 1; j <= counts_.RateParameterCount; ++j) {
-        BlockEntry(RKWORK_, real_.RateParameters, rateStride, i, j) = f.real();
+        BlockEntry(RKWORK_, real_.RateParameters, rateStride, i, j) = fields.real();
       }
       for (std::int64_t s = 1; s <= counts_.MaxReactionSpecies; ++s) {
         BlockEntry(IKWORK_, integer_.StoichCoefficients, counts_.MaxReactionSpecies, i, s) =
-            f.integer();
-        const std::int32_t species = f.integer();
+            fields.integer();
+        const std::int32_t species = fields.integer();
         checkSpecies(5, slotWhere("reaction", i, s), species, 0);
         BlockEntry(IKWORK_, integer_.StoichSpecies, counts_.MaxReactionSpecies, i, s) = species;
       }
@@ -450,41 +451,42 @@ class RecordLoader {
   void readAuxiliaryRecords() {
     const std::int64_t rateStride = std::int64_t{counts_.RateParameterCount} + 1;
     if (counts_.ReverseReactionCount > 0) {
-      RecordFields f = open(6, kReverseReadFailure);
+      RecordFields fields = open(6, kReverseReadFailure);
       for (std::int64_t n = 1; n <= counts_.ReverseReactionCount; ++n) {
-        Entry(IKWORK_, integer_.ReverseReactions, n) = reaction(f, 6, n);
+        Entry(IKWORK_, integer_.ReverseReactions, n) = reaction(fields, 6, n);
         for (std::int64_t j = 1; j <= counts_.RateParameterCount; ++j) {
-          BlockEntry(RKWORK_, real_.ReverseParameters, rateStride, n, j) = f.real();
+          BlockEntry(RKWORK_, real_.ReverseParameters, rateStride, n, j) = fields.real();
         }
       }
     }
     if (counts_.FallOffReactionCount > 0) {
-      RecordFields f = open(7, kFallOffReadFailure);
+      RecordFields fields = open(7, kFallOffReadFailure);
       for (std::int64_t n = 1; n <= counts_.FallOffReactionCount; ++n) {
-        Entry(IKWORK_, integer_.FallOffReactions, n) = reaction(f, 7, n);
-        Entry(IKWORK_, integer_.FallOffForm, n) = f.integer();
-        const std::int32_t thirdBody = f.integer();
+        Entry(IKWORK_, integer_.FallOffReactions, n) = reaction(fields, 7, n);
+        Entry(IKWORK_, integer_.FallOffForm, n) = fields.integer();
+        const std::int32_t thirdBody = fields.integer();
         checkSpecies(7, entryWhere("entry", n), thirdBody, 0, "third body");
         Entry(IKWORK_, integer_.FallOffThirdBody, n) = thirdBody;
-        readReals(f, real_.FallOffParameters, counts_.FallOffParameterCount, n);
+        readReals(fields, real_.FallOffParameters, counts_.FallOffParameterCount, n);
       }
     }
     if (counts_.ThirdBodyReactionCount > 0) {
-      RecordFields f = open(8, kThirdBodyReadFailure);
+      RecordFields fields = open(8, kThirdBodyReadFailure);
       for (std::int64_t n = 1; n <= counts_.ThirdBodyReactionCount; ++n) {
-        Entry(IKWORK_, integer_.ThirdBodyReactions, n) = reaction(f, 8, n);
-        const std::int32_t used = f.integer();
+        Entry(IKWORK_, integer_.ThirdBodyReactions, n) = reaction(fields, 8, n);
+        const std::int32_t used = fields.integer();
         if (used < 0 || used > counts_.MaxThirdBodies) {
           stopOutOfRange(messages_, 8, entryWhere("entry", n), "count of enhanced third bodies",
                          used, 0, counts_.MaxThirdBodies);
         }
         Entry(IKWORK_, integer_.ThirdBodyCount, n) = used;
         for (std::int64_t j = 1; j <= counts_.MaxThirdBodies; ++j) {
-          const std::int32_t species = f.integer();
+          const std::int32_t species = fields.integer();
           // Slots in use name a species; the slots after them may be empty.
           checkSpecies(8, slotWhere("entry", n, j), species, j <= used ? 1 : 0);
           BlockEntry(IKWORK_, integer_.ThirdBodySpecies, counts_.MaxThirdBodies, n, j) = species;
-          BlockEntry(RKWORK_, real_.ThirdBodyEfficiencies, counts_.MaxThirdBodies, n, j) = f.real();
+          BlockEntry(RKWORK_, real_.ThirdBodyEfficiencies, counts_.MaxThirdBodies, n, j) =
+              fields.real();
         }
       }
     }
@@ -497,10 +499,10 @@ class RecordLoader {
     readParameterList(11, kWavelengthReadFailure, counts_.WavelengthReactionCount,
                       integer_.WavelengthReactions, real_.Wavelengths, 1);
     if (counts_.ElectronImpactReactionCount > 0) {
-      RecordFields f = open(12, kElectronImpactReadFailure);
+      RecordFields fields = open(12, kElectronImpactReadFailure);
       for (std::int64_t n = 1; n <= counts_.ElectronImpactReactionCount; ++n) {
-        Entry(IKWORK_, integer_.ElectronImpactReactions, n) = reaction(f, 12, n);
-        const std::int32_t index = f.integer();
+        Entry(IKWORK_, integer_.ElectronImpactReactions, n) = reaction(fields, 12, n);
+        const std::int32_t index = fields.integer();
         // The index selects an entry of the caller's temperature array, which starts at 1;
         // its upper end depends on the caller and is checked where the array is known.
         if (index < 1) {
@@ -520,18 +522,18 @@ class RecordLoader {
                       integer_.RealStoichReactions, real_.RealStoichCoefficients,
                       counts_.MaxReactionSpecies);
     if (counts_.OrderReactionCount > 0) {
-      RecordFields f = open(17, kOrderReadFailure);
+      RecordFields fields = open(17, kOrderReadFailure);
       for (std::int64_t n = 1; n <= counts_.OrderReactionCount; ++n) {
-        Entry(IKWORK_, integer_.OrderReactions, n) = reaction(f, 17, n);
+        Entry(IKWORK_, integer_.OrderReactions, n) = reaction(fields, 17, n);
         for (std::int64_t j = 1; j <= counts_.MaxOrderSpecies; ++j) {
           // -k orders the forward rate by species k, +k the reverse rate, 0 is skipped.
-          const std::int32_t code = f.integer();
+          const std::int32_t code = fields.integer();
           if (code < -counts_.KK || code > counts_.KK) {
             stopOutOfRange(messages_, 17, slotWhere("entry", n, j), "species code", code,
                            -std::int64_t{counts_.KK}, counts_.KK);
           }
           BlockEntry(IKWORK_, integer_.OrderSpecies, counts_.MaxOrderSpecies, n, j) = code;
-          BlockEntry(RKWORK_, real_.OrderValues, counts_.MaxOrderSpecies, n, j) = f.real();
+          BlockEntry(RKWORK_, real_.OrderValues, counts_.MaxOrderSpecies, n, j) = fields.real();
         }
       }
     }
@@ -542,8 +544,8 @@ class RecordLoader {
     return RecordFields(readRecord(unit_, messages_, record, failure), messages_, failure);
   }
 
-  std::int32_t reaction(RecordFields& f, int record, std::int64_t n) {
-    const std::int32_t number = f.integer();
+  std::int32_t reaction(RecordFields& fields, int record, std::int64_t n) {
+    const std::int32_t number = fields.integer();
     if (number < 1 || number > counts_.ReactionCount) {
       stopOutOfRange(messages_, record, entryWhere("entry", n), "reaction", number, 1,
                      counts_.ReactionCount);
@@ -558,8 +560,9 @@ class RecordLoader {
     }
   }
 
-  void readReals(RecordFields& f, std::int64_t start, std::int32_t stride, std::int64_t n) {
-    for (std::int64_t j = 1; j <= stride; ++j) BlockEntry(RKWORK_, start, stride, n, j) = f.real();
+  void readReals(RecordFields& fields, std::int64_t start, std::int32_t stride, std::int64_t n) {
+    for (std::int64_t j = 1; j <= stride; ++j)
+      BlockEntry(RKWORK_, start, stride, n, j) = fields.real();
   }
 
   // The records made of entries "reaction number, then `stride` reals".
@@ -567,10 +570,10 @@ class RecordLoader {
                          std::int64_t reactionsStart, std::int64_t valuesStart,
                          std::int32_t stride) {
     if (count <= 0) return;
-    RecordFields f = open(record, failure);
+    RecordFields fields = open(record, failure);
     for (std::int64_t n = 1; n <= count; ++n) {
-      Entry(IKWORK_, reactionsStart, n) = reaction(f, record, n);
-      readReals(f, valuesStart, stride, n);
+      Entry(IKWORK_, reactionsStart, n) = reaction(fields, record, n);
+      readReals(fields, valuesStart, stride, n);
     }
   }
 

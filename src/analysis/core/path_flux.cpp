@@ -165,10 +165,10 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
                                  std::span<const std::int32_t> SpeciesReactionIndex,
                                  std::int32_t speciesCount)
     : storage_(std::make_unique<Storage>()) {
-  Storage& s = *storage_;
-  s.speciesDimension = NS;
-  s.reactionDimension = NR;
-  s.speciesCount = speciesCount;
+  Storage& work = *storage_;
+  work.speciesDimension = NS;
+  work.reactionDimension = NR;
+  work.speciesCount = speciesCount;
   const auto species = static_cast<std::size_t>(std::max(speciesCount, 0));
   const auto reactions = static_cast<std::size_t>(std::max(NR, 0));
   const auto indexRow = static_cast<std::size_t>(NR) + 1;
@@ -178,17 +178,17 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
                                    static_cast<std::size_t>(stoichDimension)];
   };
 
-  s.reactionBegin.assign(species + 1, 0);
+  work.reactionBegin.assign(species + 1, 0);
   std::vector<std::uint8_t> listed(reactions, 0);
   for (std::size_t x = 0; x < species; ++x) {
     const std::int32_t count = SpeciesReactionIndex[x * indexRow];
     for (std::int32_t c = 0; c < count; ++c) {
       const std::int32_t j = SpeciesReactionIndex[x * indexRow + 1 + c] - 1;
-      s.entryReaction.push_back(j);
-      s.entryNu.push_back(static_cast<double>(coefficient(static_cast<std::int32_t>(x), j)));
+      work.entryReaction.push_back(j);
+      work.entryNu.push_back(static_cast<double>(coefficient(static_cast<std::int32_t>(x), j)));
       listed[j] = 1;
     }
-    s.reactionBegin[x + 1] = static_cast<std::int32_t>(s.entryReaction.size());
+    work.reactionBegin[x + 1] = static_cast<std::int32_t>(work.entryReaction.size());
   }
 
   // The species of every listed reaction, from the matrix: a partner needs a non-zero
@@ -201,17 +201,17 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
         if (coefficient(k, static_cast<std::int32_t>(j)) != 0) reactionSpecies.push_back(k);
       }
     }
-    if (listed[j]) s.listedReactions.push_back(static_cast<std::int32_t>(j));
+    if (listed[j]) work.listedReactions.push_back(static_cast<std::int32_t>(j));
     speciesBegin[j + 1] = static_cast<std::int32_t>(reactionSpecies.size());
-    s.largestReaction = std::max(s.largestReaction, speciesBegin[j + 1] - speciesBegin[j]);
+    work.largestReaction = std::max(work.largestReaction, speciesBegin[j + 1] - speciesBegin[j]);
   }
 
-  s.partnerBegin.assign(species + 1, 0);
+  work.partnerBegin.assign(species + 1, 0);
   std::vector<std::int32_t> partners;
   for (std::size_t x = 0; x < species; ++x) {
     partners.clear();
-    for (std::int32_t e = s.reactionBegin[x]; e < s.reactionBegin[x + 1]; ++e) {
-      const std::int32_t j = s.entryReaction[e];
+    for (std::int32_t e = work.reactionBegin[x]; e < work.reactionBegin[x + 1]; ++e) {
+      const std::int32_t j = work.entryReaction[e];
       for (std::int32_t r = speciesBegin[j]; r < speciesBegin[j + 1]; ++r) {
         if (reactionSpecies[r] != static_cast<std::int32_t>(x))
           partners.push_back(reactionSpecies[r]);
@@ -219,21 +219,21 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
     }
     std::sort(partners.begin(), partners.end());
     partners.erase(std::unique(partners.begin(), partners.end()), partners.end());
-    s.partnerSpecies.insert(s.partnerSpecies.end(), partners.begin(), partners.end());
-    s.partnerBegin[x + 1] = static_cast<std::int32_t>(s.partnerSpecies.size());
+    work.partnerSpecies.insert(work.partnerSpecies.end(), partners.begin(), partners.end());
+    work.partnerBegin[x + 1] = static_cast<std::int32_t>(work.partnerSpecies.size());
   }
   auto slotOf = [&](std::int32_t x, std::int32_t y) {
-    const auto begin = s.partnerSpecies.begin() + s.partnerBegin[x];
-    const auto end = s.partnerSpecies.begin() + s.partnerBegin[x + 1];
-    return static_cast<std::int32_t>(std::lower_bound(begin, end, y) - s.partnerSpecies.begin());
+    const auto begin = work.partnerSpecies.begin() + work.partnerBegin[x];
+    const auto end = work.partnerSpecies.begin() + work.partnerBegin[x + 1];
+    return static_cast<std::int32_t>(std::lower_bound(begin, end, y) - work.partnerSpecies.begin());
   };
   // Every (entry of X, other species Y of its reaction), taken by X, then entry, and filed
   // under the slot of (X, Y): each slot's entries come out ascending.
   std::vector<std::int32_t> incidenceEntry;
   std::vector<std::int32_t> incidenceSlot;
   for (std::int32_t x = 0; x < speciesCount; ++x) {
-    for (std::int32_t e = s.reactionBegin[x]; e < s.reactionBegin[x + 1]; ++e) {
-      const std::int32_t j = s.entryReaction[e];
+    for (std::int32_t e = work.reactionBegin[x]; e < work.reactionBegin[x + 1]; ++e) {
+      const std::int32_t j = work.entryReaction[e];
       for (std::int32_t r = speciesBegin[j]; r < speciesBegin[j + 1]; ++r) {
         if (reactionSpecies[r] == x) continue;
         incidenceEntry.push_back(e);
@@ -241,7 +241,7 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
       }
     }
   }
-  const std::size_t slotCount = s.partnerSpecies.size();
+  const std::size_t slotCount = work.partnerSpecies.size();
   std::vector<std::int32_t> slotEntryBegin(slotCount + 1, 0);
   for (const std::int32_t p : incidenceSlot) ++slotEntryBegin[p + 1];
   for (std::size_t p = 0; p < slotCount; ++p) slotEntryBegin[p + 1] += slotEntryBegin[p];
@@ -259,54 +259,54 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
                    [&](std::int32_t l, std::int32_t r) { return entryCount(l) < entryCount(r); });
   for (std::size_t n = 0; n < slotCount; ++n) {
     const std::int32_t p = bySize[n];
-    if (s.gatherCount.empty() || s.gatherCount.back() != entryCount(p)) {
-      s.gatherCount.push_back(entryCount(p));
-      s.gatherSlotBegin.push_back(static_cast<std::int32_t>(n));
+    if (work.gatherCount.empty() || work.gatherCount.back() != entryCount(p)) {
+      work.gatherCount.push_back(entryCount(p));
+      work.gatherSlotBegin.push_back(static_cast<std::int32_t>(n));
     }
-    s.gatherSlot.push_back(p);
-    s.gatherEntry.insert(s.gatherEntry.end(), slotEntries.begin() + slotEntryBegin[p],
-                         slotEntries.begin() + slotEntryBegin[p + 1]);
+    work.gatherSlot.push_back(p);
+    work.gatherEntry.insert(work.gatherEntry.end(), slotEntries.begin() + slotEntryBegin[p],
+                            slotEntries.begin() + slotEntryBegin[p + 1]);
   }
-  s.gatherSlotBegin.push_back(static_cast<std::int32_t>(slotCount));
+  work.gatherSlotBegin.push_back(static_cast<std::int32_t>(slotCount));
 
   // X and Y share a reaction exactly when Y and X do, so every slot has its mirror.
-  const std::size_t slots = s.partnerSpecies.size();
-  s.mirror.assign(slots, 0);
+  const std::size_t slots = work.partnerSpecies.size();
+  work.mirror.assign(slots, 0);
   for (std::int32_t x = 0; x < speciesCount; ++x) {
-    for (std::int32_t p = s.partnerBegin[x]; p < s.partnerBegin[x + 1]; ++p) {
-      s.mirror[p] = slotOf(s.partnerSpecies[p], x);
+    for (std::int32_t p = work.partnerBegin[x]; p < work.partnerBegin[x + 1]; ++p) {
+      work.mirror[p] = slotOf(work.partnerSpecies[p], x);
     }
   }
 
-  s.forwardProgress.assign(reactions, 0.0);
-  s.reverseProgress.assign(reactions, 0.0);
-  s.netRate.assign(reactions, 0.0);
-  s.entryTerms.assign(s.entryReaction.size(), {});
-  s.firstDivisor.assign(species, 0.0);
-  s.secondDivisor.assign(species, 0.0);
-  s.pairs.assign(slots, {});
-  s.infiniteSourceCount.assign(species, 0);
-  s.infiniteSource.assign(species, 0);
-  s.firstInverse.assign(species, 0.0);
-  s.largestConsumptionShare.assign(species, 0.0);
-  s.largestProductionShare.assign(species, 0.0);
-  s.secondInverse.assign(species, 0.0);
-  s.heavyEnd.assign(species, 0);
-  s.heavySpecies.assign(slots, 0);
-  s.heavyConsumption.assign(slots, 0.0);
-  s.heavyProduction.assign(slots, 0.0);
-  s.firstConsumption.assign(species, 0.0);
-  s.firstProduction.assign(species, 0.0);
-  s.estimatedConsumption.assign(species, 0.0);
-  s.estimatedProduction.assign(species, 0.0);
-  s.secondConsumption.assign(species, 0.0);
-  s.secondProduction.assign(species, 0.0);
-  s.estimate.assign(species, 0.0);
-  s.visited.assign(species, 0);
-  s.touched.assign((species + 63) / 64, 0);
-  s.selected.assign(species, 0);
-  s.frontier.assign(species, 0);
-  s.nextFrontier.assign(species, 0);
+  work.forwardProgress.assign(reactions, 0.0);
+  work.reverseProgress.assign(reactions, 0.0);
+  work.netRate.assign(reactions, 0.0);
+  work.entryTerms.assign(work.entryReaction.size(), {});
+  work.firstDivisor.assign(species, 0.0);
+  work.secondDivisor.assign(species, 0.0);
+  work.pairs.assign(slots, {});
+  work.infiniteSourceCount.assign(species, 0);
+  work.infiniteSource.assign(species, 0);
+  work.firstInverse.assign(species, 0.0);
+  work.largestConsumptionShare.assign(species, 0.0);
+  work.largestProductionShare.assign(species, 0.0);
+  work.secondInverse.assign(species, 0.0);
+  work.heavyEnd.assign(species, 0);
+  work.heavySpecies.assign(slots, 0);
+  work.heavyConsumption.assign(slots, 0.0);
+  work.heavyProduction.assign(slots, 0.0);
+  work.firstConsumption.assign(species, 0.0);
+  work.firstProduction.assign(species, 0.0);
+  work.estimatedConsumption.assign(species, 0.0);
+  work.estimatedProduction.assign(species, 0.0);
+  work.secondConsumption.assign(species, 0.0);
+  work.secondProduction.assign(species, 0.0);
+  work.estimate.assign(species, 0.0);
+  work.visited.assign(species, 0);
+  work.touched.assign((species + 63) / 64, 0);
+  work.selected.assign(species, 0);
+  work.frontier.assign(species, 0);
+  work.nextFrontier.assign(species, 0);
 }
 
 PathFluxScratch::~PathFluxScratch() = default;
@@ -315,7 +315,7 @@ PathFluxScratch& PathFluxScratch::operator=(PathFluxScratch&&) noexcept = defaul
 
 // One case on one scratch.
 struct PathFluxPass {
-  PathFluxScratch::Storage& s;
+  PathFluxScratch::Storage& work;  // the scratch of the mechanism
   double threshold;
   std::int32_t speciesCount;
   std::int32_t selectedCount = 0;
@@ -327,18 +327,18 @@ struct PathFluxPass {
   static PathFluxScratch::Storage& storage(PathFluxScratch& scratch) { return *scratch.storage_; }
 
   void touch(std::int32_t b) {
-    s.touched[static_cast<std::size_t>(b) >> 6] |= std::uint64_t{1} << (b & 63);
+    work.touched[static_cast<std::size_t>(b) >> 6] |= std::uint64_t{1} << (b & 63);
   }
 
   // touch(b) if `condition`, without a branch.
   void touchIf(std::int32_t b, bool condition) {
-    s.touched[static_cast<std::size_t>(b) >> 6] |= static_cast<std::uint64_t>(condition)
-                                                   << (b & 63);
+    work.touched[static_cast<std::size_t>(b) >> 6] |= static_cast<std::uint64_t>(condition)
+                                                      << (b & 63);
   }
 
   void select(std::int32_t b) {
-    s.selected[b] = 1;
-    s.nextFrontier[nextCount++] = b;
+    work.selected[b] = 1;
+    work.nextFrontier[nextCount++] = b;
     ++selectedCount;
   }
 
@@ -346,18 +346,18 @@ struct PathFluxPass {
   // need.
   void formCoefficients(std::span<const double> forwardProgress,
                         std::span<const double> reverseProgress) {
-    for (const std::int32_t j : s.listedReactions) {
-      s.netRate[j] = forwardProgress[j] - reverseProgress[j];
+    for (const std::int32_t j : work.listedReactions) {
+      work.netRate[j] = forwardProgress[j] - reverseProgress[j];
     }
-    const double* netRate = s.netRate.data();
-    const std::int32_t* entryReaction = s.entryReaction.data();
-    const double* entryNu = s.entryNu.data();
-    PathFluxScratch::Storage::Terms* entryTerms = s.entryTerms.data();
+    const double* netRate = work.netRate.data();
+    const std::int32_t* entryReaction = work.entryReaction.data();
+    const double* entryNu = work.entryNu.data();
+    PathFluxScratch::Storage::Terms* entryTerms = work.entryTerms.data();
     for (std::int32_t x = 0; x < speciesCount; ++x) {
       double production = 0.0;
       double consumption = 0.0;
-      const std::int32_t entryEnd = s.reactionBegin[x + 1];
-      for (std::int32_t e = s.reactionBegin[x]; e < entryEnd; ++e) {
+      const std::int32_t entryEnd = work.reactionBegin[x + 1];
+      for (std::int32_t e = work.reactionBegin[x]; e < entryEnd; ++e) {
         const double flux = netRate[entryReaction[e]] * entryNu[e];
         // flux > 0.0 ? flux : +0.0 and flux < 0.0 ? flux : +0.0 (a NaN flux gives +0.0 to
         // both), as masks: the sign of a flux follows no pattern a branch could learn.
@@ -369,15 +369,15 @@ struct PathFluxPass {
       }
       const double largest = std::max(std::abs(consumption), std::abs(production));
       if (!std::isfinite(largest)) anyInfinite = true;
-      s.firstDivisor[x] = largest + kFirstGenerationFloor;
-      s.secondDivisor[x] = largest + kSecondGenerationFloor;
+      work.firstDivisor[x] = largest + kFirstGenerationFloor;
+      work.secondDivisor[x] = largest + kSecondGenerationFloor;
     }
 
-    const std::int32_t* entry = s.gatherEntry.data();
-    const PathFluxScratch::Storage::Terms* terms = s.entryTerms.data();
-    for (std::size_t g = 0; g < s.gatherCount.size(); ++g) {
-      const std::int32_t count = s.gatherCount[g];
-      for (std::int32_t n = s.gatherSlotBegin[g]; n < s.gatherSlotBegin[g + 1]; ++n) {
+    const std::int32_t* entry = work.gatherEntry.data();
+    const PathFluxScratch::Storage::Terms* terms = work.entryTerms.data();
+    for (std::size_t g = 0; g < work.gatherCount.size(); ++g) {
+      const std::int32_t count = work.gatherCount[g];
+      for (std::int32_t n = work.gatherSlotBegin[g]; n < work.gatherSlotBegin[g + 1]; ++n) {
         double production = 0.0;
         double consumption = 0.0;
         for (std::int32_t c = 0; c < count; ++c) {
@@ -386,7 +386,7 @@ struct PathFluxPass {
           consumption += term.consumption;
         }
         entry += count;
-        s.pairs[s.gatherSlot[n]] = {production, std::abs(consumption)};
+        work.pairs[work.gatherSlot[n]] = {production, std::abs(consumption)};
       }
     }
 
@@ -396,40 +396,40 @@ struct PathFluxPass {
   }
 
   void formShares() {
-    heavyShare = threshold / (8.0 * std::max(s.largestReaction - 1, 1));
+    heavyShare = threshold / (8.0 * std::max(work.largestReaction - 1, 1));
     for (std::int32_t m = 0; m < speciesCount; ++m) {
-      s.firstInverse[m] = 1.0 / s.firstDivisor[m];
-      const double inverse = 1.0 / s.secondDivisor[m];
-      s.secondInverse[m] = inverse;
+      work.firstInverse[m] = 1.0 / work.firstDivisor[m];
+      const double inverse = 1.0 / work.secondDivisor[m];
+      work.secondInverse[m] = inverse;
       double largestConsumption = 0.0;
       double largestProduction = 0.0;
-      std::int32_t heavy = s.partnerBegin[m];
-      for (std::int32_t p = s.partnerBegin[m]; p < s.partnerBegin[m + 1]; ++p) {
-        const double consumption = s.pairs[p].consumption * inverse;
-        const double production = s.pairs[p].production * inverse;
+      std::int32_t heavy = work.partnerBegin[m];
+      for (std::int32_t p = work.partnerBegin[m]; p < work.partnerBegin[m + 1]; ++p) {
+        const double consumption = work.pairs[p].consumption * inverse;
+        const double production = work.pairs[p].production * inverse;
         largestConsumption = std::max(largestConsumption, consumption);
         largestProduction = std::max(largestProduction, production);
-        s.heavySpecies[heavy] = s.partnerSpecies[p];
-        s.heavyConsumption[heavy] = consumption;
-        s.heavyProduction[heavy] = production;
+        work.heavySpecies[heavy] = work.partnerSpecies[p];
+        work.heavyConsumption[heavy] = consumption;
+        work.heavyProduction[heavy] = production;
         heavy += (consumption >= heavyShare) | (production >= heavyShare);
       }
-      s.heavyEnd[m] = heavy;
-      s.largestConsumptionShare[m] = largestConsumption;
-      s.largestProductionShare[m] = largestProduction;
+      work.heavyEnd[m] = heavy;
+      work.largestConsumptionShare[m] = largestConsumption;
+      work.largestProductionShare[m] = largestProduction;
     }
   }
 
   // An infinite C(M, B) or P(M, B) makes the term of M in R(A, B) NaN for every A != M,
   // whatever rcon(A, M) is.
   void countInfiniteSources() {
-    std::fill_n(s.infiniteSourceCount.begin(), speciesCount, 0);
+    std::fill_n(work.infiniteSourceCount.begin(), speciesCount, 0);
     for (std::int32_t m = 0; m < speciesCount; ++m) {
-      for (std::int32_t p = s.partnerBegin[m]; p < s.partnerBegin[m + 1]; ++p) {
-        if (s.pairs[p].consumption == kInfinity || s.pairs[p].production == kInfinity) {
-          const std::int32_t b = s.partnerSpecies[p];
-          ++s.infiniteSourceCount[b];
-          s.infiniteSource[b] = m;
+      for (std::int32_t p = work.partnerBegin[m]; p < work.partnerBegin[m + 1]; ++p) {
+        if (work.pairs[p].consumption == kInfinity || work.pairs[p].production == kInfinity) {
+          const std::int32_t b = work.partnerSpecies[p];
+          ++work.infiniteSourceCount[b];
+          work.infiniteSource[b] = m;
         }
       }
     }
@@ -438,22 +438,22 @@ struct PathFluxPass {
   // R(A, B) is NaN because some M other than A has an infinite coefficient with B.
   bool poisoned(std::int32_t b, std::int32_t a) const {
     if (!anyInfinite) return false;
-    const std::int32_t count = s.infiniteSourceCount[b];
-    return count > 1 || (count == 1 && s.infiniteSource[b] != a);
+    const std::int32_t count = work.infiniteSourceCount[b];
+    return count > 1 || (count == 1 && work.infiniteSource[b] != a);
   }
 
   void expand(std::int32_t a) {
     if (selectedCount == speciesCount) return;
-    if (anyInfinite && !std::isfinite(s.firstDivisor[a])) {
+    if (anyInfinite && !std::isfinite(work.firstDivisor[a])) {
       // inf / inf: rcon(A, M) or rpro(A, M) is NaN, and with it R(A, B) for every B.
-      for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
-        if (s.pairs[p].consumption == kInfinity || s.pairs[p].production == kInfinity) return;
+      for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
+        if (work.pairs[p].consumption == kInfinity || work.pairs[p].production == kInfinity) return;
       }
     }
     if (0.0 > threshold) {
       // Every R(A, B) is at least +0.0, so every B whose R is not NaN is kept.
       for (std::int32_t b = 0; b < speciesCount; ++b) {
-        if (b != a && !s.selected[b] && !poisoned(b, a)) select(b);
+        if (b != a && !work.selected[b] && !poisoned(b, a)) select(b);
       }
       return;
     }
@@ -463,19 +463,19 @@ struct PathFluxPass {
 
   // rcon(A, .) and rpro(A, .) as the full evaluation forms them.
   void formFirstGeneration(std::int32_t a) {
-    const double d1 = s.firstDivisor[a];
-    for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
-      const std::int32_t m = s.partnerSpecies[p];
-      s.firstConsumption[m] = s.pairs[p].consumption / d1;
-      s.firstProduction[m] = s.pairs[p].production / d1;
+    const double d1 = work.firstDivisor[a];
+    for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = work.partnerSpecies[p];
+      work.firstConsumption[m] = work.pairs[p].consumption / d1;
+      work.firstProduction[m] = work.pairs[p].production / d1;
     }
   }
 
   void clearFirstGeneration(std::int32_t a) {
-    for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
-      const std::int32_t m = s.partnerSpecies[p];
-      s.firstConsumption[m] = 0.0;
-      s.firstProduction[m] = 0.0;
+    for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = work.partnerSpecies[p];
+      work.firstConsumption[m] = 0.0;
+      work.firstProduction[m] = 0.0;
     }
   }
 
@@ -483,25 +483,25 @@ struct PathFluxPass {
   // partners, M ascending.
   void expandExactly(std::int32_t a) {
     formFirstGeneration(a);
-    for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
-      const std::int32_t m = s.partnerSpecies[p];
-      if (!s.selected[m]) touch(m);
-      const double consumptionShare = s.firstConsumption[m];
-      const double productionShare = s.firstProduction[m];
+    for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = work.partnerSpecies[p];
+      if (!work.selected[m]) touch(m);
+      const double consumptionShare = work.firstConsumption[m];
+      const double productionShare = work.firstProduction[m];
       if (consumptionShare == 0.0 && productionShare == 0.0) continue;
-      const double d2 = s.secondDivisor[m];
-      for (std::int32_t q = s.partnerBegin[m]; q < s.partnerBegin[m + 1]; ++q) {
-        const std::int32_t b = s.partnerSpecies[q];
-        if (b == a || s.selected[b]) continue;
+      const double d2 = work.secondDivisor[m];
+      for (std::int32_t q = work.partnerBegin[m]; q < work.partnerBegin[m + 1]; ++q) {
+        const std::int32_t b = work.partnerSpecies[q];
+        if (b == a || work.selected[b]) continue;
         bool added = false;
-        const double consumption = s.pairs[q].consumption;
+        const double consumption = work.pairs[q].consumption;
         if (consumptionShare != 0.0 && consumption != 0.0) {
-          s.secondConsumption[b] += consumption * consumptionShare / d2;
+          work.secondConsumption[b] += consumption * consumptionShare / d2;
           added = true;
         }
-        const double production = s.pairs[q].production;
+        const double production = work.pairs[q].production;
         if (productionShare != 0.0 && production != 0.0) {
-          s.secondProduction[b] += production * productionShare / d2;
+          work.secondProduction[b] += production * productionShare / d2;
           added = true;
         }
         if (added) touch(b);
@@ -510,10 +510,10 @@ struct PathFluxPass {
 
     // Every other B has R(A, B) = +0.0. Ascending B is also the order of discovery.
     forEachTouched([&](std::int32_t b) {
-      const double consumption = s.secondConsumption[b] + s.firstConsumption[b];
-      const double production = s.secondProduction[b] + s.firstProduction[b];
-      s.secondConsumption[b] = 0.0;
-      s.secondProduction[b] = 0.0;
+      const double consumption = work.secondConsumption[b] + work.firstConsumption[b];
+      const double production = work.secondProduction[b] + work.firstProduction[b];
+      work.secondConsumption[b] = 0.0;
+      work.secondProduction[b] = 0.0;
       if (consumption + production > threshold && !poisoned(b, a)) select(b);
     });
     clearFirstGeneration(a);
@@ -524,32 +524,32 @@ struct PathFluxPass {
   double exactCoefficient(std::int32_t a, std::int32_t b) const {
     double consumption = 0.0;
     double production = 0.0;
-    for (std::int32_t q = s.partnerBegin[b]; q < s.partnerBegin[b + 1]; ++q) {
-      const std::int32_t m = s.partnerSpecies[q];
+    for (std::int32_t q = work.partnerBegin[b]; q < work.partnerBegin[b + 1]; ++q) {
+      const std::int32_t m = work.partnerSpecies[q];
       if (m == a) continue;
-      const std::int32_t slot = s.mirror[q];  // (M, B)
-      const double d2 = s.secondDivisor[m];
-      const double consumptionShare = s.firstConsumption[m];
-      if (consumptionShare != 0.0 && s.pairs[slot].consumption != 0.0) {
-        consumption += s.pairs[slot].consumption * consumptionShare / d2;
+      const std::int32_t slot = work.mirror[q];  // (M, B)
+      const double d2 = work.secondDivisor[m];
+      const double consumptionShare = work.firstConsumption[m];
+      if (consumptionShare != 0.0 && work.pairs[slot].consumption != 0.0) {
+        consumption += work.pairs[slot].consumption * consumptionShare / d2;
       }
-      const double productionShare = s.firstProduction[m];
-      if (productionShare != 0.0 && s.pairs[slot].production != 0.0) {
-        production += s.pairs[slot].production * productionShare / d2;
+      const double productionShare = work.firstProduction[m];
+      if (productionShare != 0.0 && work.pairs[slot].production != 0.0) {
+        production += work.pairs[slot].production * productionShare / d2;
       }
     }
-    return (consumption + s.firstConsumption[b]) + (production + s.firstProduction[b]);
+    return (consumption + work.firstConsumption[b]) + (production + work.firstProduction[b]);
   }
 
   // An estimate of R(A, B) over all partners of B. Needs the estimated rows of A.
   double fullEstimate(std::int32_t a, std::int32_t b) const {
-    double sum = s.estimatedConsumption[b] + s.estimatedProduction[b];
-    for (std::int32_t q = s.partnerBegin[b]; q < s.partnerBegin[b + 1]; ++q) {
-      const std::int32_t m = s.partnerSpecies[q];
+    double sum = work.estimatedConsumption[b] + work.estimatedProduction[b];
+    for (std::int32_t q = work.partnerBegin[b]; q < work.partnerBegin[b + 1]; ++q) {
+      const std::int32_t m = work.partnerSpecies[q];
       if (m == a) continue;
-      const std::int32_t slot = s.mirror[q];
-      sum += s.estimatedConsumption[m] * (s.pairs[slot].consumption * s.secondInverse[m]) +
-             s.estimatedProduction[m] * (s.pairs[slot].production * s.secondInverse[m]);
+      const std::int32_t slot = work.mirror[q];
+      sum += work.estimatedConsumption[m] * (work.pairs[slot].consumption * work.secondInverse[m]) +
+             work.estimatedProduction[m] * (work.pairs[slot].production * work.secondInverse[m]);
     }
     return sum;
   }
@@ -557,9 +557,9 @@ struct PathFluxPass {
   // Decides every B for A from estimates; returns false, having changed nothing, when the
   // threshold is too small for the bounds to settle the B that no estimate reaches.
   bool expandWithEstimates(std::int32_t a) {
-    const std::int32_t begin = s.partnerBegin[a];
-    const std::int32_t end = s.partnerBegin[a + 1];
-    const double inverse = s.firstInverse[a];
+    const std::int32_t begin = work.partnerBegin[a];
+    const std::int32_t end = work.partnerBegin[a + 1];
+    const double inverse = work.firstInverse[a];
     const double visitShare = threshold / (4.0 * std::max(end - begin, 1));  // kappa
     // delta and kappa keep slack below t / 2; partners are made candidates on that bound, before
     // the slack itself is known.
@@ -568,55 +568,55 @@ struct PathFluxPass {
     double leftOut = 0.0;
     std::int32_t visitCount = 0;
     for (std::int32_t p = begin; p < end; ++p) {
-      const std::int32_t m = s.partnerSpecies[p];
-      const double consumption = s.pairs[p].consumption * inverse;
-      const double production = s.pairs[p].production * inverse;
-      s.estimatedConsumption[m] = consumption;
-      s.estimatedProduction[m] = production;
+      const std::int32_t m = work.partnerSpecies[p];
+      const double consumption = work.pairs[p].consumption * inverse;
+      const double production = work.pairs[p].production * inverse;
+      work.estimatedConsumption[m] = consumption;
+      work.estimatedProduction[m] = production;
       shareSum += consumption + production;
       // The first-generation part of an estimate is read from these rows; a partner that only
       // it could keep is a candidate here, one that the second generation reaches below.
-      touchIf(m, !s.selected[m] &
+      touchIf(m, !work.selected[m] &
                      ((consumption + production + slackBound) * (1.0 + kMargin) + kUnderflow >
                       threshold));
-      const double reach =
-          consumption * s.largestConsumptionShare[m] + production * s.largestProductionShare[m];
+      const double reach = consumption * work.largestConsumptionShare[m] +
+                           production * work.largestProductionShare[m];
       // The M to visit are listed first and visited after, in the same order, so that this
       // loop does not branch on them (adding +0.0 leaves leftOut as it is).
       const bool visit = !(reach < visitShare);
       leftOut += keepIf(!visit, reach);
-      s.visited[visitCount] = p;
+      work.visited[visitCount] = p;
       visitCount += visit;
     }
     for (std::int32_t v = 0; v < visitCount; ++v) {
-      const std::int32_t p = s.visited[v];
-      const std::int32_t m = s.partnerSpecies[p];
-      const double consumption = s.estimatedConsumption[m];
-      const double production = s.estimatedProduction[m];
+      const std::int32_t p = work.visited[v];
+      const std::int32_t m = work.partnerSpecies[p];
+      const double consumption = work.estimatedConsumption[m];
+      const double production = work.estimatedProduction[m];
       // A selected B is never decided again in this case: its pair leaves the list (A is
       // selected too). Whether B is selected follows no pattern, so nothing here branches on
       // it: every pair is added and copied down over the dropped ones, and only the unselected
       // B are marked. The estimate of a selected B is never read again and is cleared when the
       // case begins.
-      const std::int32_t heavyEnd = s.heavyEnd[m];
-      std::int32_t kept = s.partnerBegin[m];
+      const std::int32_t heavyEnd = work.heavyEnd[m];
+      std::int32_t kept = work.partnerBegin[m];
       for (std::int32_t h = kept; h < heavyEnd; ++h) {
-        const std::int32_t b = s.heavySpecies[h];
-        const double heavyConsumption = s.heavyConsumption[h];
-        const double heavyProduction = s.heavyProduction[h];
-        s.estimate[b] += consumption * heavyConsumption + production * heavyProduction;
-        const bool open = !s.selected[b];
+        const std::int32_t b = work.heavySpecies[h];
+        const double heavyConsumption = work.heavyConsumption[h];
+        const double heavyProduction = work.heavyProduction[h];
+        work.estimate[b] += consumption * heavyConsumption + production * heavyProduction;
+        const bool open = !work.selected[b];
         touchIf(b, open);
-        s.heavySpecies[kept] = b;
-        s.heavyConsumption[kept] = heavyConsumption;
-        s.heavyProduction[kept] = heavyProduction;
+        work.heavySpecies[kept] = b;
+        work.heavyConsumption[kept] = heavyConsumption;
+        work.heavyProduction[kept] = heavyProduction;
         kept += open;
       }
-      s.heavyEnd[m] = kept;
+      work.heavyEnd[m] = kept;
     }
     const double slack = heavyShare * shareSum + leftOut;
     if (!(slack <= slackBound && slack * (1.0 + kMargin) + kUnderflow <= threshold)) {
-      forEachTouched([&](std::int32_t b) { s.estimate[b] = 0.0; });
+      forEachTouched([&](std::int32_t b) { work.estimate[b] = 0.0; });
       clearEstimatedRows(a);
       return false;
     }
@@ -624,8 +624,8 @@ struct PathFluxPass {
     bool exactRow = false;
     forEachTouched([&](std::int32_t b) {
       const double estimate =
-          s.estimate[b] + (s.estimatedConsumption[b] + s.estimatedProduction[b]);
-      s.estimate[b] = 0.0;
+          work.estimate[b] + (work.estimatedConsumption[b] + work.estimatedProduction[b]);
+      work.estimate[b] = 0.0;
       if ((estimate + slack) * (1.0 + kMargin) + kUnderflow <= threshold) return;
       bool keep = estimate * (1.0 - kMargin) - kUnderflow > threshold;
       if (!keep) {
@@ -646,19 +646,19 @@ struct PathFluxPass {
   }
 
   void clearEstimatedRows(std::int32_t a) {
-    for (std::int32_t p = s.partnerBegin[a]; p < s.partnerBegin[a + 1]; ++p) {
-      const std::int32_t m = s.partnerSpecies[p];
-      s.estimatedConsumption[m] = 0.0;
-      s.estimatedProduction[m] = 0.0;
+    for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = work.partnerSpecies[p];
+      work.estimatedConsumption[m] = 0.0;
+      work.estimatedProduction[m] = 0.0;
     }
   }
 
   // Calls `decide` for every touched species in ascending order and clears the set.
   template <typename Decide>
   void forEachTouched(Decide decide) {
-    for (std::size_t w = 0; w < s.touched.size(); ++w) {
-      std::uint64_t bits = s.touched[w];
-      s.touched[w] = 0;
+    for (std::size_t w = 0; w < work.touched.size(); ++w) {
+      std::uint64_t bits = work.touched[w];
+      work.touched[w] = 0;
       while (bits != 0) {
         decide(static_cast<std::int32_t>(w * 64 + std::countr_zero(bits)));
         bits &= bits - 1;
@@ -667,12 +667,12 @@ struct PathFluxPass {
   }
 
   static void run(const SelectionInput& input, PathFluxScratch& scratch, SelectionOutput& output) {
-    PathFluxScratch::Storage& s = storage(scratch);
-    const std::int32_t speciesCount = s.speciesCount;
+    PathFluxScratch::Storage& work = storage(scratch);
+    const std::int32_t speciesCount = work.speciesCount;
     const double threshold = input.threshold;
     const auto row = static_cast<std::size_t>(output.caseNumber - 1) *
-                     static_cast<std::size_t>(s.speciesDimension);
-    const auto reactions = static_cast<std::size_t>(std::max(s.reactionDimension - 1, 0));
+                     static_cast<std::size_t>(work.speciesDimension);
+    const auto reactions = static_cast<std::size_t>(std::max(work.reactionDimension - 1, 0));
     if (output.caseNumber < 1 || output.KeptFlags.size() < row + speciesCount ||
         output.KeptList.size() < row + speciesCount || input.forwardProgress.size() < reactions ||
         input.reverseProgress.size() < reactions) {
@@ -684,15 +684,15 @@ struct PathFluxPass {
       }
     }
 
-    PathFluxPass pass{s, threshold, speciesCount};
-    std::fill_n(s.selected.begin(), speciesCount, std::uint8_t{0});
-    std::fill_n(s.estimate.begin(), speciesCount, 0.0);
+    PathFluxPass pass{work, threshold, speciesCount};
+    std::fill_n(work.selected.begin(), speciesCount, std::uint8_t{0});
+    std::fill_n(work.estimate.begin(), speciesCount, 0.0);
     std::int32_t frontierCount = 0;
     for (const std::int32_t number : input.startSpecies) {
       const std::int32_t k = number - 1;
-      if (s.selected[k]) continue;
-      s.selected[k] = 1;
-      s.frontier[frontierCount++] = k;
+      if (work.selected[k]) continue;
+      work.selected[k] = 1;
+      work.frontier[frontierCount++] = k;
     }
     pass.selectedCount = frontierCount;
 
@@ -700,15 +700,15 @@ struct PathFluxPass {
     if (frontierCount > 0) pass.formCoefficients(input.forwardProgress, input.reverseProgress);
     while (frontierCount > 0) {
       pass.nextCount = 0;
-      for (std::int32_t f = 0; f < frontierCount; ++f) pass.expand(s.frontier[f]);
+      for (std::int32_t f = 0; f < frontierCount; ++f) pass.expand(work.frontier[f]);
       keptCount += frontierCount;
-      std::swap(s.frontier, s.nextFrontier);
+      std::swap(work.frontier, work.nextFrontier);
       frontierCount = pass.nextCount;
     }
 
     std::int32_t listed = 0;
     for (std::int32_t k = 0; k < speciesCount; ++k) {
-      const bool kept = s.selected[k] != 0;
+      const bool kept = work.selected[k] != 0;
       output.KeptFlags[row + k] = kept ? -1 : 0;
       if (kept) output.KeptList[row + listed++] = k + 1;
     }
@@ -728,10 +728,11 @@ void SelectCase(const kinetics::KineticsState& state, std::span<const std::int32
   // Gas, electron and two spare temperatures: all the gas temperature.
   const std::array<double, 4> temperatures{at.temperature, at.temperature, at.temperature,
                                            at.temperature};
-  PathFluxScratch::Storage& s = PathFluxPass::storage(scratch);
+  PathFluxScratch::Storage& work = PathFluxPass::storage(scratch);
   CaseRates(state, static_cast<std::int32_t>(temperatures.size()), at.pressure, temperatures,
-            at.massFractions, IKWORK, RKWORK, s.forwardProgress, s.reverseProgress, console);
-  SelectFromRates({s.forwardProgress, s.reverseProgress, startSpecies, threshold}, scratch, output);
+            at.massFractions, IKWORK, RKWORK, work.forwardProgress, work.reverseProgress, console);
+  SelectFromRates({work.forwardProgress, work.reverseProgress, startSpecies, threshold}, scratch,
+                  output);
 }
 
 void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,
@@ -748,8 +749,9 @@ void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t 
   static_cast<void>(caseDimension);
   static_cast<void>(StoichiometryMatrix);
   static_cast<void>(SpeciesReactionIndex);
-  const PathFluxScratch::Storage& s = PathFluxPass::storage(scratch);
-  if (speciesCount != s.speciesCount || NS != s.speciesDimension || NR != s.reactionDimension) {
+  const PathFluxScratch::Storage& work = PathFluxPass::storage(scratch);
+  if (speciesCount != work.speciesCount || NS != work.speciesDimension ||
+      NR != work.reactionDimension) {
     common::stopRun(console, {std::string(kScratchMismatch)}, false);
   }
   SelectionOutput output{caseNumber, KeptFlags, KeptList};
