@@ -1,10 +1,9 @@
 // The file side of a conversion: reading the inputs, writing the linking file and listing.
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "converters/vordane/vordane.h"
 #include "kinetics/linking_file.h"
@@ -42,10 +41,9 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   Interpretation result;
   SourceText mechanism{mechanismPath, {}};
   if (mechanismPath.empty()) {
-    result.diagnostics.push_back({Severity::Error, "", 0, "no name given for the mechanism file"});
+    result.diagnostics.error("", 0, "no name given for the mechanism file");
   } else if (!ReadWholeFile(mechanismPath, mechanism.text)) {
-    result.diagnostics.push_back(
-        {Severity::Error, mechanismPath, 0, "cannot read the mechanism file"});
+    result.diagnostics.error(mechanismPath, 0, "cannot read the mechanism file");
   } else {
     SourceText thermo{thermoPath, {}};
     bool haveThermo = false;
@@ -57,8 +55,10 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
     result = Interpret(mechanism, haveThermo ? &thermo : nullptr);
     // A missing thermo file matters only when some species found no thermo elsewhere.
     if (!thermoProblem.empty() && result.thermoFileNeeded) {
-      result.diagnostics.insert(result.diagnostics.begin(),
-                                {Severity::Error, thermoPath, 0, thermoProblem});
+      Diagnostics diagnostics;
+      diagnostics.error(thermoPath, 0, thermoProblem);
+      diagnostics.append(result.diagnostics);
+      result.diagnostics = std::move(diagnostics);
     }
   }
 
@@ -71,16 +71,14 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   }
   bool binaryWritten = false;
   if (binaryPath.empty()) {
-    result.diagnostics.push_back({Severity::Error, "", 0, "no name for the linking file"});
+    result.diagnostics.error("", 0, "no name for the linking file");
   } else if (IsAnInput(binaryPath, mechanismPath, thermoPath)) {
-    result.diagnostics.push_back(
-        {Severity::Error, binaryPath, 0, "the linking file would overwrite an input file"});
+    result.diagnostics.error(binaryPath, 0, "the linking file would overwrite an input file");
   } else {
     std::string writeError;
     binaryWritten = kinetics::WriteKineticsLink(binaryPath, written, writeError);
     if (!binaryWritten) {
-      result.diagnostics.push_back(
-          {Severity::Error, binaryPath, 0, "cannot write the linking file: " + writeError});
+      result.diagnostics.error(binaryPath, 0, "cannot write the linking file: " + writeError);
     }
   }
 
@@ -99,19 +97,7 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
                     : report.success ? "linking file written"
                                      : "linking file marked as failed");
 
-  // Messages in the order of the files and lines they concern, whatever pass found them.
-  std::vector<std::string> files;
-  for (const Diagnostic& d : result.diagnostics) {
-    if (std::find(files.begin(), files.end(), d.file) == files.end()) files.push_back(d.file);
-  }
-  const auto fileRank = [&files](const Diagnostic& d) {
-    return std::find(files.begin(), files.end(), d.file) - files.begin();
-  };
-  std::stable_sort(result.diagnostics.begin(), result.diagnostics.end(),
-                   [&](const Diagnostic& a, const Diagnostic& b) {
-                     return fileRank(a) != fileRank(b) ? fileRank(a) < fileRank(b)
-                                                       : a.line < b.line;
-                   });
+  result.diagnostics.orderByFileAndLine();
 
   std::string listing = result.listing;
   listing += "MESSAGES\n";
