@@ -4,12 +4,13 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 
 #include "common/console.h"
+#include "common/output_files.h"
 #include "converters/quillet/transport_data.h"
 #include "transport/linking_file.h"
 
@@ -18,16 +19,15 @@ namespace {
 
 constexpr const char* kVersionText = "Quillet 1.0";
 
-// True when `a` and `b` name the same file, existing or not.
-bool sameFile(const std::string& a, const std::string& b) {
-  if (a.empty() || b.empty()) return false;
-  std::error_code error;
-  if (std::filesystem::equivalent(a, b, error)) return true;
-  const auto canonicalA = std::filesystem::weakly_canonical(a, error);
-  if (error) return a == b;
-  const auto canonicalB = std::filesystem::weakly_canonical(b, error);
-  if (error) return a == b;
-  return canonicalA == canonicalB;
+constexpr const char* kListingRole = "listing";
+
+// The output that is the same file as an input or as the other output, if one is.
+std::optional<common::FileClash> findOutputClash(const ConversionFiles& files) {
+  const common::RoleFile inputs[] = {{"kinetics linking file", files.kinetics},
+                                     {"transport data file", files.transportData}};
+  const common::RoleFile outputs[] = {{"transport linking file", files.transportLink},
+                                      {kListingRole, files.listing}};
+  return common::FindOutputClash(inputs, outputs);
 }
 
 std::string format(const char* pattern, auto... values) {
@@ -155,18 +155,36 @@ std::string counted(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// The summary of a failed conversion; `linkOutcome` says what became of the transport linking
+// file.
+std::string failureSummary(std::size_t errors, std::size_t warnings, std::int32_t errorFlag,
+                           const std::string& linkOutcome) {
+  return "quillet: FAILED with " + counted(errors, "error", "errors") + " and " +
+         counted(warnings, "warning", "warnings") + " (error flag " + std::to_string(errorFlag) +
+         "); " + linkOutcome;
+}
+
+// Outputs that clash are refused before anything is read or written: there is no listing to
+// hold the message, so the summary says it.
+ConversionResult refuseClash(const common::FileClash& clash) {
+  const std::int32_t errorFlag =
+      clash.output.role == kListingRole ? kListingUnwritable : kOutputUnwritable;
+  return {errorFlag, failureSummary(1, 0, errorFlag, "no transport linking file written") +
+                         "; no listing written: " + clash.message()};
+}
+
 }  // namespace
 
 namespace {
 
 ConversionResult convert(const ConversionFiles& files) {
+  if (const auto clash = findOutputClash(files)) return refuseClash(*clash);
   Diagnostics diagnostics;
   std::int32_t errorFlag = kSuccess;
   auto raise = [&errorFlag](std::int32_t flag) {
     if (errorFlag == kSuccess) errorFlag = flag;
   };
 
-  // Outputs must not overwrite an input, nor each other.
   bool writeLink = !files.transportLink.empty();
   bool writeListing = !files.listing.empty();
   if (!writeLink) {
@@ -175,26 +193,6 @@ ConversionResult convert(const ConversionFiles& files) {
   }
   if (!writeListing) {
     diagnostics.error("", 0, "no listing file is named");
-    raise(kListingUnwritable);
-  }
-  for (const std::string* input : {&files.kinetics, &files.transportData}) {
-    if (writeLink && sameFile(files.transportLink, *input)) {
-      diagnostics.error(files.transportLink, 0,
-                        "the transport linking file would overwrite an input file; not written");
-      writeLink = false;
-      raise(kOutputUnwritable);
-    }
-    if (writeListing && sameFile(files.listing, *input)) {
-      diagnostics.error(files.listing, 0, "the listing would overwrite an input file; not written");
-      writeListing = false;
-      raise(kListingUnwritable);
-    }
-  }
-  if (writeLink && writeListing && sameFile(files.listing, files.transportLink)) {
-    diagnostics.error(files.listing, 0,
-                      "the listing and the transport linking file are the same file; the "
-                      "listing is not written");
-    writeListing = false;
     raise(kListingUnwritable);
   }
   std::ofstream listing;
@@ -299,12 +297,10 @@ ConversionResult convert(const ConversionFiles& files) {
                percent(largest(fits.thermalDiffusionError)) + "; " +
                counted(diagnostics.warningCount(), "warning", "warnings");
   } else {
-    summary += "FAILED with " + counted(diagnostics.errorCount(), "error", "errors") + " and " +
-               counted(diagnostics.warningCount(), "warning", "warnings") + " (error flag " +
-               std::to_string(errorFlag) + "); ";
-    summary += writeLink && errorFlag != kOutputUnwritable
-                   ? files.transportLink + " written with its error flag set"
-                   : std::string("no transport linking file written");
+    summary = failureSummary(diagnostics.errorCount(), diagnostics.warningCount(), errorFlag,
+                             writeLink && errorFlag != kOutputUnwritable
+                                 ? files.transportLink + " written with its error flag set"
+                                 : std::string("no transport linking file written"));
   }
 
   if (writeListing) {
@@ -358,8 +354,7 @@ ConversionResult ConvertTransport(const ConversionFiles& files) {
   }
   // Still leave a flagged transport file, if that can be done safely.
   try {
-    if (!files.transportLink.empty() && !sameFile(files.transportLink, files.kinetics) &&
-        !sameFile(files.transportLink, files.transportData)) {
+    if (!files.transportLink.empty() && !findOutputClash(files)) {
       transport::TransportLink link = makeLink({}, nullptr, 0);
       setDeclaredLengths(link);
       std::string error;

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "common/output_files.h"
 #include "converters/vordane/vordane.h"
 #include "kinetics/linking_file.h"
 
@@ -23,20 +24,34 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
   return true;
 }
 
-// True when `output` names the same existing file as one of the inputs: writing it would
-// destroy the input.
-bool IsAnInput(const std::string& output, const std::string& mechanism, const std::string& thermo) {
-  std::error_code error;
-  for (const std::string* input : {&mechanism, &thermo}) {
-    if (!input->empty() && std::filesystem::equivalent(output, *input, error)) return true;
-  }
-  return false;
+std::string SummaryLine(const ConversionReport& report, bool binaryWritten) {
+  return std::to_string(report.elements) + " elements, " + std::to_string(report.species) +
+         " species, " + std::to_string(report.reactions) + " reactions; " +
+         std::to_string(report.errors) + " errors, " + std::to_string(report.warnings) +
+         " warnings; " +
+         (!binaryWritten   ? "linking file not written"
+          : report.success ? "linking file written"
+                           : "linking file marked as failed");
+}
+
+// Outputs that clash are refused before anything is read: there is no listing to hold the
+// message, so the summary says it.
+ConversionReport RefuseClash(const common::FileClash& clash) {
+  ConversionReport report;
+  report.errors = 1;
+  report.summary = SummaryLine(report, false) + "; listing not written: " + clash.message();
+  return report;
 }
 
 }  // namespace
 
 ConversionReport ConvertFiles(const std::string& mechanismPath, const std::string& thermoPath,
                               const std::string& binaryPath, const std::string& listingPath) {
+  const common::RoleFile inputs[] = {{"mechanism file", mechanismPath},
+                                     {"thermo data file", thermoPath}};
+  const common::RoleFile outputs[] = {{"linking file", binaryPath}, {"listing", listingPath}};
+  if (const auto clash = common::FindOutputClash(inputs, outputs)) return RefuseClash(*clash);
+
   ConversionReport report;
   Interpretation result;
   SourceText mechanism{mechanismPath, {}};
@@ -72,8 +87,6 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   bool binaryWritten = false;
   if (binaryPath.empty()) {
     result.diagnostics.error("", 0, "no name for the linking file");
-  } else if (IsAnInput(binaryPath, mechanismPath, thermoPath)) {
-    result.diagnostics.error(binaryPath, 0, "the linking file would overwrite an input file");
   } else {
     std::string writeError;
     binaryWritten = kinetics::WriteKineticsLink(binaryPath, written, writeError);
@@ -88,14 +101,7 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   report.species = static_cast<int>(result.mechanism.species.size());
   report.reactions = static_cast<int>(result.mechanism.reactions.size());
   report.success = report.errors == 0;
-  report.summary = std::to_string(report.elements) + " elements, " +
-                   std::to_string(report.species) + " species, " +
-                   std::to_string(report.reactions) + " reactions; " +
-                   std::to_string(report.errors) + " errors, " + std::to_string(report.warnings) +
-                   " warnings; " +
-                   (!binaryWritten   ? "linking file not written"
-                    : report.success ? "linking file written"
-                                     : "linking file marked as failed");
+  report.summary = SummaryLine(report, binaryWritten);
 
   result.diagnostics.orderByFileAndLine();
 
@@ -107,18 +113,13 @@ ConversionReport ConvertFiles(const std::string& mechanismPath, const std::strin
   }
   listing += "\n" + report.summary + "\n";
   bool listingWritten = false;
-  const bool listingIsInput = IsAnInput(listingPath, mechanismPath, thermoPath);
-  if (listingIsInput) {
-    report.success = false;
-    report.summary += "; listing not written: it would overwrite an input file";
-  }
-  if (!listingPath.empty() && !listingIsInput) {
+  if (!listingPath.empty()) {
     std::ofstream out(listingPath, std::ios::binary | std::ios::trunc);
     out << listing;
     out.flush();
     listingWritten = static_cast<bool>(out);
   }
-  if (!listingWritten && !listingIsInput) {
+  if (!listingWritten) {
     // Nowhere to report it but the flag and the summary.
     report.success = false;
     report.summary += "; listing not written";

@@ -56,6 +56,10 @@ struct ConversionReport {
 // Reads the mechanism and thermo files, writes the linking file and the listing. On any error
 // the linking file is still written, with its error flag set and no mechanism data, so that a
 // reader refuses it. An empty thermo name means there is no thermo file.
+//
+// The one exception: when the linking file or the listing is the same file as an input or as
+// the other output (common/output_files.h), nothing is read or written, and the summary names
+// the two files.
 ConversionReport ConvertFiles(const std::string& mechanismPath, const std::string& thermoPath,
                               const std::string& binaryPath, const std::string& listingPath);
 
