@@ -173,173 +173,213 @@ ConversionResult refuseClash(const common::FileClash& clash) {
                          "; no listing written: " + clash.message()};
 }
 
-}  // namespace
+// One run of the conversion. run() takes the steps in order; each step reads what the earlier
+// ones left in the members, adds its messages and raises the error flag of its first failure.
+class Conversion {
+ public:
+  explicit Conversion(const ConversionFiles& files) : files_(files) {}
+  ConversionResult run();
 
-namespace {
+ private:
+  void raise(std::int32_t flag) {
+    if (errorFlag_ == kSuccess) errorFlag_ = flag;
+  }
+  void checkOutputNames();
+  void openListing();
+  void readKinetics();
+  void readTransportData();
+  void fitProperties();
+  bool writeTransportLink(bool succeeded);
+  std::string summaryLine() const;
+  void writeListing();
 
-ConversionResult convert(const ConversionFiles& files) {
-  if (const auto clash = findOutputClash(files)) return refuseClash(*clash);
-  Diagnostics diagnostics;
-  std::int32_t errorFlag = kSuccess;
-  auto raise = [&errorFlag](std::int32_t flag) {
-    if (errorFlag == kSuccess) errorFlag = flag;
-  };
+  const ConversionFiles& files_;
+  Diagnostics diagnostics_;
+  std::int32_t errorFlag_ = kSuccess;
+  bool writesLink_ = false;
+  bool writesListing_ = false;
+  std::ofstream listingFile_;
+  std::ostringstream readerMessages_;  // of the kinetics reader, kept for the listing
+  Mechanism mechanism_;
+  bool kineticsRead_ = false;
+  TransportData transportData_;
+  std::vector<FitSpecies> species_;
+  TransportFits fits_;
+  std::string summary_;
+};
 
-  bool writeLink = !files.transportLink.empty();
-  bool writeListing = !files.listing.empty();
-  if (!writeLink) {
-    diagnostics.error("", 0, "no transport linking file is named");
+ConversionResult Conversion::run() {
+  if (const auto clash = findOutputClash(files_)) return refuseClash(*clash);
+  checkOutputNames();
+  openListing();
+  readKinetics();
+  readTransportData();
+  fitProperties();
+  if (writesLink_) writeTransportLink(errorFlag_ == kSuccess);
+  summary_ = summaryLine();
+  writeListing();
+  return {errorFlag_, summary_};
+}
+
+void Conversion::checkOutputNames() {
+  writesLink_ = !files_.transportLink.empty();
+  writesListing_ = !files_.listing.empty();
+  if (!writesLink_) {
+    diagnostics_.error("", 0, "no transport linking file is named");
     raise(kOutputUnwritable);
   }
-  if (!writeListing) {
-    diagnostics.error("", 0, "no listing file is named");
+  if (!writesListing_) {
+    diagnostics_.error("", 0, "no listing file is named");
     raise(kListingUnwritable);
   }
-  std::ofstream listing;
-  if (writeListing) {
-    listing.open(files.listing, std::ios::out | std::ios::trunc);
-    if (!listing) {
-      diagnostics.error(files.listing, 0, "the listing cannot be written");
-      writeListing = false;
-      raise(kListingUnwritable);
-    }
-  }
+}
 
-  // The kinetics file, with the reader's own messages kept for the listing.
-  std::ostringstream readerMessages;
-  Mechanism mechanism;
-  bool kineticsRead = false;
-  if (files.kinetics.empty()) {
-    diagnostics.error("", 0, "no kinetics linking file is named");
+void Conversion::openListing() {
+  if (!writesListing_) return;
+  listingFile_.open(files_.listing, std::ios::out | std::ios::trunc);
+  if (!listingFile_) {
+    diagnostics_.error(files_.listing, 0, "the listing cannot be written");
+    writesListing_ = false;
+    raise(kListingUnwritable);
+  }
+}
+
+void Conversion::readKinetics() {
+  if (files_.kinetics.empty()) {
+    diagnostics_.error("", 0, "no kinetics linking file is named");
   } else {
     std::istringstream noInput;
-    common::Console console(readerMessages, noInput);
+    common::Console console(readerMessages_, noInput);
     try {
-      mechanism = ReadMechanism(files.kinetics, console, diagnostics);
-      kineticsRead = true;
+      mechanism_ = ReadMechanism(files_.kinetics, console, diagnostics_);
+      kineticsRead_ = true;
     } catch (const common::Stop&) {
-      diagnostics.error(files.kinetics, 0,
-                        "the kinetics linking file cannot be read (the reader's messages are "
-                        "listed above)");
+      diagnostics_.error(files_.kinetics, 0,
+                         "the kinetics linking file cannot be read (the reader's messages are "
+                         "listed above)");
     } catch (const std::exception& failure) {
-      diagnostics.error(files.kinetics, 0,
-                        std::string("the kinetics linking file cannot be read: ") + failure.what());
+      diagnostics_.error(
+          files_.kinetics, 0,
+          std::string("the kinetics linking file cannot be read: ") + failure.what());
     }
   }
-  if (!kineticsRead) raise(kKineticsUnreadable);
+  if (!kineticsRead_) raise(kKineticsUnreadable);
+}
 
+// The molecular parameters of every species of the mechanism, and the species as the fit sees
+// them.
+void Conversion::readTransportData() {
   std::vector<std::string> names;
-  for (const MechanismSpecies& s : mechanism.species) names.push_back(s.name);
-  TransportData data;
-  if (kineticsRead && !names.empty()) {
-    if (files.transportData.empty()) {
-      diagnostics.error("", 0, "no transport data file is named");
-      data.entries.resize(names.size());
+  for (const MechanismSpecies& species : mechanism_.species) names.push_back(species.name);
+  if (kineticsRead_ && !names.empty()) {
+    if (files_.transportData.empty()) {
+      diagnostics_.error("", 0, "no transport data file is named");
+      transportData_.entries.resize(names.size());
     } else {
-      data = ReadTransportData(files.transportData, names, diagnostics);
+      transportData_ = ReadTransportData(files_.transportData, names, diagnostics_);
     }
   }
-
-  std::vector<FitSpecies> species(mechanism.species.size());
-  for (std::size_t k = 0; k < species.size(); ++k) {
-    species[k].name = mechanism.species[k].name;
-    species[k].molecularWeight = mechanism.species[k].molecularWeight;
-    species[k].thermo = &mechanism.species[k].thermo;
-    if (k < data.entries.size() && data.entries[k]) {
-      species[k].parameters = data.entries[k]->parameters;
-      species[k].line = data.entries[k]->line;
+  species_.resize(mechanism_.species.size());
+  for (std::size_t k = 0; k < species_.size(); ++k) {
+    species_[k].name = mechanism_.species[k].name;
+    species_[k].molecularWeight = mechanism_.species[k].molecularWeight;
+    species_[k].thermo = &mechanism_.species[k].thermo;
+    if (k < transportData_.entries.size() && transportData_.entries[k]) {
+      species_[k].parameters = transportData_.entries[k]->parameters;
+      species_[k].line = transportData_.entries[k]->line;
     }
   }
+}
 
-  TransportFits fits;
-  const bool inputsUsable = kineticsRead && diagnostics.errorCount() == 0;
-  if (kineticsRead && !inputsUsable) raise(kInputError);
-  if (inputsUsable) {
-    fits = FitTransport(species, files.kinetics, files.transportData, diagnostics);
-    if (diagnostics.errorCount() > 0) raise(kInputError);
-  }
+// Only inputs free of errors are fitted: fits of partial data would only add messages.
+void Conversion::fitProperties() {
+  const bool inputsUsable = kineticsRead_ && diagnostics_.errorCount() == 0;
+  if (kineticsRead_ && !inputsUsable) raise(kInputError);
+  if (!inputsUsable) return;
+  fits_ = FitTransport(species_, files_.kinetics, files_.transportData, diagnostics_);
+  if (diagnostics_.errorCount() > 0) raise(kInputError);
+}
 
-  // The transport linking file.
+// Writes the fits, or when `succeeded` is false a file of zero fits with its error flag set. A
+// mechanism too large for the declared lengths leaves a flagged file without species.
+bool Conversion::writeTransportLink(bool succeeded) {
   std::size_t lightCount = 0;
-  for (const FitSpecies& s : species) lightCount += s.molecularWeight < kLightWeightLimit;
-  auto writeTransportLink = [&](bool succeeded) {
-    transport::TransportLink link =
-        succeeded ? makeLink(species, &fits, lightCount) : makeLink(species, nullptr, lightCount);
-    if (!setDeclaredLengths(link)) {
-      diagnostics.error(files.transportLink, 0,
-                        "the mechanism has too many species for a transport linking file");
-      raise(kOutputUnwritable);
-      if (succeeded) return false;
-      link = makeLink({}, nullptr, 0);
-      setDeclaredLengths(link);
-    }
-    std::string error;
-    if (!transport::WriteTransportLink(files.transportLink, link, error)) {
-      diagnostics.error(files.transportLink, 0, "cannot be written: " + error);
-      raise(kOutputUnwritable);
-      return false;
-    }
-    return true;
-  };
-  if (writeLink) writeTransportLink(errorFlag == kSuccess);
-
-  // The summary line.
-  std::string summary = "quillet: ";
-  if (errorFlag == kSuccess) {
-    summary += counted(species.size(), "species", "species") + ", " +
-               counted(fits.lightSpecies.size(), "light species", "light species") +
-               ", fits from " +
-               format("%.6g K to %.6g K", fits.lowTemperature, fits.highTemperature) +
-               " written to " + files.transportLink + "; largest fit errors: viscosity " +
-               percent(largest(fits.viscosityError)) + ", conductivity " +
-               percent(largest(fits.conductivityError)) + ", diffusion " +
-               percent(largest(fits.diffusionError)) + ", thermal diffusion " +
-               percent(largest(fits.thermalDiffusionError)) + "; " +
-               counted(diagnostics.warningCount(), "warning", "warnings");
-  } else {
-    summary = failureSummary(diagnostics.errorCount(), diagnostics.warningCount(), errorFlag,
-                             writeLink && errorFlag != kOutputUnwritable
-                                 ? files.transportLink + " written with its error flag set"
-                                 : std::string("no transport linking file written"));
+  for (const FitSpecies& species : species_) {
+    lightCount += species.molecularWeight < kLightWeightLimit;
   }
-
-  if (writeListing) {
-    std::ostringstream text;
-    text << "Transport fitting listing (" << kVersionText << ")\n";
-    text << "  kinetics linking file:   " << files.kinetics << "\n";
-    text << "  transport data file:     " << files.transportData << "\n";
-    text << "  transport linking file:  " << files.transportLink << "\n";
-    text << "  listing:                 " << files.listing << "\n\n";
-    if (!readerMessages.str().empty()) {
-      text << "Messages of the kinetics reader:\n" << readerMessages.str() << "\n";
-    }
-    if (kineticsRead && !species.empty()) {
-      text << "Transport data: " << files.transportData << ", " << data.skippedLines
-           << " lines of species not in the mechanism skipped"
-           << (data.endSeen ? ", ended by END" : "") << "\n\n";
-      writeParameterTable(text, species);
-      text << "\n";
-    }
-    if (errorFlag == kSuccess) {
-      writeErrorTable(text, species, fits);
-      text << "\n";
-    }
-    if (!diagnostics.items().empty()) {
-      text << "Messages\n";
-      for (const Diagnostic& d : diagnostics.items()) text << FormatDiagnostic(d) << "\n";
-      text << "\n";
-    }
-    text << summary << "\n";
-    listing << text.str();
-    listing.close();
-    if (!listing) {
-      raise(kListingUnwritable);
-      summary += "; the listing could not be written";
-      // A good transport file must not stand beside a listing that failed.
-      if (writeLink) writeTransportLink(false);
-    }
+  transport::TransportLink link = makeLink(species_, succeeded ? &fits_ : nullptr, lightCount);
+  if (!setDeclaredLengths(link)) {
+    diagnostics_.error(files_.transportLink, 0,
+                       "the mechanism has too many species for a transport linking file");
+    raise(kOutputUnwritable);
+    if (succeeded) return false;
+    link = makeLink({}, nullptr, 0);
+    setDeclaredLengths(link);
   }
-  return {errorFlag, summary};
+  std::string error;
+  if (!transport::WriteTransportLink(files_.transportLink, link, error)) {
+    diagnostics_.error(files_.transportLink, 0, "cannot be written: " + error);
+    raise(kOutputUnwritable);
+    return false;
+  }
+  return true;
+}
+
+std::string Conversion::summaryLine() const {
+  if (errorFlag_ != kSuccess) {
+    return failureSummary(diagnostics_.errorCount(), diagnostics_.warningCount(), errorFlag_,
+                          writesLink_ && errorFlag_ != kOutputUnwritable
+                              ? files_.transportLink + " written with its error flag set"
+                              : std::string("no transport linking file written"));
+  }
+  return "quillet: " + counted(species_.size(), "species", "species") + ", " +
+         counted(fits_.lightSpecies.size(), "light species", "light species") + ", fits from " +
+         format("%.6g K to %.6g K", fits_.lowTemperature, fits_.highTemperature) + " written to " +
+         files_.transportLink + "; largest fit errors: viscosity " +
+         percent(largest(fits_.viscosityError)) + ", conductivity " +
+         percent(largest(fits_.conductivityError)) + ", diffusion " +
+         percent(largest(fits_.diffusionError)) + ", thermal diffusion " +
+         percent(largest(fits_.thermalDiffusionError)) + "; " +
+         counted(diagnostics_.warningCount(), "warning", "warnings");
+}
+
+// The files, what was read, the fit errors, every message and the summary. A listing that
+// cannot be written fails the conversion, and takes a good transport file with it.
+void Conversion::writeListing() {
+  if (!writesListing_) return;
+  std::ostringstream text;
+  text << "Transport fitting listing (" << kVersionText << ")\n";
+  text << "  kinetics linking file:   " << files_.kinetics << "\n";
+  text << "  transport data file:     " << files_.transportData << "\n";
+  text << "  transport linking file:  " << files_.transportLink << "\n";
+  text << "  listing:                 " << files_.listing << "\n\n";
+  if (!readerMessages_.str().empty()) {
+    text << "Messages of the kinetics reader:\n" << readerMessages_.str() << "\n";
+  }
+  if (kineticsRead_ && !species_.empty()) {
+    text << "Transport data: " << files_.transportData << ", " << transportData_.skippedLines
+         << " lines of species not in the mechanism skipped"
+         << (transportData_.endSeen ? ", ended by END" : "") << "\n\n";
+    writeParameterTable(text, species_);
+    text << "\n";
+  }
+  if (errorFlag_ == kSuccess) {
+    writeErrorTable(text, species_, fits_);
+    text << "\n";
+  }
+  if (!diagnostics_.empty()) {
+    text << "Messages\n";
+    for (const Diagnostic& diagnostic : diagnostics_) text << FormatDiagnostic(diagnostic) << "\n";
+    text << "\n";
+  }
+  text << summary_ << "\n";
+  listingFile_ << text.str();
+  listingFile_.close();
+  if (!listingFile_) {
+    raise(kListingUnwritable);
+    summary_ += "; the listing could not be written";
+    if (writesLink_) writeTransportLink(false);
+  }
 }
 
 }  // namespace
@@ -347,7 +387,7 @@ ConversionResult convert(const ConversionFiles& files) {
 ConversionResult ConvertTransport(const ConversionFiles& files) {
   std::string why = "unexpected failure";
   try {
-    return convert(files);
+    return Conversion(files).run();
   } catch (const std::exception& failure) {
     why = failure.what();
   } catch (...) {
