@@ -119,8 +119,8 @@ void writeParameterTable(std::ostream& out, std::span<const FitSpecies> species)
 void writeErrorTable(std::ostream& out, std::span<const FitSpecies> species,
                      const TransportFits& fits) {
   out << format(
-      "Fits: %d coefficients, %d temperatures from %.6g K to %.6g K (evenly spaced in"
-      " ln T)\n",
+      "Fits: %d coefficients, %d temperatures from %.6g K to %.6g K (Chebyshev-Lobatto points"
+      " in ln T)\n",
       kFitOrder, kFitPoints, fits.lowTemperature, fits.highTemperature);
   out << "  ln(viscosity), ln(conductivity) and ln(binary diffusion coefficient at 1013250 dyn/cm2)"
          " as cubics in ln T;\n  thermal diffusion ratios as cubics in T.\n";
