@@ -52,17 +52,17 @@ transport::TransportLink makeLink(std::span<const FitSpecies> species, const Tra
   link.errorFlag = fits == nullptr;
   link.FitOrder = kFitOrder;
   link.ReferencePressure = kReferencePressure;
-  const std::size_t K = species.size();
-  const std::size_t N = kFitOrder;
-  for (const FitSpecies& s : species) {
+  const std::size_t speciesCount = species.size();
+  const std::size_t fitOrder = kFitOrder;
+  for (const FitSpecies& source : species) {
     transport::TransportSpecies out;
-    out.molecularWeight = s.molecularWeight;
-    out.wellDepth = s.parameters.wellDepth;
-    out.collisionDiameter = s.parameters.diameter;
-    out.dipoleMoment = s.parameters.dipole;
-    out.polarizability = s.parameters.polarizability;
-    out.rotationalRelaxation = s.parameters.rotationalRelaxation;
-    out.geometry = s.parameters.geometry;
+    out.molecularWeight = source.molecularWeight;
+    out.wellDepth = source.parameters.wellDepth;
+    out.collisionDiameter = source.parameters.diameter;
+    out.dipoleMoment = source.parameters.dipole;
+    out.polarizability = source.parameters.polarizability;
+    out.rotationalRelaxation = source.parameters.rotationalRelaxation;
+    out.geometry = source.parameters.geometry;
     link.species.push_back(out);
   }
   if (fits != nullptr) {
@@ -72,25 +72,27 @@ transport::TransportLink makeLink(std::span<const FitSpecies> species, const Tra
     link.lightSpecies = fits->lightSpecies;
     link.thermalDiffusionFits = fits->thermalDiffusion;
   } else {
-    link.conductivityFits.assign(N * K, 0.0);
-    link.viscosityFits.assign(N * K, 0.0);
-    link.diffusionFits.assign(N * K * K, 0.0);
-    for (std::size_t k = 0; k < K && link.lightSpecies.size() < lightCount; ++k) {
+    link.conductivityFits.assign(fitOrder * speciesCount, 0.0);
+    link.viscosityFits.assign(fitOrder * speciesCount, 0.0);
+    link.diffusionFits.assign(fitOrder * speciesCount * speciesCount, 0.0);
+    for (std::size_t k = 0; k < speciesCount && link.lightSpecies.size() < lightCount; ++k) {
       if (species[k].molecularWeight < kLightWeightLimit) {
         link.lightSpecies.push_back(static_cast<std::int32_t>(k + 1));
       }
     }
-    link.thermalDiffusionFits.assign(N * K * link.lightSpecies.size(), 0.0);
+    link.thermalDiffusionFits.assign(fitOrder * speciesCount * link.lightSpecies.size(), 0.0);
   }
   return link;
 }
 
 // The whole workspace of the reader: the lengths it needs for these counts.
 bool setDeclaredLengths(transport::TransportLink& link) {
-  const std::int64_t K = static_cast<std::int64_t>(link.species.size());
-  const std::int64_t L = static_cast<std::int64_t>(link.lightSpecies.size());
-  const std::int64_t integers = transport::RequiredTransportIntLength(K, link.FitOrder, L);
-  const std::int64_t reals = transport::RequiredTransportRealLength(K, link.FitOrder, L);
+  const std::int64_t speciesCount = static_cast<std::int64_t>(link.species.size());
+  const std::int64_t lightCount = static_cast<std::int64_t>(link.lightSpecies.size());
+  const std::int64_t integers =
+      transport::RequiredTransportIntLength(speciesCount, link.FitOrder, lightCount);
+  const std::int64_t reals =
+      transport::RequiredTransportRealLength(speciesCount, link.FitOrder, lightCount);
   constexpr std::int64_t kLargest = std::numeric_limits<std::int32_t>::max();
   if (integers > kLargest || reals > kLargest) return false;
   link.TranIntLength = static_cast<std::int32_t>(integers);
@@ -103,16 +105,17 @@ void writeParameterTable(std::ostream& out, std::span<const FitSpecies> species)
   out << "     k  name              W [g/mol]  line  geometry  eps/k [K]  sigma [A]   mu [D]"
          "  alpha [A^3]  Zrot(298)\n";
   for (std::size_t k = 0; k < species.size(); ++k) {
-    const FitSpecies& s = species[k];
-    const MolecularParameters& p = s.parameters;
-    if (s.line == 0) {
-      out << format("%6zu  %-16s %10.5f  no usable transport data\n", k + 1, s.name.c_str(),
-                    s.molecularWeight);
+    const FitSpecies& listed = species[k];
+    const MolecularParameters& parameters = listed.parameters;
+    if (listed.line == 0) {
+      out << format("%6zu  %-16s %10.5f  no usable transport data\n", k + 1, listed.name.c_str(),
+                    listed.molecularWeight);
       continue;
     }
     out << format("%6zu  %-16s %10.5f %5lld %9d %10.3f %10.3f %8.3f %12.3f %10.3f\n", k + 1,
-                  s.name.c_str(), s.molecularWeight, static_cast<long long>(s.line), p.geometry,
-                  p.wellDepth, p.diameter, p.dipole, p.polarizability, p.rotationalRelaxation);
+                  listed.name.c_str(), listed.molecularWeight, static_cast<long long>(listed.line),
+                  parameters.geometry, parameters.wellDepth, parameters.diameter, parameters.dipole,
+                  parameters.polarizability, parameters.rotationalRelaxation);
   }
 }
 

@@ -331,7 +331,17 @@ TEST_F(SmallMechanism, Failures) {
   const std::string tranBin = folder_.path("tran.bin");
   const std::string tranOut = folder_.path("tran.out");
   const std::string cantera = TestData("keyword_tests/cantera/");
+  // Argon with a negative heat capacity: its internal heat capacity drives the conductivity
+  // below zero.
+  auto negativeHeatCapacity = quillet_test::HydrogenOxygenSpecies();
+  negativeHeatCapacity[0].heatCapacity = -40.0;
+  quillet_test::WriteKinetics(folder_.path("negative.bin"), negativeHeatCapacity);
   const Case kCases[] = {
+      {"conductivity not positive", folder_.path("negative.bin"), tranBin,
+       cantera + "h2o2-float-geometry-tran.dat", tranOut, kInputError,
+       "h2o2-float-geometry-tran.dat:1: error: species AR: thermal conductivity is not a positive "
+       "number at 300 K",
+       true},
       {"missing species data", chem, tranBin, cantera + "h2o2-missing-species-tran.dat", tranOut,
        kInputError,
        "h2o2-missing-species-tran.dat: error: no usable transport data for species H2O2", true},
