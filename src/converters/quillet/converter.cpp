@@ -4,12 +4,13 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 
 #include "common/console.h"
+#include "common/output_files.h"
 #include "converters/quillet/transport_data.h"
 #include "transport/linking_file.h"
 
@@ -18,16 +19,15 @@ namespace {
 
 constexpr const char* kVersionText = "Quillet 1.0";
 
-// True when `a` and `b` name the same file, existing or not.
-bool sameFile(const std::string& a, const std::string& b) {
-  if (a.empty() || b.empty()) return false;
-  std::error_code error;
-  if (std::filesystem::equivalent(a, b, error)) return true;
-  const auto canonicalA = std::filesystem::weakly_canonical(a, error);
-  if (error) return a == b;
-  const auto canonicalB = std::filesystem::weakly_canonical(b, error);
-  if (error) return a == b;
-  return canonicalA == canonicalB;
+constexpr const char* kListingRole = "listing";
+
+// The output that is the same file as an input or as the other output, if one is.
+std::optional<common::FileClash> findOutputClash(const ConversionFiles& files) {
+  const common::RoleFile inputs[] = {{"kinetics linking file", files.kinetics},
+                                     {"transport data file", files.transportData}};
+  const common::RoleFile outputs[] = {{"transport linking file", files.transportLink},
+                                      {kListingRole, files.listing}};
+  return common::FindOutputClash(inputs, outputs);
 }
 
 std::string format(const char* pattern, auto... values) {
@@ -52,17 +52,17 @@ transport::TransportLink makeLink(std::span<const FitSpecies> species, const Tra
   link.errorFlag = fits == nullptr;
   link.FitOrder = kFitOrder;
   link.ReferencePressure = kReferencePressure;
-  const std::size_t K = species.size();
-  const std::size_t N = kFitOrder;
-  for (const FitSpecies& s : species) {
+  const std::size_t speciesCount = species.size();
+  const std::size_t fitOrder = kFitOrder;
+  for (const FitSpecies& source : species) {
     transport::TransportSpecies out;
-    out.molecularWeight = s.molecularWeight;
-    out.wellDepth = s.parameters.wellDepth;
-    out.collisionDiameter = s.parameters.diameter;
-    out.dipoleMoment = s.parameters.dipole;
-    out.polarizability = s.parameters.polarizability;
-    out.rotationalRelaxation = s.parameters.rotationalRelaxation;
-    out.geometry = s.parameters.geometry;
+    out.molecularWeight = source.molecularWeight;
+    out.wellDepth = source.parameters.wellDepth;
+    out.collisionDiameter = source.parameters.diameter;
+    out.dipoleMoment = source.parameters.dipole;
+    out.polarizability = source.parameters.polarizability;
+    out.rotationalRelaxation = source.parameters.rotationalRelaxation;
+    out.geometry = source.parameters.geometry;
     link.species.push_back(out);
   }
   if (fits != nullptr) {
@@ -72,25 +72,27 @@ transport::TransportLink makeLink(std::span<const FitSpecies> species, const Tra
     link.lightSpecies = fits->lightSpecies;
     link.thermalDiffusionFits = fits->thermalDiffusion;
   } else {
-    link.conductivityFits.assign(N * K, 0.0);
-    link.viscosityFits.assign(N * K, 0.0);
-    link.diffusionFits.assign(N * K * K, 0.0);
-    for (std::size_t k = 0; k < K && link.lightSpecies.size() < lightCount; ++k) {
+    link.conductivityFits.assign(fitOrder * speciesCount, 0.0);
+    link.viscosityFits.assign(fitOrder * speciesCount, 0.0);
+    link.diffusionFits.assign(fitOrder * speciesCount * speciesCount, 0.0);
+    for (std::size_t k = 0; k < speciesCount && link.lightSpecies.size() < lightCount; ++k) {
       if (species[k].molecularWeight < kLightWeightLimit) {
         link.lightSpecies.push_back(static_cast<std::int32_t>(k + 1));
       }
     }
-    link.thermalDiffusionFits.assign(N * K * link.lightSpecies.size(), 0.0);
+    link.thermalDiffusionFits.assign(fitOrder * speciesCount * link.lightSpecies.size(), 0.0);
   }
   return link;
 }
 
 // The whole workspace of the reader: the lengths it needs for these counts.
 bool setDeclaredLengths(transport::TransportLink& link) {
-  const std::int64_t K = static_cast<std::int64_t>(link.species.size());
-  const std::int64_t L = static_cast<std::int64_t>(link.lightSpecies.size());
-  const std::int64_t integers = transport::RequiredTransportIntLength(K, link.FitOrder, L);
-  const std::int64_t reals = transport::RequiredTransportRealLength(K, link.FitOrder, L);
+  const std::int64_t speciesCount = static_cast<std::int64_t>(link.species.size());
+  const std::int64_t lightCount = static_cast<std::int64_t>(link.lightSpecies.size());
+  const std::int64_t integers =
+      transport::RequiredTransportIntLength(speciesCount, link.FitOrder, lightCount);
+  const std::int64_t reals =
+      transport::RequiredTransportRealLength(speciesCount, link.FitOrder, lightCount);
   constexpr std::int64_t kLargest = std::numeric_limits<std::int32_t>::max();
   if (integers > kLargest || reals > kLargest) return false;
   link.TranIntLength = static_cast<std::int32_t>(integers);
@@ -103,24 +105,25 @@ void writeParameterTable(std::ostream& out, std::span<const FitSpecies> species)
   out << "     k  name              W [g/mol]  line  geometry  eps/k [K]  sigma [A]   mu [D]"
          "  alpha [A^3]  Zrot(298)\n";
   for (std::size_t k = 0; k < species.size(); ++k) {
-    const FitSpecies& s = species[k];
-    const MolecularParameters& p = s.parameters;
-    if (s.line == 0) {
-      out << format("%6zu  %-16s %10.5f  no usable transport data\n", k + 1, s.name.c_str(),
-                    s.molecularWeight);
+    const FitSpecies& listed = species[k];
+    const MolecularParameters& parameters = listed.parameters;
+    if (listed.line == 0) {
+      out << format("%6zu  %-16s %10.5f  no usable transport data\n", k + 1, listed.name.c_str(),
+                    listed.molecularWeight);
       continue;
     }
     out << format("%6zu  %-16s %10.5f %5lld %9d %10.3f %10.3f %8.3f %12.3f %10.3f\n", k + 1,
-                  s.name.c_str(), s.molecularWeight, static_cast<long long>(s.line), p.geometry,
-                  p.wellDepth, p.diameter, p.dipole, p.polarizability, p.rotationalRelaxation);
+                  listed.name.c_str(), listed.molecularWeight, static_cast<long long>(listed.line),
+                  parameters.geometry, parameters.wellDepth, parameters.diameter, parameters.dipole,
+                  parameters.polarizability, parameters.rotationalRelaxation);
   }
 }
 
 void writeErrorTable(std::ostream& out, std::span<const FitSpecies> species,
                      const TransportFits& fits) {
   out << format(
-      "Fits: %d coefficients, %d temperatures from %.6g K to %.6g K (evenly spaced in"
-      " ln T)\n",
+      "Fits: %d coefficients, %d temperatures from %.6g K to %.6g K (Chebyshev-Lobatto points"
+      " in ln T)\n",
       kFitOrder, kFitPoints, fits.lowTemperature, fits.highTemperature);
   out << "  ln(viscosity), ln(conductivity) and ln(binary diffusion coefficient at 1013250 dyn/cm2)"
          " as cubics in ln T;\n  thermal diffusion ratios as cubics in T.\n";
@@ -155,195 +158,231 @@ std::string counted(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-}  // namespace
+// The summary of a failed conversion; `linkOutcome` says what became of the transport linking
+// file.
+std::string failureSummary(std::size_t errors, std::size_t warnings, std::int32_t errorFlag,
+                           const std::string& linkOutcome) {
+  return "quillet: FAILED with " + counted(errors, "error", "errors") + " and " +
+         counted(warnings, "warning", "warnings") + " (error flag " + std::to_string(errorFlag) +
+         "); " + linkOutcome;
+}
 
-namespace {
+// Outputs that clash are refused before anything is read or written: there is no listing to
+// hold the message, so the summary says it.
+ConversionResult refuseClash(const common::FileClash& clash) {
+  const std::int32_t errorFlag =
+      clash.output.role == kListingRole ? kListingUnwritable : kOutputUnwritable;
+  return {errorFlag, failureSummary(1, 0, errorFlag, "no transport linking file written") +
+                         "; no listing written: " + clash.message()};
+}
 
-ConversionResult convert(const ConversionFiles& files) {
-  Diagnostics diagnostics;
-  std::int32_t errorFlag = kSuccess;
-  auto raise = [&errorFlag](std::int32_t flag) {
-    if (errorFlag == kSuccess) errorFlag = flag;
-  };
+// One run of the conversion. run() takes the steps in order; each step reads what the earlier
+// ones left in the members, adds its messages and raises the error flag of its first failure.
+class Conversion {
+ public:
+  explicit Conversion(const ConversionFiles& files) : files_(files) {}
+  ConversionResult run();
 
-  // Outputs must not overwrite an input, nor each other.
-  bool writeLink = !files.transportLink.empty();
-  bool writeListing = !files.listing.empty();
-  if (!writeLink) {
-    diagnostics.error("", 0, "no transport linking file is named");
+ private:
+  void raise(std::int32_t flag) {
+    if (errorFlag_ == kSuccess) errorFlag_ = flag;
+  }
+  void checkOutputNames();
+  void openListing();
+  void readKinetics();
+  void readTransportData();
+  void fitProperties();
+  bool writeTransportLink(bool succeeded);
+  std::string summaryLine() const;
+  void writeListing();
+
+  const ConversionFiles& files_;
+  Diagnostics diagnostics_;
+  std::int32_t errorFlag_ = kSuccess;
+  bool writesLink_ = false;
+  bool writesListing_ = false;
+  std::ofstream listingFile_;
+  std::ostringstream readerMessages_;  // of the kinetics reader, kept for the listing
+  Mechanism mechanism_;
+  bool kineticsRead_ = false;
+  TransportData transportData_;
+  std::vector<FitSpecies> species_;
+  TransportFits fits_;
+  std::string summary_;
+};
+
+ConversionResult Conversion::run() {
+  if (const auto clash = findOutputClash(files_)) return refuseClash(*clash);
+  checkOutputNames();
+  openListing();
+  readKinetics();
+  readTransportData();
+  fitProperties();
+  if (writesLink_) writeTransportLink(errorFlag_ == kSuccess);
+  summary_ = summaryLine();
+  writeListing();
+  return {errorFlag_, summary_};
+}
+
+void Conversion::checkOutputNames() {
+  writesLink_ = !files_.transportLink.empty();
+  writesListing_ = !files_.listing.empty();
+  if (!writesLink_) {
+    diagnostics_.error("", 0, "no transport linking file is named");
     raise(kOutputUnwritable);
   }
-  if (!writeListing) {
-    diagnostics.error("", 0, "no listing file is named");
+  if (!writesListing_) {
+    diagnostics_.error("", 0, "no listing file is named");
     raise(kListingUnwritable);
   }
-  for (const std::string* input : {&files.kinetics, &files.transportData}) {
-    if (writeLink && sameFile(files.transportLink, *input)) {
-      diagnostics.error(files.transportLink, 0,
-                        "the transport linking file would overwrite an input file; not written");
-      writeLink = false;
-      raise(kOutputUnwritable);
-    }
-    if (writeListing && sameFile(files.listing, *input)) {
-      diagnostics.error(files.listing, 0, "the listing would overwrite an input file; not written");
-      writeListing = false;
-      raise(kListingUnwritable);
-    }
-  }
-  if (writeLink && writeListing && sameFile(files.listing, files.transportLink)) {
-    diagnostics.error(files.listing, 0,
-                      "the listing and the transport linking file are the same file; the "
-                      "listing is not written");
-    writeListing = false;
-    raise(kListingUnwritable);
-  }
-  std::ofstream listing;
-  if (writeListing) {
-    listing.open(files.listing, std::ios::out | std::ios::trunc);
-    if (!listing) {
-      diagnostics.error(files.listing, 0, "the listing cannot be written");
-      writeListing = false;
-      raise(kListingUnwritable);
-    }
-  }
+}
 
-  // The kinetics file, with the reader's own messages kept for the listing.
-  std::ostringstream readerMessages;
-  Mechanism mechanism;
-  bool kineticsRead = false;
-  if (files.kinetics.empty()) {
-    diagnostics.error("", 0, "no kinetics linking file is named");
+void Conversion::openListing() {
+  if (!writesListing_) return;
+  listingFile_.open(files_.listing, std::ios::out | std::ios::trunc);
+  if (!listingFile_) {
+    diagnostics_.error(files_.listing, 0, "the listing cannot be written");
+    writesListing_ = false;
+    raise(kListingUnwritable);
+  }
+}
+
+void Conversion::readKinetics() {
+  if (files_.kinetics.empty()) {
+    diagnostics_.error("", 0, "no kinetics linking file is named");
   } else {
     std::istringstream noInput;
-    common::Console console(readerMessages, noInput);
+    common::Console console(readerMessages_, noInput);
     try {
-      mechanism = ReadMechanism(files.kinetics, console, diagnostics);
-      kineticsRead = true;
+      mechanism_ = ReadMechanism(files_.kinetics, console, diagnostics_);
+      kineticsRead_ = true;
     } catch (const common::Stop&) {
-      diagnostics.error(files.kinetics, 0,
-                        "the kinetics linking file cannot be read (the reader's messages are "
-                        "listed above)");
+      diagnostics_.error(files_.kinetics, 0,
+                         "the kinetics linking file cannot be read (the reader's messages are "
+                         "listed above)");
     } catch (const std::exception& failure) {
-      diagnostics.error(files.kinetics, 0,
-                        std::string("the kinetics linking file cannot be read: ") + failure.what());
+      diagnostics_.error(
+          files_.kinetics, 0,
+          std::string("the kinetics linking file cannot be read: ") + failure.what());
     }
   }
-  if (!kineticsRead) raise(kKineticsUnreadable);
+  if (!kineticsRead_) raise(kKineticsUnreadable);
+}
 
+// The molecular parameters of every species of the mechanism, and the species as the fit sees
+// them.
+void Conversion::readTransportData() {
   std::vector<std::string> names;
-  for (const MechanismSpecies& s : mechanism.species) names.push_back(s.name);
-  TransportData data;
-  if (kineticsRead && !names.empty()) {
-    if (files.transportData.empty()) {
-      diagnostics.error("", 0, "no transport data file is named");
-      data.entries.resize(names.size());
+  for (const MechanismSpecies& species : mechanism_.species) names.push_back(species.name);
+  if (kineticsRead_ && !names.empty()) {
+    if (files_.transportData.empty()) {
+      diagnostics_.error("", 0, "no transport data file is named");
+      transportData_.entries.resize(names.size());
     } else {
-      data = ReadTransportData(files.transportData, names, diagnostics);
+      transportData_ = ReadTransportData(files_.transportData, names, diagnostics_);
     }
   }
-
-  std::vector<FitSpecies> species(mechanism.species.size());
-  for (std::size_t k = 0; k < species.size(); ++k) {
-    species[k].name = mechanism.species[k].name;
-    species[k].molecularWeight = mechanism.species[k].molecularWeight;
-    species[k].thermo = &mechanism.species[k].thermo;
-    if (k < data.entries.size() && data.entries[k]) {
-      species[k].parameters = data.entries[k]->parameters;
-      species[k].line = data.entries[k]->line;
+  species_.resize(mechanism_.species.size());
+  for (std::size_t k = 0; k < species_.size(); ++k) {
+    species_[k].name = mechanism_.species[k].name;
+    species_[k].molecularWeight = mechanism_.species[k].molecularWeight;
+    species_[k].thermo = &mechanism_.species[k].thermo;
+    if (k < transportData_.entries.size() && transportData_.entries[k]) {
+      species_[k].parameters = transportData_.entries[k]->parameters;
+      species_[k].line = transportData_.entries[k]->line;
     }
   }
+}
 
-  TransportFits fits;
-  const bool inputsUsable = kineticsRead && diagnostics.errorCount() == 0;
-  if (kineticsRead && !inputsUsable) raise(kInputError);
-  if (inputsUsable) {
-    fits = FitTransport(species, files.kinetics, files.transportData, diagnostics);
-    if (diagnostics.errorCount() > 0) raise(kInputError);
-  }
+// Only inputs free of errors are fitted: fits of partial data would only add messages.
+void Conversion::fitProperties() {
+  const bool inputsUsable = kineticsRead_ && diagnostics_.errorCount() == 0;
+  if (kineticsRead_ && !inputsUsable) raise(kInputError);
+  if (!inputsUsable) return;
+  fits_ = FitTransport(species_, files_.kinetics, files_.transportData, diagnostics_);
+  if (diagnostics_.errorCount() > 0) raise(kInputError);
+}
 
-  // The transport linking file.
+// Writes the fits, or when `succeeded` is false a file of zero fits with its error flag set. A
+// mechanism too large for the declared lengths leaves a flagged file without species.
+bool Conversion::writeTransportLink(bool succeeded) {
   std::size_t lightCount = 0;
-  for (const FitSpecies& s : species) lightCount += s.molecularWeight < kLightWeightLimit;
-  auto writeTransportLink = [&](bool succeeded) {
-    transport::TransportLink link =
-        succeeded ? makeLink(species, &fits, lightCount) : makeLink(species, nullptr, lightCount);
-    if (!setDeclaredLengths(link)) {
-      diagnostics.error(files.transportLink, 0,
-                        "the mechanism has too many species for a transport linking file");
-      raise(kOutputUnwritable);
-      if (succeeded) return false;
-      link = makeLink({}, nullptr, 0);
-      setDeclaredLengths(link);
-    }
-    std::string error;
-    if (!transport::WriteTransportLink(files.transportLink, link, error)) {
-      diagnostics.error(files.transportLink, 0, "cannot be written: " + error);
-      raise(kOutputUnwritable);
-      return false;
-    }
-    return true;
-  };
-  if (writeLink) writeTransportLink(errorFlag == kSuccess);
-
-  // The summary line.
-  std::string summary = "quillet: ";
-  if (errorFlag == kSuccess) {
-    summary += counted(species.size(), "species", "species") + ", " +
-               counted(fits.lightSpecies.size(), "light species", "light species") +
-               ", fits from " +
-               format("%.6g K to %.6g K", fits.lowTemperature, fits.highTemperature) +
-               " written to " + files.transportLink + "; largest fit errors: viscosity " +
-               percent(largest(fits.viscosityError)) + ", conductivity " +
-               percent(largest(fits.conductivityError)) + ", diffusion " +
-               percent(largest(fits.diffusionError)) + ", thermal diffusion " +
-               percent(largest(fits.thermalDiffusionError)) + "; " +
-               counted(diagnostics.warningCount(), "warning", "warnings");
-  } else {
-    summary += "FAILED with " + counted(diagnostics.errorCount(), "error", "errors") + " and " +
-               counted(diagnostics.warningCount(), "warning", "warnings") + " (error flag " +
-               std::to_string(errorFlag) + "); ";
-    summary += writeLink && errorFlag != kOutputUnwritable
-                   ? files.transportLink + " written with its error flag set"
-                   : std::string("no transport linking file written");
+  for (const FitSpecies& species : species_) {
+    lightCount += species.molecularWeight < kLightWeightLimit;
   }
-
-  if (writeListing) {
-    std::ostringstream text;
-    text << "Transport fitting listing (" << kVersionText << ")\n";
-    text << "  kinetics linking file:   " << files.kinetics << "\n";
-    text << "  transport data file:     " << files.transportData << "\n";
-    text << "  transport linking file:  " << files.transportLink << "\n";
-    text << "  listing:                 " << files.listing << "\n\n";
-    if (!readerMessages.str().empty()) {
-      text << "Messages of the kinetics reader:\n" << readerMessages.str() << "\n";
-    }
-    if (kineticsRead && !species.empty()) {
-      text << "Transport data: " << files.transportData << ", " << data.skippedLines
-           << " lines of species not in the mechanism skipped"
-           << (data.endSeen ? ", ended by END" : "") << "\n\n";
-      writeParameterTable(text, species);
-      text << "\n";
-    }
-    if (errorFlag == kSuccess) {
-      writeErrorTable(text, species, fits);
-      text << "\n";
-    }
-    if (!diagnostics.items().empty()) {
-      text << "Messages\n";
-      for (const Diagnostic& d : diagnostics.items()) text << FormatDiagnostic(d) << "\n";
-      text << "\n";
-    }
-    text << summary << "\n";
-    listing << text.str();
-    listing.close();
-    if (!listing) {
-      raise(kListingUnwritable);
-      summary += "; the listing could not be written";
-      // A good transport file must not stand beside a listing that failed.
-      if (writeLink) writeTransportLink(false);
-    }
+  transport::TransportLink link = makeLink(species_, succeeded ? &fits_ : nullptr, lightCount);
+  if (!setDeclaredLengths(link)) {
+    diagnostics_.error(files_.transportLink, 0,
+                       "the mechanism has too many species for a transport linking file");
+    raise(kOutputUnwritable);
+    if (succeeded) return false;
+    link = makeLink({}, nullptr, 0);
+    setDeclaredLengths(link);
   }
-  return {errorFlag, summary};
+  std::string error;
+  if (!transport::WriteTransportLink(files_.transportLink, link, error)) {
+    diagnostics_.error(files_.transportLink, 0, "cannot be written: " + error);
+    raise(kOutputUnwritable);
+    return false;
+  }
+  return true;
+}
+
+std::string Conversion::summaryLine() const {
+  if (errorFlag_ != kSuccess) {
+    return failureSummary(diagnostics_.errorCount(), diagnostics_.warningCount(), errorFlag_,
+                          writesLink_ && errorFlag_ != kOutputUnwritable
+                              ? files_.transportLink + " written with its error flag set"
+                              : std::string("no transport linking file written"));
+  }
+  return "quillet: " + counted(species_.size(), "species", "species") + ", " +
+         counted(fits_.lightSpecies.size(), "light species", "light species") + ", fits from " +
+         format("%.6g K to %.6g K", fits_.lowTemperature, fits_.highTemperature) + " written to " +
+         files_.transportLink + "; largest fit errors: viscosity " +
+         percent(largest(fits_.viscosityError)) + ", conductivity " +
+         percent(largest(fits_.conductivityError)) + ", diffusion " +
+         percent(largest(fits_.diffusionError)) + ", thermal diffusion " +
+         percent(largest(fits_.thermalDiffusionError)) + "; " +
+         counted(diagnostics_.warningCount(), "warning", "warnings");
+}
+
+// The files, what was read, the fit errors, every message and the summary. A listing that
+// cannot be written fails the conversion, and takes a good transport file with it.
+void Conversion::writeListing() {
+  if (!writesListing_) return;
+  std::ostringstream text;
+  text << "Transport fitting listing (" << kVersionText << ")\n";
+  text << "  kinetics linking file:   " << files_.kinetics << "\n";
+  text << "  transport data file:     " << files_.transportData << "\n";
+  text << "  transport linking file:  " << files_.transportLink << "\n";
+  text << "  listing:                 " << files_.listing << "\n\n";
+  if (!readerMessages_.str().empty()) {
+    text << "Messages of the kinetics reader:\n" << readerMessages_.str() << "\n";
+  }
+  if (kineticsRead_ && !species_.empty()) {
+    text << "Transport data: " << files_.transportData << ", " << transportData_.skippedLines
+         << " lines of species not in the mechanism skipped"
+         << (transportData_.endSeen ? ", ended by END" : "") << "\n\n";
+    writeParameterTable(text, species_);
+    text << "\n";
+  }
+  if (errorFlag_ == kSuccess) {
+    writeErrorTable(text, species_, fits_);
+    text << "\n";
+  }
+  if (!diagnostics_.empty()) {
+    text << "Messages\n";
+    for (const Diagnostic& diagnostic : diagnostics_) text << FormatDiagnostic(diagnostic) << "\n";
+    text << "\n";
+  }
+  text << summary_ << "\n";
+  listingFile_ << text.str();
+  listingFile_.close();
+  if (!listingFile_) {
+    raise(kListingUnwritable);
+    summary_ += "; the listing could not be written";
+    if (writesLink_) writeTransportLink(false);
+  }
 }
 
 }  // namespace
@@ -351,15 +390,14 @@ ConversionResult convert(const ConversionFiles& files) {
 ConversionResult ConvertTransport(const ConversionFiles& files) {
   std::string why = "unexpected failure";
   try {
-    return convert(files);
+    return Conversion(files).run();
   } catch (const std::exception& failure) {
     why = failure.what();
   } catch (...) {
   }
   // Still leave a flagged transport file, if that can be done safely.
   try {
-    if (!files.transportLink.empty() && !sameFile(files.transportLink, files.kinetics) &&
-        !sameFile(files.transportLink, files.transportData)) {
+    if (!files.transportLink.empty() && !findOutputClash(files)) {
       transport::TransportLink link = makeLink({}, nullptr, 0);
       setDeclaredLengths(link);
       std::string error;

@@ -32,8 +32,10 @@ enum ErrorFlag : std::int32_t {
   kSuccess = 0,
   kInputError = 1,          // transport data or thermo data unusable; see the listing
   kKineticsUnreadable = 2,  // the kinetics linking file could not be read
-  kOutputUnwritable = 3,    // the transport linking file could not be written
-  kListingUnwritable = 4,   // the listing could not be written
+  kOutputUnwritable = 3,    // the transport linking file could not be written, or is the same
+                            // file as an input
+  kListingUnwritable = 4,   // the listing could not be written, or is the same file as an
+                            // input or as the transport linking file
   kInternalError = 5,       // an unexpected failure (for example out of memory)
 };
 
@@ -88,10 +90,12 @@ struct ConversionResult {
   std::string summary;  // one line, also the last line of the listing
 };
 
-// Runs the whole conversion. It never throws. Whenever a transport linking file name is given
-// and does not name an input file, a file is written there: the fits on success, and on any
-// failure (the kinetics file unreadable included) a file whose error flag is set, so that a
-// stale file from an earlier run can never pass for this run's result.
+// Runs the whole conversion. It never throws. Whenever a transport linking file name is given,
+// a file is written there: the fits on success, and on any failure (the kinetics file
+// unreadable included) a file whose error flag is set, so that a stale file from an earlier run
+// can never pass for this run's result. The one exception is a clash of names: when an output
+// is the same file as an input or as the other output (common/output_files.h), nothing is read
+// or written and the summary names the two files.
 ConversionResult ConvertTransport(const ConversionFiles& files);
 
 }  // namespace quillet

@@ -110,12 +110,13 @@ std::ptrdiff_t firstBadValue(std::span<const double> values, bool positive) {
 TransportFits FitTransport(std::span<const FitSpecies> species, const std::string& kineticsFile,
                            const std::string& dataFile, Diagnostics& diagnostics) {
   TransportFits fits;
-  const std::size_t K = species.size();
-  const std::size_t N = kFitOrder;
-  if (K == 0) return fits;
+  const std::size_t speciesCount = species.size();
+  const std::size_t fitOrder = kFitOrder;
+  if (speciesCount == 0) return fits;
 
   double highest = 0.0;
-  for (const FitSpecies& s : species) highest = std::max(highest, s.thermo->bounds.back());
+  for (const FitSpecies& current : species)
+    highest = std::max(highest, current.thermo->bounds.back());
   if (!(highest > kLowestTemperature)) {
     diagnostics.error(kineticsFile, 0,
                       "the highest thermo temperature of the mechanism, " +
@@ -127,87 +128,89 @@ TransportFits FitTransport(std::span<const FitSpecies> species, const std::strin
   fits.highTemperature = highest;
 
   const std::vector<double> temperatures = checkTemperatures(kLowestTemperature, highest);
-  const std::size_t M = temperatures.size();
-  std::vector<double> logTemperatures(M);
-  for (std::size_t i = 0; i < M; ++i) logTemperatures[i] = std::log(temperatures[i]);
+  const std::size_t checkCount = temperatures.size();
+  std::vector<double> logTemperatures(checkCount);
+  for (std::size_t i = 0; i < checkCount; ++i) logTemperatures[i] = std::log(temperatures[i]);
   std::vector<double> fitLogs, fitTemperatures;
-  for (std::size_t i = 0; i < M; i += 2) {
+  for (std::size_t i = 0; i < checkCount; i += 2) {
     fitLogs.push_back(logTemperatures[i]);
     fitTemperatures.push_back(temperatures[i]);
   }
-  const PolynomialFit logFit(fitLogs, N);
-  const PolynomialFit directFit(fitTemperatures, N);
+  const PolynomialFit logFit(fitLogs, fitOrder);
+  const PolynomialFit directFit(fitTemperatures, fitOrder);
 
-  fits.conductivity.assign(N * K, 0.0);
-  fits.viscosity.assign(N * K, 0.0);
-  fits.diffusion.assign(N * K * K, 0.0);
-  fits.pairs.resize(K * K);
-  fits.viscosityError.assign(K, 0.0);
-  fits.conductivityError.assign(K, 0.0);
-  fits.diffusionError.assign(K, 0.0);
-  fits.diffusionPartner.assign(K, 0);
-  fits.thermalDiffusionError.assign(K, std::numeric_limits<double>::quiet_NaN());
+  fits.conductivity.assign(fitOrder * speciesCount, 0.0);
+  fits.viscosity.assign(fitOrder * speciesCount, 0.0);
+  fits.diffusion.assign(fitOrder * speciesCount * speciesCount, 0.0);
+  fits.pairs.resize(speciesCount * speciesCount);
+  fits.viscosityError.assign(speciesCount, 0.0);
+  fits.conductivityError.assign(speciesCount, 0.0);
+  fits.diffusionError.assign(speciesCount, 0.0);
+  fits.diffusionPartner.assign(speciesCount, 0);
+  fits.thermalDiffusionError.assign(speciesCount, std::numeric_limits<double>::quiet_NaN());
 
-  std::vector<double> values(M);
+  std::vector<double> values(checkCount);
   auto reportBad = [&](std::size_t k, const std::string& what, std::ptrdiff_t at, bool positive) {
     diagnostics.error(dataFile, species[k].line,
                       what + (positive ? " is not a positive number" : " is not a number") +
                           " at " + temperatureText(temperatures[static_cast<std::size_t>(at)]));
   };
 
-  for (std::size_t k = 0; k < K; ++k) {
-    const FitSpecies& s = species[k];
-    const MolecularParameters& p = s.parameters;
-    const double reducedDipole = ReducedDipole(p.dipole * p.dipole, p.wellDepth, p.diameter);
+  // Fits the logarithm of a pure-species property held in `values` into the coefficients of
+  // species k in `coefficients`; false, with an error, when a value is not positive.
+  const auto fitPositiveProperty = [&](std::size_t k, const char* property,
+                                       std::vector<double>& coefficients, double& fitError) {
+    if (const auto bad = firstBadValue(values, true); bad >= 0) {
+      reportBad(k, "species " + species[k].name + ": " + property, bad, true);
+      return false;
+    }
+    takeLogarithms(values);
+    fitError =
+        fitLogarithm(logFit, logTemperatures, values,
+                     std::span(coefficients).subspan(k * fitOrder, fitOrder), kMinimaxPasses);
+    return true;
+  };
+
+  for (std::size_t k = 0; k < speciesCount; ++k) {
+    const FitSpecies& current = species[k];
+    const MolecularParameters& parameters = current.parameters;
+    const double reducedDipole = ReducedDipole(parameters.dipole * parameters.dipole,
+                                               parameters.wellDepth, parameters.diameter);
     if (reducedDipole > kLargestTabulatedDipole) {
       std::ostringstream text;
-      text << "species " << s.name << ": reduced dipole " << reducedDipole
+      text << "species " << current.name << ": reduced dipole " << reducedDipole
            << " lies beyond the collision-integral tables; their last column (2.5) is used";
-      diagnostics.warning(dataFile, s.line, text.str());
+      diagnostics.warning(dataFile, current.line, text.str());
     }
-    const double reducedLow = kLowestTemperature / p.wellDepth;
-    const double reducedHigh = highest / p.wellDepth;
+    const double reducedLow = kLowestTemperature / parameters.wellDepth;
+    const double reducedHigh = highest / parameters.wellDepth;
     if (reducedLow < 0.1 || reducedHigh > 100.0) {
       std::ostringstream text;
-      text << "species " << s.name << ": reduced temperatures " << reducedLow << " to "
+      text << "species " << current.name << ": reduced temperatures " << reducedLow << " to "
            << reducedHigh
            << " leave the collision-integral tables (0.1 to 100); the Lennard-Jones fits "
               "extend them";
-      diagnostics.warning(dataFile, s.line, text.str());
+      diagnostics.warning(dataFile, current.line, text.str());
     }
 
-    const SpeciesProperties properties(s.molecularWeight, p);
-    for (std::size_t i = 0; i < M; ++i) values[i] = properties.viscosity(temperatures[i]);
-    if (const auto bad = firstBadValue(values, true); bad >= 0) {
-      reportBad(k, "species " + s.name + ": viscosity", bad, true);
-      continue;
+    const SpeciesProperties properties(current.molecularWeight, parameters);
+    for (std::size_t i = 0; i < checkCount; ++i) values[i] = properties.viscosity(temperatures[i]);
+    if (!fitPositiveProperty(k, "viscosity", fits.viscosity, fits.viscosityError[k])) continue;
+    for (std::size_t i = 0; i < checkCount; ++i) {
+      values[i] =
+          properties.conductivity(temperatures[i], current.thermo->heatCapacity(temperatures[i]));
     }
-    takeLogarithms(values);
-    fits.viscosityError[k] =
-        fitLogarithm(logFit, logTemperatures, values, std::span(fits.viscosity).subspan(k * N, N),
-                     kMinimaxPasses);
-
-    for (std::size_t i = 0; i < M; ++i) {
-      values[i] = properties.conductivity(temperatures[i], s.thermo->heatCapacity(temperatures[i]));
-    }
-    if (const auto bad = firstBadValue(values, true); bad >= 0) {
-      reportBad(k, "species " + s.name + ": thermal conductivity", bad, true);
-      continue;
-    }
-    takeLogarithms(values);
-    fits.conductivityError[k] =
-        fitLogarithm(logFit, logTemperatures, values,
-                     std::span(fits.conductivity).subspan(k * N, N), kMinimaxPasses);
+    fitPositiveProperty(k, "thermal conductivity", fits.conductivity, fits.conductivityError[k]);
   }
 
   const double logPressure = std::log(kReferencePressure);
-  for (std::size_t k = 0; k < K; ++k) {
+  for (std::size_t k = 0; k < speciesCount; ++k) {
     for (std::size_t j = 0; j <= k; ++j) {
       const PairParameters pair = CombinePair(species[j].parameters, species[k].parameters);
-      fits.pairs[j + k * K] = pair;
-      fits.pairs[k + j * K] = pair;
+      fits.pairs[j + k * speciesCount] = pair;
+      fits.pairs[k + j * speciesCount] = pair;
       const PairDiffusion diffusion(species[j].molecularWeight, species[k].molecularWeight, pair);
-      for (std::size_t i = 0; i < M; ++i) {
+      for (std::size_t i = 0; i < checkCount; ++i) {
         values[i] = diffusion.logarithm(logTemperatures[i], logPressure);
       }
       if (const auto bad = firstBadValue(values, false); bad >= 0) {
@@ -217,10 +220,12 @@ TransportFits FitTransport(std::span<const FitSpecies> species, const std::strin
             bad, true);
         continue;
       }
-      const std::span<double> coefficients = std::span(fits.diffusion).subspan((j + k * K) * N, N);
+      const std::span<double> coefficients =
+          std::span(fits.diffusion).subspan((j + k * speciesCount) * fitOrder, fitOrder);
       const double error = fitLogarithm(logFit, logTemperatures, values, coefficients);
-      std::copy(coefficients.begin(), coefficients.end(),
-                fits.diffusion.begin() + static_cast<std::ptrdiff_t>((k + j * K) * N));
+      std::copy(
+          coefficients.begin(), coefficients.end(),
+          fits.diffusion.begin() + static_cast<std::ptrdiff_t>((k + j * speciesCount) * fitOrder));
       if (error >= fits.diffusionError[k]) {
         fits.diffusionError[k] = error;
         fits.diffusionPartner[k] = static_cast<std::int32_t>(j);
@@ -232,27 +237,28 @@ TransportFits FitTransport(std::span<const FitSpecies> species, const std::strin
     }
   }
 
-  for (std::size_t l = 0; l < K; ++l) {
+  for (std::size_t l = 0; l < speciesCount; ++l) {
     if (species[l].molecularWeight < kLightWeightLimit) {
       fits.lightSpecies.push_back(static_cast<std::int32_t>(l + 1));
     }
   }
-  const std::size_t L = fits.lightSpecies.size();
-  fits.thermalDiffusion.assign(N * K * L, 0.0);
-  for (std::size_t n = 0; n < L; ++n) {
+  const std::size_t lightCount = fits.lightSpecies.size();
+  fits.thermalDiffusion.assign(fitOrder * speciesCount * lightCount, 0.0);
+  for (std::size_t n = 0; n < lightCount; ++n) {
     const std::size_t l = static_cast<std::size_t>(fits.lightSpecies[n] - 1);
-    for (std::size_t k = 0; k < K; ++k) {
+    for (std::size_t k = 0; k < speciesCount; ++k) {
       const ThermalDiffusion ratio(species[l].molecularWeight, species[k].molecularWeight,
-                                   fits.pairs[l + k * K]);
-      for (std::size_t i = 0; i < M; ++i) values[i] = ratio(temperatures[i]);
+                                   fits.pairs[l + k * speciesCount]);
+      for (std::size_t i = 0; i < checkCount; ++i) values[i] = ratio(temperatures[i]);
       if (const auto bad = firstBadValue(values, false); bad >= 0) {
         reportBad(k,
                   "pair " + species[l].name + " - " + species[k].name + ": thermal diffusion ratio",
                   bad, false);
         continue;
       }
-      const double error = fitDirect(directFit, temperatures, values,
-                                     std::span(fits.thermalDiffusion).subspan((k + n * K) * N, N));
+      const double error = fitDirect(
+          directFit, temperatures, values,
+          std::span(fits.thermalDiffusion).subspan((k + n * speciesCount) * fitOrder, fitOrder));
       double& worst = fits.thermalDiffusionError[k];
       if (std::isnan(worst) || error > worst) worst = error;
     }

@@ -37,54 +37,54 @@ std::vector<double> solverMatrix(std::span<const double> abscissae, std::size_t 
 
   // Columns s^m of the scaled Vandermonde matrix, orthonormalised by modified Gram-Schmidt
   // (twice, which makes the columns orthogonal to working precision): V = Q R.
-  const std::size_t m = pointCount;
-  std::vector<double> q(m * order);  // column-major, column c at q[c * m]
-  for (std::size_t i = 0; i < m; ++i) {
+  std::vector<double> q(pointCount * order);  // column-major, column c at q[c * m]
+  for (std::size_t i = 0; i < pointCount; ++i) {
     const double s = (abscissae[i] - centre) / halfWidth;
     double power = 1.0;
     for (std::size_t c = 0; c < order; ++c) {
-      q[c * m + i] = power;
+      q[c * pointCount + i] = power;
       power *= s;
     }
   }
   std::vector<double> r(order * order, 0.0);  // upper triangular, r[row * order + column]
   for (std::size_t c = 0; c < order; ++c) {
-    double* column = &q[c * m];
+    double* column = &q[c * pointCount];
     for (int pass = 0; pass < 2; ++pass) {
       for (std::size_t p = 0; p < c; ++p) {
-        const double* previous = &q[p * m];
+        const double* previous = &q[p * pointCount];
         double dot = 0.0;
-        for (std::size_t i = 0; i < m; ++i) dot += previous[i] * column[i];
-        for (std::size_t i = 0; i < m; ++i) column[i] -= dot * previous[i];
+        for (std::size_t i = 0; i < pointCount; ++i) dot += previous[i] * column[i];
+        for (std::size_t i = 0; i < pointCount; ++i) column[i] -= dot * previous[i];
         r[p * order + c] += dot;
       }
     }
     double norm = 0.0;
-    for (std::size_t i = 0; i < m; ++i) norm += column[i] * column[i];
+    for (std::size_t i = 0; i < pointCount; ++i) norm += column[i] * column[i];
     norm = std::sqrt(norm);
     if (!(norm > 0.0)) throw std::invalid_argument("polynomial fit on too few distinct points");
-    for (std::size_t i = 0; i < m; ++i) column[i] /= norm;
+    for (std::size_t i = 0; i < pointCount; ++i) column[i] /= norm;
     r[c * order + c] = norm;
   }
 
   // Scaled coefficients b = R^-1 Q^T y; row c of R^-1 Q^T by back substitution.
-  std::vector<double> scaledSolver(order * m, 0.0);  // row-major
+  std::vector<double> scaledSolver(order * pointCount, 0.0);  // row-major
   for (std::size_t c = order; c-- > 0;) {
-    for (std::size_t i = 0; i < m; ++i) {
-      double value = q[c * m + i];
+    for (std::size_t i = 0; i < pointCount; ++i) {
+      double value = q[c * pointCount + i];
       for (std::size_t p = c + 1; p < order; ++p) {
-        value -= r[c * order + p] * scaledSolver[p * m + i];
+        value -= r[c * order + p] * scaledSolver[p * pointCount + i];
       }
-      scaledSolver[c * m + i] = value / r[c * order + c];
+      scaledSolver[c * pointCount + i] = value / r[c * order + c];
     }
   }
 
   const std::vector<double> expansion = expansionMatrix(order, centre, halfWidth);
-  std::vector<double> solver(order * m, 0.0);
+  std::vector<double> solver(order * pointCount, 0.0);
   for (std::size_t n = 0; n < order; ++n) {
     for (std::size_t k = n; k < order; ++k) {
       const double factor = expansion[n * order + k];
-      for (std::size_t i = 0; i < m; ++i) solver[n * m + i] += factor * scaledSolver[k * m + i];
+      for (std::size_t i = 0; i < pointCount; ++i)
+        solver[n * pointCount + i] += factor * scaledSolver[k * pointCount + i];
     }
   }
   return solver;
@@ -107,46 +107,47 @@ PolynomialFit::PolynomialFit(std::span<const double> abscissae, std::size_t orde
 
 double PolynomialFit::refineMinimax(std::span<const double> points, std::span<const double> values,
                                     std::span<double> coefficients, int passes) {
-  const std::size_t m = points.size();
+  const std::size_t pointCount = points.size();
   const std::size_t order = coefficients.size();
-  std::vector<double> deviations(m);
+  std::vector<double> deviations(pointCount);
   const double start = largestDeviation(points, values, coefficients, deviations);
   const auto [low, high] = std::minmax_element(points.begin(), points.end());
   const double centre = 0.5 * (*low + *high);
   const double halfWidth = 0.5 * (*high - *low);
-  if (m < order || !(halfWidth > 0.0)) return start;
+  if (pointCount < order || !(halfWidth > 0.0)) return start;
 
   // The weighted problems are small and, on the scaled abscissa, well conditioned: solved by
   // their normal equations.
-  std::vector<double> powers(m * order);
-  std::vector<double> scaled(m);
-  for (std::size_t i = 0; i < m; ++i) {
-    const double s = (points[i] - centre) / halfWidth;
-    scaled[i] = s;
+  std::vector<double> powers(pointCount * order);
+  std::vector<double> scaled(pointCount);
+  for (std::size_t i = 0; i < pointCount; ++i) {
+    const double scaledPoint = (points[i] - centre) / halfWidth;
+    scaled[i] = scaledPoint;
     double power = 1.0;
     for (std::size_t n = 0; n < order; ++n) {
       powers[i * order + n] = power;
-      power *= s;
+      power *= scaledPoint;
     }
   }
-  std::vector<double> weights(m, 1.0 / static_cast<double>(m));
+  std::vector<double> weights(pointCount, 1.0 / static_cast<double>(pointCount));
   std::vector<double> matrix(order * (order + 1));
   std::vector<double> trial(order), best;
   double bestLargest = start;
   int lastGain = 0;
   for (int pass = 0; pass < passes; ++pass) {
     double sum = 0.0;
-    for (std::size_t i = 0; i < m; ++i) sum += weights[i] * deviations[i];
+    for (std::size_t i = 0; i < pointCount; ++i) sum += weights[i] * deviations[i];
     if (!(sum > 0.0)) break;  // an exact fit
-    for (std::size_t i = 0; i < m; ++i) weights[i] = weights[i] * deviations[i] / sum;
+    for (std::size_t i = 0; i < pointCount; ++i) weights[i] = weights[i] * deviations[i] / sum;
 
     std::fill(matrix.begin(), matrix.end(), 0.0);
-    for (std::size_t i = 0; i < m; ++i) {
-      const double* p = &powers[i * order];
+    for (std::size_t i = 0; i < pointCount; ++i) {
+      const double* powerRow = &powers[i * order];
       for (std::size_t a = 0; a < order; ++a) {
-        const double wp = weights[i] * p[a];
-        for (std::size_t b = 0; b < order; ++b) matrix[a * (order + 1) + b] += wp * p[b];
-        matrix[a * (order + 1) + order] += wp * values[i];
+        const double weightedPower = weights[i] * powerRow[a];
+        for (std::size_t b = 0; b < order; ++b)
+          matrix[a * (order + 1) + b] += weightedPower * powerRow[b];
+        matrix[a * (order + 1) + order] += weightedPower * values[i];
       }
     }
     // Gaussian elimination with partial pivoting on the augmented matrix.
@@ -180,7 +181,7 @@ double PolynomialFit::refineMinimax(std::span<const double> points, std::span<co
     }
 
     double largest = 0.0;
-    for (std::size_t i = 0; i < m; ++i) {
+    for (std::size_t i = 0; i < pointCount; ++i) {
       double fitted = 0.0;
       for (std::size_t n = order; n-- > 0;) fitted = fitted * scaled[i] + trial[n];
       deviations[i] = std::abs(fitted - values[i]);

@@ -20,12 +20,14 @@ std::string trimmed(const std::string& name) {
 
 double SpeciesThermo::heatCapacity(double temperature) const {
   const std::size_t ranges = bounds.size() - 1;
-  const double t = std::clamp(temperature, bounds.front(), bounds.back());
+  const double heldTemperature = std::clamp(temperature, bounds.front(), bounds.back());
   std::size_t range = 0;
-  while (range + 1 < ranges && t >= bounds[range + 1]) ++range;
-  const double* a = &coefficients[range * static_cast<std::size_t>(coefficientsPerRange)];
+  while (range + 1 < ranges && heldTemperature >= bounds[range + 1]) ++range;
+  const double* rangeCoefficients =
+      &coefficients[range * static_cast<std::size_t>(coefficientsPerRange)];
   double value = 0.0;
-  for (std::int32_t i = cpCoefficientCount; i-- > 0;) value = value * t + a[i];
+  for (std::int32_t i = cpCoefficientCount; i-- > 0;)
+    value = value * heldTemperature + rangeCoefficients[i];
   return value;
 }
 
@@ -62,26 +64,27 @@ Mechanism ReadMechanism(const std::string& path, common::Console& messages,
   const kinetics::LoadedKinetics loaded = kinetics::LoadKineticsFile(path, messages);
   const kinetics::KineticsState& state = kinetics::CurrentKineticsState();
   const kinetics::WorkArrayLayout& layout = state.layout;
-  const std::int64_t K = state.counts.KK;
+  const std::int64_t speciesCount = state.counts.KK;
   const std::int64_t maxTemperatures = state.counts.MaxTemperatures;
-  const std::int64_t perRange = state.CoefficientsPerRange;
-  const std::int64_t perSpecies = state.CoefficientsPerSpecies;
+  const std::int64_t coefficientsPerRange = state.CoefficientsPerRange;
+  const std::int64_t coefficientsPerSpecies = state.CoefficientsPerSpecies;
 
   Mechanism mechanism;
   // The reader places the sections from the file's counts; check that they lie in the arrays
   // before trusting them.
-  if (K < 0 || maxTemperatures < 0 || perRange < 0 || perSpecies < 0 ||
-      !common::SectionInside(layout.real.MolecularWeights, K, loaded.RKWORK.size()) ||
-      !common::SectionInside(layout.real.TemperatureBounds, maxTemperatures * K,
+  if (speciesCount < 0 || maxTemperatures < 0 || coefficientsPerRange < 0 ||
+      coefficientsPerSpecies < 0 ||
+      !common::SectionInside(layout.real.MolecularWeights, speciesCount, loaded.RKWORK.size()) ||
+      !common::SectionInside(layout.real.TemperatureBounds, maxTemperatures * speciesCount,
                              loaded.RKWORK.size()) ||
-      !common::SectionInside(layout.real.ThermoCoefficients, perSpecies * K,
+      !common::SectionInside(layout.real.ThermoCoefficients, coefficientsPerSpecies * speciesCount,
                              loaded.RKWORK.size()) ||
-      !common::SectionInside(layout.integer.TemperatureCount, K, loaded.IKWORK.size()) ||
-      !common::SectionInside(layout.character.SpeciesNames, K, loaded.SKWORK.size())) {
+      !common::SectionInside(layout.integer.TemperatureCount, speciesCount, loaded.IKWORK.size()) ||
+      !common::SectionInside(layout.character.SpeciesNames, speciesCount, loaded.SKWORK.size())) {
     diagnostics.error(path, 0, "the species sections of the kinetics file do not fit its arrays");
     return mechanism;
   }
-  if (K == 0) {
+  if (speciesCount == 0) {
     diagnostics.error(path, 0, "the mechanism has no species");
     return mechanism;
   }
@@ -89,14 +92,14 @@ Mechanism ReadMechanism(const std::string& path, common::Console& messages,
   const std::span<const double> real(loaded.RKWORK);
   const std::span<const std::int32_t> integer(loaded.IKWORK);
   const std::span<const std::string> names(loaded.SKWORK);
-  mechanism.species.resize(static_cast<std::size_t>(K));
-  for (std::int64_t k = 1; k <= K; ++k) {
+  mechanism.species.resize(static_cast<std::size_t>(speciesCount));
+  for (std::int64_t k = 1; k <= speciesCount; ++k) {
     MechanismSpecies& species = mechanism.species[static_cast<std::size_t>(k - 1)];
     species.name = trimmed(common::Entry(names, layout.character.SpeciesNames, k));
     species.molecularWeight = common::Entry(real, layout.real.MolecularWeights, k);
     const std::int64_t boundCount = common::Entry(integer, layout.integer.TemperatureCount, k);
     SpeciesThermo& thermo = species.thermo;
-    thermo.coefficientsPerRange = static_cast<std::int32_t>(perRange);
+    thermo.coefficientsPerRange = static_cast<std::int32_t>(coefficientsPerRange);
     thermo.cpCoefficientCount = state.counts.CpCoefficientCount;
     if (boundCount < 2 || boundCount > maxTemperatures) {
       diagnostics.error(path, 0,
@@ -109,8 +112,9 @@ Mechanism ReadMechanism(const std::string& path, common::Console& messages,
         &common::BlockEntry(real, layout.real.TemperatureBounds, maxTemperatures, k, 1);
     thermo.bounds.assign(bounds, bounds + boundCount);
     const double* coefficients =
-        &common::BlockEntry(real, layout.real.ThermoCoefficients, perSpecies, k, 1);
-    thermo.coefficients.assign(coefficients, coefficients + (boundCount - 1) * perRange);
+        &common::BlockEntry(real, layout.real.ThermoCoefficients, coefficientsPerSpecies, k, 1);
+    thermo.coefficients.assign(coefficients,
+                               coefficients + (boundCount - 1) * coefficientsPerRange);
     CheckSpecies(species, path, diagnostics);
   }
   return mechanism;

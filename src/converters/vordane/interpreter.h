@@ -152,10 +152,10 @@ class Interpreter {
 
  private:
   void error(const std::string& file, int line, std::string message) {
-    result_.diagnostics.push_back({Severity::Error, file, line, std::move(message)});
+    result_.diagnostics.error(file, line, std::move(message));
   }
   void warning(const std::string& file, int line, std::string message) {
-    result_.diagnostics.push_back({Severity::Warning, file, line, std::move(message)});
+    result_.diagnostics.warning(file, line, std::move(message));
   }
 
   // Pass 1.

@@ -48,17 +48,17 @@ void Interpreter::buildMechanism() {
 
   int halfSlots = 3;
   int maxThirdBodies = 0;
-  for (const auto& r : reactions_) {
-    halfSlots = std::max(
-        {halfSlots, static_cast<int>(r.reactants.size()), static_cast<int>(r.products.size())});
-    maxThirdBodies = std::max(maxThirdBodies, static_cast<int>(r.efficiencies.size()));
+  for (const auto& reaction : reactions_) {
+    halfSlots = std::max({halfSlots, static_cast<int>(reaction.reactants.size()),
+                          static_cast<int>(reaction.products.size())});
+    maxThirdBodies = std::max(maxThirdBodies, static_cast<int>(reaction.efficiencies.size()));
   }
   link.MaxReactionSpecies = 2 * halfSlots;
   link.MaxThirdBodies = std::max(maxThirdBodies, 1);
   int maxOrders = 0;
 
   for (std::size_t i = 0; i < reactions_.size(); ++i) {
-    const ReactionEntry& r = reactions_[i];
+    const ReactionEntry& reaction = reactions_[i];
     const int number = static_cast<int>(i + 1);
     kinetics::LinkReaction out;
     out.slots.assign(static_cast<std::size_t>(link.MaxReactionSpecies), {});
@@ -66,63 +66,68 @@ void Interpreter::buildMechanism() {
     double reactantOrder = 0.0;
     double productOrder = 0.0;
     std::vector<double> realCoefficients(static_cast<std::size_t>(link.MaxReactionSpecies), 0.0);
-    for (std::size_t s = 0; s < r.reactants.size(); ++s) {
-      const double c = r.reactants[s].coefficient;
-      real = real || !IsIntegral(c);
-      reactantOrder += c;
-      out.slots[s] = {-std::max(1, static_cast<int>(std::lround(c))), r.reactants[s].species + 1};
-      realCoefficients[s] = -c;
+    for (std::size_t index = 0; index < reaction.reactants.size(); ++index) {
+      const double coefficient = reaction.reactants[index].coefficient;
+      real = real || !IsIntegral(coefficient);
+      reactantOrder += coefficient;
+      out.slots[index] = {-std::max(1, static_cast<int>(std::lround(coefficient))),
+                          reaction.reactants[index].species + 1};
+      realCoefficients[index] = -coefficient;
     }
-    for (std::size_t s = 0; s < r.products.size(); ++s) {
-      const double c = r.products[s].coefficient;
-      real = real || !IsIntegral(c);
-      productOrder += c;
-      const std::size_t slot = static_cast<std::size_t>(halfSlots) + s;
-      out.slots[slot] = {std::max(1, static_cast<int>(std::lround(c))), r.products[s].species + 1};
-      realCoefficients[slot] = c;
+    for (std::size_t index = 0; index < reaction.products.size(); ++index) {
+      const double coefficient = reaction.products[index].coefficient;
+      real = real || !IsIntegral(coefficient);
+      productOrder += coefficient;
+      const std::size_t slot = static_cast<std::size_t>(halfSlots) + index;
+      out.slots[slot] = {std::max(1, static_cast<int>(std::lround(coefficient))),
+                         reaction.products[index].species + 1};
+      realCoefficients[slot] = coefficient;
     }
-    const bool mixture =
-        r.thirdBody == ThirdBodyKind::Mixture || r.thirdBody == ThirdBodyKind::FallOffMixture;
-    const bool fallOff = r.thirdBody == ThirdBodyKind::FallOffMixture ||
-                         r.thirdBody == ThirdBodyKind::FallOffSpecies;
-    if (r.thirdBody == ThirdBodyKind::Mixture) {
+    const bool mixture = reaction.thirdBody == ThirdBodyKind::Mixture ||
+                         reaction.thirdBody == ThirdBodyKind::FallOffMixture;
+    const bool fallOff = reaction.thirdBody == ThirdBodyKind::FallOffMixture ||
+                         reaction.thirdBody == ThirdBodyKind::FallOffSpecies;
+    if (reaction.thirdBody == ThirdBodyKind::Mixture) {
       reactantOrder += 1.0;
       productOrder += 1.0;
     }
     // A in MOLECULES units is per molecule: scale by N_A to the power of the order less one.
-    const auto toMoles = [&](double a, double order, const Units& units) {
-      return units.molecules ? a * std::pow(kAvogadro, order - 1.0) : a;
+    const auto toMoles = [&](double preExponential, double order, const Units& units) {
+      return units.molecules ? preExponential * std::pow(kAvogadro, order - 1.0) : preExponential;
     };
     // A reverse rate of exactly zero leaves the reaction irreversible.
-    const bool zeroReverse = r.reverse && (*r.reverse)[0] == 0.0;
-    const bool reversible = r.reversible && !zeroReverse;
-    const int used = static_cast<int>(r.reactants.size() + r.products.size());
+    const bool zeroReverse = reaction.reverse && (*reaction.reverse)[0] == 0.0;
+    const bool reversible = reaction.reversible && !zeroReverse;
+    const int used = static_cast<int>(reaction.reactants.size() + reaction.products.size());
     out.speciesCount = reversible ? used : -used;
-    out.auxCount = static_cast<int>(r.reactants.size());
-    out.rateParameters = {toMoles(r.rate[0], reactantOrder, r.units), r.rate[1],
-                          EnergyToKelvin(r.rate[2], r.units.energy)};
+    out.auxCount = static_cast<int>(reaction.reactants.size());
+    out.rateParameters = {toMoles(reaction.rate[0], reactantOrder, reaction.units),
+                          reaction.rate[1],
+                          EnergyToKelvin(reaction.rate[2], reaction.units.energy)};
     link.reactions.push_back(std::move(out));
 
-    if (r.reverse && !zeroReverse) {
-      const auto& rev = *r.reverse;
-      link.reverse.push_back({number,
-                              {toMoles(rev[0], productOrder, r.units), rev[1],
-                               EnergyToKelvin(rev[2], r.units.energy)}});
+    if (reaction.reverse && !zeroReverse) {
+      const auto& reverseRate = *reaction.reverse;
+      link.reverse.push_back(
+          {number,
+           {toMoles(reverseRate[0], productOrder, reaction.units), reverseRate[1],
+            EnergyToKelvin(reverseRate[2], reaction.units.energy)}});
     }
-    if (fallOff && r.low) {
+    if (fallOff && reaction.low) {
       kinetics::LinkFallOff entry;
       entry.reaction = number;
-      entry.thirdBody = r.thirdBody == ThirdBodyKind::FallOffSpecies ? r.fallOffSpecies + 1 : 0;
-      const auto& low = *r.low;
-      entry.values = {toMoles(low[0], reactantOrder + 1.0, r.units), low[1],
-                      EnergyToKelvin(low[2], r.units.energy)};
-      if (r.troe) {
-        entry.form = r.troe->size() == 4 ? 4 : 3;
-        entry.values.insert(entry.values.end(), r.troe->begin(), r.troe->end());
-      } else if (r.sri) {
+      entry.thirdBody =
+          reaction.thirdBody == ThirdBodyKind::FallOffSpecies ? reaction.fallOffSpecies + 1 : 0;
+      const auto& low = *reaction.low;
+      entry.values = {toMoles(low[0], reactantOrder + 1.0, reaction.units), low[1],
+                      EnergyToKelvin(low[2], reaction.units.energy)};
+      if (reaction.troe) {
+        entry.form = reaction.troe->size() == 4 ? 4 : 3;
+        entry.values.insert(entry.values.end(), reaction.troe->begin(), reaction.troe->end());
+      } else if (reaction.sri) {
         entry.form = 2;
-        entry.values.insert(entry.values.end(), r.sri->begin(), r.sri->end());
-        if (r.sri->size() == 3) {
+        entry.values.insert(entry.values.end(), reaction.sri->begin(), reaction.sri->end());
+        if (reaction.sri->size() == 3) {
           entry.values.push_back(1.0);
           entry.values.push_back(0.0);
         }
@@ -135,31 +140,32 @@ void Interpreter::buildMechanism() {
     if (mixture) {
       kinetics::LinkThirdBody entry;
       entry.reaction = number;
-      for (const auto& [species, efficiency] : r.efficiencies) {
+      for (const auto& [species, efficiency] : reaction.efficiencies) {
         entry.species.push_back(species + 1);
         entry.efficiencies.push_back(efficiency);
       }
       link.thirdBody.push_back(std::move(entry));
     }
-    if (r.landauTeller) {
-      link.landauTeller.push_back({number, {(*r.landauTeller)[0], (*r.landauTeller)[1]}});
+    if (reaction.landauTeller) {
+      link.landauTeller.push_back(
+          {number, {(*reaction.landauTeller)[0], (*reaction.landauTeller)[1]}});
     }
-    if (r.reverseLandauTeller) {
+    if (reaction.reverseLandauTeller) {
       link.reverseLandauTeller.push_back(
-          {number, {(*r.reverseLandauTeller)[0], (*r.reverseLandauTeller)[1]}});
+          {number, {(*reaction.reverseLandauTeller)[0], (*reaction.reverseLandauTeller)[1]}});
     }
-    if (r.wavelength) link.wavelength.push_back({number, {*r.wavelength}});
-    if (r.electronImpact) link.electronImpact.push_back({number, 2});
-    if (r.janev) link.janev.push_back({number, *r.janev});
-    if (r.fit) link.fit.push_back({number, *r.fit});
-    if (r.excitation) link.excitation.push_back({number, {*r.excitation}});
+    if (reaction.wavelength) link.wavelength.push_back({number, {*reaction.wavelength}});
+    if (reaction.electronImpact) link.electronImpact.push_back({number, 2});
+    if (reaction.janev) link.janev.push_back({number, *reaction.janev});
+    if (reaction.fit) link.fit.push_back({number, *reaction.fit});
+    if (reaction.excitation) link.excitation.push_back({number, {*reaction.excitation}});
     if (real) link.realStoich.push_back({number, realCoefficients});
-    if (!r.forwardOrders.empty() || !r.reverseOrders.empty()) {
+    if (!reaction.forwardOrders.empty() || !reaction.reverseOrders.empty()) {
       // Every reactant and product with its default order (its coefficient); the keywords
       // override them or add species that are not participants.
       kinetics::LinkOrder entry;
       entry.reaction = number;
-      const auto put = [&](int code, double value) {
+      const auto setOrder = [&](int code, double value) {
         const auto found = std::find(entry.species.begin(), entry.species.end(), code);
         if (found != entry.species.end()) {
           entry.values[static_cast<std::size_t>(found - entry.species.begin())] = value;
@@ -168,10 +174,12 @@ void Interpreter::buildMechanism() {
           entry.values.push_back(value);
         }
       };
-      for (const auto& p : r.reactants) put(-(p.species + 1), p.coefficient);
-      for (const auto& p : r.products) put(p.species + 1, p.coefficient);
-      for (const auto& [species, order] : r.forwardOrders) put(-(species + 1), order);
-      for (const auto& [species, order] : r.reverseOrders) put(species + 1, order);
+      for (const auto& participant : reaction.reactants)
+        setOrder(-(participant.species + 1), participant.coefficient);
+      for (const auto& participant : reaction.products)
+        setOrder(participant.species + 1, participant.coefficient);
+      for (const auto& [species, order] : reaction.forwardOrders) setOrder(-(species + 1), order);
+      for (const auto& [species, order] : reaction.reverseOrders) setOrder(species + 1, order);
       maxOrders = std::max(maxOrders, static_cast<int>(entry.species.size()));
       link.order.push_back(std::move(entry));
     }

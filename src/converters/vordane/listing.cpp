@@ -25,15 +25,16 @@ void Interpreter::writeListing() {
   out += "    #  name             weight        phase charge   T low   T high  composition\n";
   const auto& linkSpecies = result_.mechanism.species;
   for (std::size_t k = 0; k < species_.size() && k < linkSpecies.size(); ++k) {
-    const auto& s = linkSpecies[k];
+    const auto& linked = linkSpecies[k];
     const auto& thermo = species_[k].thermo;
     std::snprintf(buffer, sizeof buffer, "%5zu  %-16s %12.6f   %c   %5d %8.1f %8.1f ", k + 1,
-                  s.name.c_str(), s.molecularWeight, thermo ? thermo->phase : '?', s.charge,
-                  thermo ? thermo->lowTemperature : 0.0, thermo ? thermo->highTemperature : 0.0);
+                  linked.name.c_str(), linked.molecularWeight, thermo ? thermo->phase : '?',
+                  linked.charge, thermo ? thermo->lowTemperature : 0.0,
+                  thermo ? thermo->highTemperature : 0.0);
     out += buffer;
-    for (std::size_t m = 0; m < elements_.size() && m < s.composition.size(); ++m) {
-      if (s.composition[m] != 0) {
-        out += " " + elements_[m].name + " " + std::to_string(s.composition[m]);
+    for (std::size_t m = 0; m < elements_.size() && m < linked.composition.size(); ++m) {
+      if (linked.composition[m] != 0) {
+        out += " " + elements_[m].name + " " + std::to_string(linked.composition[m]);
       }
     }
     out += "\n";
@@ -45,12 +46,12 @@ void Interpreter::writeListing() {
   out += ")\n";
   out += "    #  equation                                            A        beta       E\n";
   for (std::size_t i = 0; i < reactions_.size(); ++i) {
-    const auto& r = reactions_[i];
+    const auto& reaction = reactions_[i];
     std::snprintf(buffer, sizeof buffer, "%5zu  %-44s %12.4E %8.3f %12.4E\n", i + 1,
-                  r.equation.c_str(), r.rate[0], r.rate[1], r.rate[2]);
+                  reaction.equation.c_str(), reaction.rate[0], reaction.rate[1], reaction.rate[2]);
     out += buffer;
     std::string efficiencies;
-    for (const auto& note : r.notes) {
+    for (const auto& note : reaction.notes) {
       if (note.efficiency) {
         efficiencies += " " + note.keyword + "/" + note.text + "/";
         continue;
@@ -60,7 +61,7 @@ void Interpreter::writeListing() {
       out += "\n";
     }
     if (!efficiencies.empty()) out += "         third-body efficiencies:" + efficiencies + "\n";
-    if (r.reverse && (*r.reverse)[0] == 0.0 && r.reversible) {
+    if (reaction.reverse && (*reaction.reverse)[0] == 0.0 && reaction.reversible) {
       out += "         (REV with A = 0: stored as irreversible)\n";
     }
   }

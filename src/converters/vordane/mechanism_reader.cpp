@@ -278,28 +278,6 @@ Interpretation Interpreter::run(const SourceText& mechanism, const SourceText* t
 
 namespace vordane {
 
-int Interpretation::errorCount() const {
-  return static_cast<int>(
-      std::count_if(diagnostics.begin(), diagnostics.end(),
-                    [](const Diagnostic& d) { return d.severity == Severity::Error; }));
-}
-
-int Interpretation::warningCount() const {
-  return static_cast<int>(diagnostics.size()) - errorCount();
-}
-
-std::string FormatDiagnostic(const Diagnostic& diagnostic) {
-  std::string text;
-  if (!diagnostic.file.empty()) {
-    text += diagnostic.file;
-    if (diagnostic.line > 0) text += ":" + std::to_string(diagnostic.line);
-    text += ": ";
-  }
-  text += diagnostic.severity == Severity::Error ? "error: " : "warning: ";
-  text += diagnostic.message;
-  return text;
-}
-
 Interpretation Interpret(const SourceText& mechanism, const SourceText* thermo) {
   detail::Interpreter interpreter;
   return interpreter.run(mechanism, thermo);

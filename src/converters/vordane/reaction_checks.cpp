@@ -28,74 +28,79 @@ void Interpreter::checkReactions() {
     }
   }
   for (std::size_t i = 0; i < reactions_.size(); ++i) {
-    ReactionEntry& r = reactions_[i];
-    if (!r.valid) continue;
+    ReactionEntry& reaction = reactions_[i];
+    if (!reaction.valid) continue;
     const std::string number = "reaction " + std::to_string(i + 1);
     std::vector<double> balance(elements_.size(), 0.0);
-    for (const auto& p : r.reactants) {
+    for (const auto& participant : reaction.reactants) {
       for (std::size_t m = 0; m < elements_.size(); ++m)
-        balance[m] -= p.coefficient * atoms[p.species][m];
+        balance[m] -= participant.coefficient * atoms[participant.species][m];
     }
-    for (const auto& p : r.products) {
+    for (const auto& participant : reaction.products) {
       for (std::size_t m = 0; m < elements_.size(); ++m)
-        balance[m] += p.coefficient * atoms[p.species][m];
+        balance[m] += participant.coefficient * atoms[participant.species][m];
     }
     bool allThermo = true;
-    for (const auto* side : {&r.reactants, &r.products}) {
-      for (const auto& p : *side) allThermo = allThermo && species_[p.species].thermo.has_value();
+    for (const auto* side : {&reaction.reactants, &reaction.products}) {
+      for (const auto& participant : *side)
+        allThermo = allThermo && species_[participant.species].thermo.has_value();
     }
     for (std::size_t m = 0; allThermo && m < elements_.size(); ++m) {
       if (std::abs(balance[m]) < 1e-6) continue;
       if (m == electronIndex) {
-        error(r.file, r.line, "charge imbalance in " + number + " " + r.equation);
+        error(reaction.file, reaction.line,
+              "charge imbalance in " + number + " " + reaction.equation);
       } else {
-        error(r.file, r.line,
-              "element imbalance (" + elements_[m].name + ") in " + number + " " + r.equation);
+        error(
+            reaction.file, reaction.line,
+            "element imbalance (" + elements_[m].name + ") in " + number + " " + reaction.equation);
       }
     }
-    const bool mixture =
-        r.thirdBody == ThirdBodyKind::Mixture || r.thirdBody == ThirdBodyKind::FallOffMixture;
-    const bool fallOff = r.thirdBody == ThirdBodyKind::FallOffMixture ||
-                         r.thirdBody == ThirdBodyKind::FallOffSpecies;
-    if (!r.efficiencies.empty() && !mixture) {
-      error(r.file, r.line, "third-body efficiencies on " + number + ", which has no M");
+    const bool mixture = reaction.thirdBody == ThirdBodyKind::Mixture ||
+                         reaction.thirdBody == ThirdBodyKind::FallOffMixture;
+    const bool fallOff = reaction.thirdBody == ThirdBodyKind::FallOffMixture ||
+                         reaction.thirdBody == ThirdBodyKind::FallOffSpecies;
+    if (!reaction.efficiencies.empty() && !mixture) {
+      error(reaction.file, reaction.line,
+            "third-body efficiencies on " + number + ", which has no M");
     }
-    if (fallOff && !r.low && !r.chemicallyActivated) {
-      error(r.file, r.line, "fall-off " + number + " without LOW");
+    if (fallOff && !reaction.low && !reaction.chemicallyActivated) {
+      error(reaction.file, reaction.line, "fall-off " + number + " without LOW");
     }
-    if (!fallOff && (r.low || r.troe || r.sri)) {
-      error(r.file, r.line, "LOW, TROE or SRI on " + number + ", which is not a fall-off reaction");
+    if (!fallOff && (reaction.low || reaction.troe || reaction.sri)) {
+      error(reaction.file, reaction.line,
+            "LOW, TROE or SRI on " + number + ", which is not a fall-off reaction");
     }
-    if (r.troe && r.sri) error(r.file, r.line, "both TROE and SRI on " + number);
-    if (r.reverse && !r.reversible) {
-      error(r.file, r.line, "REV on the irreversible " + number);
+    if (reaction.troe && reaction.sri)
+      error(reaction.file, reaction.line, "both TROE and SRI on " + number);
+    if (reaction.reverse && !reaction.reversible) {
+      error(reaction.file, reaction.line, "REV on the irreversible " + number);
     }
-    if (r.reverseLandauTeller && !r.reverse) {
-      error(r.file, r.line, "RLT on " + number + " without REV");
+    if (reaction.reverseLandauTeller && !reaction.reverse) {
+      error(reaction.file, reaction.line, "RLT on " + number + " without REV");
     }
-    if (r.wavelength && !r.photon) {
-      warning(r.file, r.line, "HV wavelength on " + number + ", which has no HV participant");
+    if (reaction.wavelength && !reaction.photon) {
+      warning(reaction.file, reaction.line,
+              "HV wavelength on " + number + ", which has no HV participant");
     }
-    for (const auto& [species, order] : r.forwardOrders) {
-      const bool isReactant =
-          std::any_of(r.reactants.begin(), r.reactants.end(),
-                      [&s = species](const Participant& p) { return p.species == s; });
-      if (!isReactant) {
-        warning(r.file, r.line,
-                "FORD for " + species_[static_cast<std::size_t>(species)].name +
-                    ", which is not a reactant of " + number);
+    // An order given for a species that does not take part on its side is kept, but odd.
+    const auto checkOrders = [&](const std::vector<std::pair<int, double>>& orders,
+                                 const std::vector<Participant>& side, const char* keyword,
+                                 const char* role) {
+      for (const auto& [species, order] : orders) {
+        const bool onSide = std::any_of(side.begin(), side.end(), [&](const Participant& entry) {
+          return entry.species == species;
+        });
+        if (!onSide) {
+          warning(reaction.file, reaction.line,
+                  std::string(keyword) + " for " +
+                      species_[static_cast<std::size_t>(species)].name + ", which is not a " +
+                      role + " of " + number);
+        }
       }
-    }
-    for (const auto& [species, order] : r.reverseOrders) {
-      const bool isProduct =
-          std::any_of(r.products.begin(), r.products.end(),
-                      [&s = species](const Participant& p) { return p.species == s; });
-      if (!isProduct) {
-        warning(r.file, r.line,
-                "RORD for " + species_[static_cast<std::size_t>(species)].name +
-                    ", which is not a product of " + number);
-      }
-    }
+    };
+    checkOrders(reaction.forwardOrders, reaction.reactants, "FORD", "reactant");
+    checkOrders(reaction.reverseOrders, reaction.products, "RORD", "product");
   }
 }
 
@@ -109,32 +114,34 @@ void Interpreter::checkDuplicates() {
     std::sort(side.begin(), side.end(),
               [](const Participant& a, const Participant& b) { return a.species < b.species; });
     std::string key;
-    for (const auto& p : side)
-      key += std::to_string(p.species) + "*" + FormatReal(p.coefficient, "%.9g") + ";";
+    for (const auto& participant : side)
+      key += std::to_string(participant.species) + "*" +
+             FormatReal(participant.coefficient, "%.9g") + ";";
     return key;
   };
-  const auto thirdKey = [](const ReactionEntry& r) {
-    return std::to_string(static_cast<int>(r.thirdBody)) + "/" + std::to_string(r.fallOffSpecies);
+  const auto thirdKey = [](const ReactionEntry& reaction) {
+    return std::to_string(static_cast<int>(reaction.thirdBody)) + "/" +
+           std::to_string(reaction.fallOffSpecies);
   };
   std::map<std::string, std::vector<std::size_t>> strict;
   std::map<std::string, std::vector<std::size_t>> loose;
   std::vector<bool> hasPartner(reactions_.size(), false);
   std::vector<bool> reported(reactions_.size(), false);
   for (std::size_t i = 0; i < reactions_.size(); ++i) {
-    const ReactionEntry& r = reactions_[i];
-    if (!r.valid) continue;
-    const std::string left = sideKey(r.reactants);
-    const std::string right = sideKey(r.products);
-    const std::string forward = left + ">" + right + "|" + thirdKey(r);
-    const std::string backward = right + ">" + left + "|" + thirdKey(r);
+    const ReactionEntry& reaction = reactions_[i];
+    if (!reaction.valid) continue;
+    const std::string left = sideKey(reaction.reactants);
+    const std::string right = sideKey(reaction.products);
+    const std::string forward = left + ">" + right + "|" + thirdKey(reaction);
+    const std::string backward = right + ">" + left + "|" + thirdKey(reaction);
     const auto check = [&](const std::string& key, bool sameDirection) {
       const auto found = strict.find(key);
       if (found == strict.end()) return;
       for (const std::size_t j : found->second) {
         const ReactionEntry& other = reactions_[j];
-        if (!sameDirection && !r.reversible && !other.reversible) continue;
-        if (!(r.duplicate && other.duplicate) && !reported[i]) {
-          error(r.file, r.line,
+        if (!sameDirection && !reaction.reversible && !other.reversible) continue;
+        if (!(reaction.duplicate && other.duplicate) && !reported[i]) {
+          error(reaction.file, reaction.line,
                 "duplicate reaction without DUP: reaction " + std::to_string(i + 1) +
                     " repeats reaction " + std::to_string(j + 1) + " (line " +
                     std::to_string(other.line) + ")");
@@ -148,15 +155,17 @@ void Interpreter::checkDuplicates() {
 
     // Loose key: without spectators and third bodies.
     std::vector<Participant> reactants;
-    std::vector<Participant> products = r.products;
-    for (const auto& p : r.reactants) {
-      const auto same = std::find_if(products.begin(), products.end(), [&](const Participant& q) {
-        return q.species == p.species && q.coefficient == p.coefficient;
-      });
+    std::vector<Participant> products = reaction.products;
+    for (const auto& participant : reaction.reactants) {
+      const auto same =
+          std::find_if(products.begin(), products.end(), [&](const Participant& product) {
+            return product.species == participant.species &&
+                   product.coefficient == participant.coefficient;
+          });
       if (same != products.end()) {
         products.erase(same);
       } else {
-        reactants.push_back(p);
+        reactants.push_back(participant);
       }
     }
     const std::string looseLeft = sideKey(reactants);
@@ -171,10 +180,10 @@ void Interpreter::checkDuplicates() {
     partners.push_back(i);
   }
   for (std::size_t i = 0; i < reactions_.size(); ++i) {
-    const ReactionEntry& r = reactions_[i];
-    if (r.valid && r.duplicate && !hasPartner[i]) {
-      error(r.file, r.line,
-            "DUP without partner: no other reaction " + r.equation + " (reaction " +
+    const ReactionEntry& reaction = reactions_[i];
+    if (reaction.valid && reaction.duplicate && !hasPartner[i]) {
+      error(reaction.file, reaction.line,
+            "DUP without partner: no other reaction " + reaction.equation + " (reaction " +
                 std::to_string(i + 1) + ")");
     }
   }

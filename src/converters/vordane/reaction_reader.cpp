@@ -305,16 +305,16 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
                                  const std::string& word,
                                  std::optional<std::string_view> parameters) {
   const std::string keyword = ToUpper(word);
-  const std::string params = parameters ? std::string(Trim(*parameters)) : std::string();
-  reaction.notes.push_back({keyword, params, false});
+  const std::string parameterText = parameters ? std::string(Trim(*parameters)) : std::string();
+  reaction.notes.push_back({keyword, parameterText, false});
   const auto numbers = [&](std::size_t minimum, std::size_t maximum) {
     std::optional<std::vector<double>> values;
     if (!parameters) {
       error(file, line, keyword + " without its parameters");
       return values;
     }
-    std::vector<double> read = numbersOf(file, line, keyword, params);
-    if (read.empty() && !params.empty()) return values;
+    std::vector<double> read = numbersOf(file, line, keyword, parameterText);
+    if (read.empty() && !parameterText.empty()) return values;
     if (read.size() < minimum || read.size() > maximum) {
       error(file, line,
             keyword + " takes " +
@@ -330,62 +330,64 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
     if (given) error(file, line, keyword + " given twice for one reaction");
     return !given;
   };
-  const auto threeOf = [](const std::vector<double>& v) {
-    return std::array<double, 3>{v[0], v[1], v[2]};
+  const auto threeOf = [](const std::vector<double>& values) {
+    return std::array<double, 3>{values[0], values[1], values[2]};
   };
   if (IsAbbreviation(keyword, "DUPLICATE", 3)) {
     reaction.duplicate = true;
   } else if (keyword == "LOW") {
-    if (auto v = numbers(3, 3); v && once(reaction.low.has_value())) reaction.low = threeOf(*v);
+    if (auto values = numbers(3, 3); values && once(reaction.low.has_value()))
+      reaction.low = threeOf(*values);
   } else if (keyword == "TROE") {
-    if (auto v = numbers(3, 4); v && once(reaction.troe.has_value())) reaction.troe = *v;
+    if (auto values = numbers(3, 4); values && once(reaction.troe.has_value()))
+      reaction.troe = *values;
   } else if (keyword == "SRI") {
-    if (auto v = numbers(3, 5); v && once(reaction.sri.has_value())) {
-      if (v->size() == 4) {
+    if (auto values = numbers(3, 5); values && once(reaction.sri.has_value())) {
+      if (values->size() == 4) {
         error(file, line, "SRI takes 3 or 5 parameters, not 4");
       } else {
-        reaction.sri = *v;
+        reaction.sri = *values;
       }
     }
   } else if (keyword == "REV") {
-    if (auto v = numbers(3, 3); v && once(reaction.reverse.has_value())) {
-      reaction.reverse = threeOf(*v);
+    if (auto values = numbers(3, 3); values && once(reaction.reverse.has_value())) {
+      reaction.reverse = threeOf(*values);
     }
   } else if (keyword == "LT") {
-    if (auto v = numbers(2, 2); v && once(reaction.landauTeller.has_value())) {
-      reaction.landauTeller = std::array<double, 2>{(*v)[0], (*v)[1]};
+    if (auto values = numbers(2, 2); values && once(reaction.landauTeller.has_value())) {
+      reaction.landauTeller = std::array<double, 2>{(*values)[0], (*values)[1]};
     }
   } else if (keyword == "RLT") {
-    if (auto v = numbers(2, 2); v && once(reaction.reverseLandauTeller.has_value())) {
-      reaction.reverseLandauTeller = std::array<double, 2>{(*v)[0], (*v)[1]};
+    if (auto values = numbers(2, 2); values && once(reaction.reverseLandauTeller.has_value())) {
+      reaction.reverseLandauTeller = std::array<double, 2>{(*values)[0], (*values)[1]};
     }
   } else if (keyword == "HV") {
-    if (auto v = numbers(1, 1); v && once(reaction.wavelength.has_value())) {
-      reaction.wavelength = (*v)[0];
+    if (auto values = numbers(1, 1); values && once(reaction.wavelength.has_value())) {
+      reaction.wavelength = (*values)[0];
     }
   } else if (keyword == "EXCI") {
-    if (auto v = numbers(1, 1); v && once(reaction.excitation.has_value())) {
-      reaction.excitation = (*v)[0];
+    if (auto values = numbers(1, 1); values && once(reaction.excitation.has_value())) {
+      reaction.excitation = (*values)[0];
     }
   } else if (keyword == "JAN") {
-    if (auto v = numbers(1, 9); v && once(reaction.janev.has_value())) {
-      v->resize(9, 0.0);
-      reaction.janev = *v;
+    if (auto values = numbers(1, 9); values && once(reaction.janev.has_value())) {
+      values->resize(9, 0.0);
+      reaction.janev = *values;
     }
   } else if (keyword == "FIT1") {
-    if (auto v = numbers(1, 4); v && once(reaction.fit.has_value())) {
-      v->resize(4, 0.0);
-      reaction.fit = *v;
+    if (auto values = numbers(1, 4); values && once(reaction.fit.has_value())) {
+      values->resize(4, 0.0);
+      reaction.fit = *values;
     }
   } else if (keyword == "TDEP") {
-    const int index = findSpecies(params);
+    const int index = findSpecies(parameterText);
     if (!parameters || index < 0) {
-      error(file, line, "TDEP names no known species: '" + params + "'");
+      error(file, line, "TDEP names no known species: '" + parameterText + "'");
     } else if (once(reaction.electronImpact)) {
       reaction.electronImpact = true;
     }
   } else if (keyword == "FORD" || keyword == "RORD") {
-    const auto words = SplitWords(params);
+    const auto words = SplitWords(parameterText);
     double value = 0.0;
     if (!parameters || words.size() != 2) {
       error(file, line, keyword + " takes a species and an order");
@@ -413,7 +415,7 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
       error(file, line, "UNITS without its parameters");
       return;
     }
-    for (const std::string_view unit : SplitWords(params)) {
+    for (const std::string_view unit : SplitWords(parameterText)) {
       if (!ApplyUnitWord(unit, reaction.units)) {
         warning(file, line, "unusual units '" + std::string(unit) + "' in UNITS; ignored");
       }
@@ -432,8 +434,8 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
     error(file, line, "Chebyshev rate " + keyword + " cannot be held in the linking file");
   } else if (const int index = findSpecies(word); index >= 0 && parameters) {
     double value = 0.0;
-    if (!ParseReal(params, value) || value < 0.0) {
-      error(file, line, "malformed third-body efficiency '" + params + "' of " + word);
+    if (!ParseReal(parameterText, value) || value < 0.0) {
+      error(file, line, "malformed third-body efficiency '" + parameterText + "' of " + word);
       return;
     }
     for (const auto& [species, efficiency] : reaction.efficiencies) {
@@ -443,7 +445,7 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
       }
     }
     reaction.efficiencies.emplace_back(index, value);
-    reaction.notes.back() = {word, params, true};
+    reaction.notes.back() = {word, parameterText, true};
   } else if (parameters) {
     error(file, line, "unknown species or keyword '" + word + "'");
   } else {

@@ -7,8 +7,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
+#include "common/diagnostics.h"
 #include "kinetics/link_mechanism.h"
 
 namespace vordane {
@@ -19,28 +19,22 @@ struct SourceText {
   std::string text;
 };
 
-enum class Severity { Warning, Error };
-
-struct Diagnostic {
-  Severity severity = Severity::Error;
-  std::string file;  // empty when the message concerns no file
-  int line = 0;      // 1-based; 0 when the message concerns the whole file
-  std::string message;
-};
-
-// Formats one diagnostic as the listing shows it: "file:line: error: message".
-std::string FormatDiagnostic(const Diagnostic& diagnostic);
+// Both converters report through the one diagnostics type of common/diagnostics.h.
+using common::Diagnostic;
+using common::Diagnostics;
+using common::FormatDiagnostic;
+using common::Severity;
 
 struct Interpretation {
   // The mechanism as it goes into the linking file. When errors were found it still holds
   // what was read, but only ConvertFiles decides what is written.
   kinetics::LinkMechanism mechanism;
-  std::vector<Diagnostic> diagnostics;
+  Diagnostics diagnostics;
   std::string listing;            // everything but the diagnostics and the summary line
   bool thermoFileNeeded = false;  // some species found no thermo in the mechanism
 
-  int errorCount() const;
-  int warningCount() const;
+  int errorCount() const { return static_cast<int>(diagnostics.errorCount()); }
+  int warningCount() const { return static_cast<int>(diagnostics.warningCount()); }
   bool ok() const { return errorCount() == 0; }
 };
 
@@ -62,6 +56,10 @@ struct ConversionReport {
 // Reads the mechanism and thermo files, writes the linking file and the listing. On any error
 // the linking file is still written, with its error flag set and no mechanism data, so that a
 // reader refuses it. An empty thermo name means there is no thermo file.
+//
+// The one exception: when the linking file or the listing is the same file as an input or as
+// the other output (common/output_files.h), nothing is read or written, and the summary names
+// the two files.
 ConversionReport ConvertFiles(const std::string& mechanismPath, const std::string& thermoPath,
                               const std::string& binaryPath, const std::string& listingPath);
 

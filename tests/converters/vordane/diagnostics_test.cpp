@@ -192,14 +192,7 @@ TEST(VordaneDiagnostics, MissingFilesAreErrorsNotCrashes) {
         << c.behaviour << "\n"
         << fixture::ReadText(listing);
   }
-  // Output names that are the input files: the inputs stay as they were.
-  const std::string text = fixture::Mechanism("");
-  const std::string input = folder.write("input.inp", text);
-  EXPECT_FALSE(ConvertFiles(input, "", input, listing).success);
-  EXPECT_NE(fixture::ReadText(listing).find(input + ": error: the linking file would overwrite"),
-            std::string::npos);
-  EXPECT_FALSE(ConvertFiles(input, "", binary, input).success);
-  EXPECT_EQ(fixture::ReadText(input), text);
+  // Output names that clash with other files: tests/converters/output_clash_test.cpp.
   // A listing that cannot be written is a failure too.
   const std::string good = folder.write("good.inp", Mechanism(""));
   EXPECT_FALSE(ConvertFiles(good, "", binary, folder.file("no/such/folder/chem.out")).success);
