@@ -1,12 +1,9 @@
-// Helpers of the converter tests: small mechanisms written in code and scratch folders.
+// Helpers of the mechanism converter tests: small mechanisms written in code. Scratch folders
+// and whole-file reads come from tests/support.
 #pragma once
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,37 +86,6 @@ inline std::string Mechanism(const std::string& reactions,
   for (const auto& [name, composition] : TestSpecies()) text += ThermoEntry(name, composition);
   text += "END\n" + reactionLine + "\n" + reactions + "END\n";
   return text;
-}
-
-// A scratch folder removed at the end of the test.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vordane-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  std::string write(const std::string& name, const std::string& text) const {
-    std::ofstream(file(name), std::ios::binary) << text;
-    return file(name);
-  }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 }  // namespace vordane::fixture

@@ -1,10 +1,10 @@
 // The literal path-flux selection: every sum recomputed where the algorithm names it, no reuse
 // and no skipping, so that it can be read line by line against the description.
+#include "support/path_flux_oracle.h"
+
 #include <cmath>
 #include <cstddef>
 #include <vector>
-
-#include "path_flux_oracle.h"
 
 namespace analysis::oracle {
 
