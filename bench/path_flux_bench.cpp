@@ -5,30 +5,26 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/core/analysis_tables.h"
 #include "analysis/core/path_flux.h"
 #include "analysis/core/rate_kernel.h"
-#include "common/console.h"
 #include "kinetics/linking_file.h"
 #include "kinetics/queries.h"
-
-// The literal selection lives with the tests; it is compiled in here to be timed.
-#include "../tests/analysis/core/path_flux_oracle_support.cpp"
+#include "support/case_library.h"
+#include "support/memory_console.h"
+#include "support/path_flux_oracle.h"
+#include "support/shared_data.h"
 
 namespace {
 
 // A mechanism with its tables, the driver's selection and one state of its case library.
 struct Workload {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console{out, in};
+  test_support::MemoryConsole console;
   kinetics::LoadedKinetics kinetics;
   std::int32_t KK = 0;
   std::unique_ptr<analysis::AnalysisTables> tables;
@@ -44,37 +40,25 @@ struct Workload {
   std::int32_t keptCount = 0;
 
   Workload(const std::string& folder, int caseNumber) {
-    const std::string base = std::string(PATHFLUX_TEST_DATA) + "/" + folder;
+    const std::string base = test_support::SharedData(folder);
     kinetics = kinetics::LoadKineticsFile(base + "/chem.bin", console);
     tables = std::make_unique<analysis::AnalysisTables>(
         analysis::BuildAnalysisTables(kinetics.state, kinetics.IKWORK));
     KK = tables->KK;
 
-    std::ifstream selection(base + "/selection.dat");
-    std::string line;
-    std::getline(selection, line);
-    std::istringstream numbers(line);
-    for (std::int32_t k; numbers >> k;) start.push_back(k);
-    selection >> threshold;
+    const test_support::SelectionFile selection =
+        test_support::ReadSelectionFile(base + "/selection.dat");
+    start = selection.start;
+    threshold = selection.threshold;
 
-    std::ifstream library(base + "/libdata.asc");
-    std::getline(library, line);
-    std::getline(library, line);
-    int seen = 0;
-    while (std::getline(library, line)) {
-      if (line.empty() || std::string("!/TEe").find(line[0]) != std::string::npos) continue;
-      if (++seen < caseNumber) continue;
-      std::istringstream fields(line);
-      std::vector<double> values;
-      for (double v; fields >> v;) values.push_back(v);
-      pressure = values[1];
-      temperature = values[6];
-      massFractions.resize(KK);
-      kinetics::MoleToMassFractions(kinetics.state,
-                                    std::vector<double>(values.begin() + 7, values.end()),
-                                    kinetics.RKWORK, massFractions);
-      break;
-    }
+    const std::vector<double> values =
+        test_support::ReadCaseLines(base + "/libdata.asc", caseNumber).back();
+    pressure = values[1];
+    temperature = values[6];
+    massFractions.resize(KK);
+    kinetics::MoleToMassFractions(kinetics.state,
+                                  std::vector<double>(values.begin() + 7, values.end()),
+                                  kinetics.RKWORK, massFractions);
     forward.assign(tables->NR, 0.0);
     reverse.assign(tables->NR, 0.0);
     rates();
@@ -120,6 +104,10 @@ Workload& workload(const std::string& folder, int caseNumber) {
 
 template <void (Workload::*Step)()>
 void runStep(benchmark::State& state, const char* folder) {
+  if (!test_support::SharedDataFound()) {
+    state.SkipWithError(test_support::SharedDataMissing().c_str());
+    return;
+  }
   Workload& w = workload(folder, static_cast<int>(state.range(0)));
   for (auto _ : state) {
     (w.*Step)();

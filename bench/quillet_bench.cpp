@@ -2,21 +2,26 @@
 // and the whole conversion with its files.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <sstream>
-
-#include "common/console.h"
 #include "converters/quillet/converter.h"
 #include "converters/quillet/transport_data.h"
+#include "support/memory_console.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 
 namespace {
 
-const std::string kFolder = std::string(PATHFLUX_TEST_DATA) + "/llnl_nheptane_v2/";
+const std::string kFolder = test_support::SharedData("llnl_nheptane_v2/");
+
+// Skips a benchmark when the shared data folder is absent.
+bool SkipWithoutSharedData(benchmark::State& state) {
+  if (test_support::SharedDataFound()) return false;
+  state.SkipWithError(test_support::SharedDataMissing().c_str());
+  return true;
+}
 
 void FitNHeptane(benchmark::State& state) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  if (SkipWithoutSharedData(state)) return;
+  test_support::MemoryConsole console;
   quillet::Diagnostics diagnostics;
   const quillet::Mechanism mechanism =
       quillet::ReadMechanism(kFolder + "chem.bin", console, diagnostics);
@@ -44,15 +49,14 @@ void FitNHeptane(benchmark::State& state) {
 BENCHMARK(FitNHeptane)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void ConvertNHeptane(benchmark::State& state) {
-  const auto folder = std::filesystem::temp_directory_path() / "quillet-bench";
-  std::filesystem::create_directories(folder);
+  if (SkipWithoutSharedData(state)) return;
+  const test_support::ScratchFolder folder("quillet-bench");
   for (auto _ : state) {
     const quillet::ConversionResult result =
-        quillet::ConvertTransport({kFolder + "chem.bin", (folder / "tran.bin").string(),
-                                   kFolder + "trans.dat", (folder / "tran.out").string()});
+        quillet::ConvertTransport({kFolder + "chem.bin", folder.path("tran.bin"),
+                                   kFolder + "trans.dat", folder.path("tran.out")});
     if (result.errorFlag != quillet::kSuccess) state.SkipWithError(result.summary.c_str());
   }
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(ConvertNHeptane)->Unit(benchmark::kMillisecond)->Iterations(3);
 

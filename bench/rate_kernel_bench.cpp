@@ -3,48 +3,37 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iostream>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "analysis/core/rate_kernel.h"
 #include "kinetics/linking_file.h"
 #include "kinetics/work_arrays.h"
+#include "support/case_library.h"
+#include "support/memory_console.h"
+#include "support/shared_data.h"
 
 namespace {
 
-// Values of case line `caseNumber` of the first block of a case library.
-std::vector<double> CaseLine(const std::string& path, int caseNumber) {
-  std::ifstream file(path);
-  std::string line;
-  while (std::getline(file, line) && line.rfind("TAU0", 0) != 0) {
-  }
-  for (int n = 1; n <= caseNumber && std::getline(file, line); ++n) {
-  }
-  std::istringstream fields(line);
-  std::vector<double> values;
-  for (double v; fields >> v;) values.push_back(v);
-  return values;
-}
-
 void RunCaseRates(benchmark::State& benchmarkState, const std::string& folder, int caseNumber) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
-  const std::string data = std::string(PATHFLUX_TEST_DATA) + "/" + folder;
+  if (!test_support::SharedDataFound()) {
+    benchmarkState.SkipWithError(test_support::SharedDataMissing().c_str());
+    return;
+  }
+  test_support::MemoryConsole console;
+  const std::string data = test_support::SharedData(folder);
   kinetics::LoadedKinetics loaded;
   try {
     loaded = kinetics::LoadKineticsFile(data + "/chem.bin", console);
   } catch (const common::Stop&) {
-    benchmarkState.SkipWithError(("cannot load " + data + "/chem.bin:" + out.str()).c_str());
+    benchmarkState.SkipWithError(("cannot load " + data + "/chem.bin:" + console.text()).c_str());
     return;
   }
   const kinetics::KineticsState& state = kinetics::CurrentKineticsState();
   const auto speciesCount = static_cast<std::size_t>(state.counts.KK);
-  const std::vector<double> values = CaseLine(data + "/libdata.asc", caseNumber);
+  // Case line `caseNumber` of the first block.
+  const std::vector<double> values =
+      test_support::ReadCaseLines(data + "/libdata.asc", caseNumber).back();
   if (values.size() != speciesCount + 7) {
     benchmarkState.SkipWithError("case line does not hold KK + 7 values");
     return;

@@ -2,40 +2,46 @@
 // (120 cases) and the LLNL n-heptane mechanism (80 cases, 561 species).
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/driver/run.h"
+#include "support/memory_console.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 
 namespace {
 
 void runLibrary(benchmark::State& state, const std::string& folder) {
-  const std::string data = std::string(PATHFLUX_TEST_DATA) + "/" + folder + "/";
-  const std::filesystem::path out = std::filesystem::temp_directory_path() / "pathflux-bench";
-  std::filesystem::create_directories(out);
+  if (!test_support::SharedDataFound()) {
+    state.SkipWithError(test_support::SharedDataMissing().c_str());
+    return;
+  }
+  const std::string data = test_support::SharedData(folder + "/");
+  const test_support::ScratchFolder out("pathflux-bench");
   std::vector<std::string> arguments = {"tarnwick",
                                         data + "chem.bin",
                                         data + "tran.bin",
                                         data + "libdata.asc",
                                         data + "selection.dat",
-                                        (out / "output.dat").string(),
-                                        (out / "fortrim.txt").string()};
+                                        out.path("output.dat"),
+                                        out.path("fortrim.txt")};
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   for (auto _ : state) {
-    std::ostringstream console;
-    std::istringstream noInput;
-    common::Console sink(console, noInput);
-    const int status = driver::RunTarnwick(sink, static_cast<int>(argv.size()), argv.data());
+    test_support::MemoryConsole console;
+    const int status = driver::RunTarnwick(console, static_cast<int>(argv.size()), argv.data());
     if (status != 0) state.SkipWithError("the run did not write its results");
-    benchmark::DoNotOptimize(console.str().size());
+    benchmark::DoNotOptimize(console.text().size());
   }
 }
 
-void BM_TarnwickRun_GriMech30(benchmark::State& state) { runLibrary(state, "gri30"); }
-void BM_TarnwickRun_NHeptane(benchmark::State& state) { runLibrary(state, "llnl_nheptane_v2"); }
+void BM_TarnwickRun_GriMech30(benchmark::State& state) {
+  runLibrary(state, "gri30");
+}
+void BM_TarnwickRun_NHeptane(benchmark::State& state) {
+  runLibrary(state, "llnl_nheptane_v2");
+}
 
 BENCHMARK(BM_TarnwickRun_GriMech30)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TarnwickRun_NHeptane)->Unit(benchmark::kMillisecond);

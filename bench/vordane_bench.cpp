@@ -2,19 +2,23 @@
 // thermo file), from reading the text to writing the linking file and the listing.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <string>
 
 #include "converters/vordane/vordane.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 
 namespace {
 
 void ConvertHeptane(benchmark::State& state) {
-  const std::string data = PATHFLUX_TEST_DATA "/llnl_nheptane_v2/";
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vordane-bench";
-  std::filesystem::create_directories(folder);
-  const std::string binary = (folder / "chem.bin").string();
-  const std::string listing = (folder / "chem.out").string();
+  if (!test_support::SharedDataFound()) {
+    state.SkipWithError(test_support::SharedDataMissing().c_str());
+    return;
+  }
+  const std::string data = test_support::SharedData("llnl_nheptane_v2/");
+  const test_support::ScratchFolder folder("vordane-bench");
+  const std::string binary = folder.path("chem.bin");
+  const std::string listing = folder.path("chem.out");
   for (auto _ : state) {
     const vordane::ConversionReport report =
         vordane::ConvertFiles(data + "chem.inp", data + "thermo.dat", binary, listing);
@@ -24,8 +28,6 @@ void ConvertHeptane(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(report.reactions);
   }
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
 }
 BENCHMARK(ConvertHeptane)->Unit(benchmark::kMillisecond);
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include "support/memory_console.h"
 
 namespace {
 
@@ -20,18 +20,14 @@ int stopsAfterMessage(common::Console& console, int, char**) {
 }
 
 TEST(Console, StopUnwindsToTheProgramAndPausesOnlyThere) {
-  std::ostringstream out;
-  std::istringstream noInput;  // end of input: the pause must return at once
-  common::Console console(out, noInput);
+  test_support::MemoryConsole console;  // end of input: the pause must return at once
   const int status = common::runProgram(console, stopsAfterMessage, 0, nullptr);
   EXPECT_EQ(status, common::kExitStopped);
-  EXPECT_EQ(out.str(), "\n failed:\n   two lines\n" + std::string(common::kPausePrompt) + "\n");
+  EXPECT_EQ(console.text(), "\n failed:\n   two lines\n" + std::string(common::kPausePrompt) + "\n");
 }
 
 TEST(Console, StopCarriesItsLinesAsData) {
-  std::ostringstream out;
-  std::istringstream noInput;
-  common::Console console(out, noInput);
+  test_support::MemoryConsole console;
   try {
     stopsAfterMessage(console, 0, nullptr);
   } catch (const common::Stop& stop) {

@@ -3,18 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <string_view>
+
+#include "support/scratch_folder.h"
 
 namespace {
 
-std::string temporaryFile(const std::string& name) {
-  return (std::filesystem::path(::testing::TempDir()) / name).string();
-}
+using test_support::ScratchPath;
 
 void writeBytes(const std::string& path, const std::vector<std::byte>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+  test_support::WriteText(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 std::vector<std::byte> framed(const std::vector<std::byte>& payload) {
@@ -26,7 +24,7 @@ std::vector<std::byte> framed(const std::vector<std::byte>& payload) {
 }
 
 TEST(RecordFile, WriterAndReaderAgreeOnEveryFieldType) {
-  const std::string path = temporaryFile("fields.bin");
+  const std::string path = ScratchPath("fields.bin");
   common::RecordWriter writer;
   ASSERT_TRUE(writer.open(path));
   common::FieldWriter record;
@@ -60,7 +58,7 @@ TEST(RecordFile, WriterAndReaderAgreeOnEveryFieldType) {
 }
 
 TEST(RecordFile, ShortReadSkipsTheRestAndLongReadFails) {
-  const std::string path = temporaryFile("short_long.bin");
+  const std::string path = ScratchPath("short_long.bin");
   std::vector<std::byte> payload;
   common::appendInt32(payload, 1);
   common::appendInt32(payload, 2);
@@ -109,7 +107,7 @@ TEST(RecordFile, DamagedFramesAreFailuresNotAllocations) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string path = temporaryFile("damaged.bin");
+    const std::string path = ScratchPath("damaged.bin");
     writeBytes(path, c.bytes);
     common::RecordReader reader;
     ASSERT_TRUE(reader.open(path));
@@ -118,7 +116,7 @@ TEST(RecordFile, DamagedFramesAreFailuresNotAllocations) {
 }
 
 TEST(RecordFile, AbandonedWriteLeavesNoFile) {
-  const std::string path = temporaryFile("abandoned.bin");
+  const std::string path = ScratchPath("abandoned.bin");
   std::filesystem::remove(path);
   {
     common::RecordWriter writer;

@@ -17,13 +17,15 @@
 #include "common/output_files.h"
 #include "converters/quillet/converter.h"
 #include "converters/vordane/vordane.h"
-#include "vordane/test_support.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
+#include "vordane/vordane_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using vordane::fixture::ReadText;
-using vordane::fixture::ScratchFolder;
+using test_support::ReadText;
+using test_support::ScratchFolder;
 
 // The four names of a conversion, inputs first: first input, second input, first output,
 // second output.
@@ -39,6 +41,7 @@ struct Converter {
   const char* name;
   std::array<const char*, 4> roles;        // as its messages name the four files
   std::array<std::int32_t, 2> clashFlags;  // when the first or the second output clashes
+  bool needsSharedData;                    // for its good inputs
   std::function<void(const ScratchFolder&)> writeInputs;  // "in1" and "in2", good ones
   std::function<Outcome(const Names&)> convert;
 };
@@ -47,6 +50,7 @@ const Converter kConverters[] = {
     {"vordane",
      {"mechanism file", "thermo data file", "linking file", "listing"},
      {1, 1},
+     false,
      [](const ScratchFolder& folder) {
        folder.write("in1", vordane::fixture::Mechanism("H2+O2<=>OH+OH 1 0 0\n"));
        folder.write("in2", "THERMO\nEND\n");
@@ -59,9 +63,10 @@ const Converter kConverters[] = {
     {"quillet",
      {"kinetics linking file", "transport data file", "transport linking file", "listing"},
      {quillet::kOutputUnwritable, quillet::kListingUnwritable},
+     true,
      [](const ScratchFolder& folder) {
-       fs::copy_file(PATHFLUX_TEST_DATA "/gri30/chem.bin", folder.file("in1"));
-       fs::copy_file(PATHFLUX_TEST_DATA "/gri30/gri30_tran.dat", folder.file("in2"));
+       fs::copy_file(test_support::SharedData("gri30/chem.bin"), folder.path("in1"));
+       fs::copy_file(test_support::SharedData("gri30/gri30_tran.dat"), folder.path("in2"));
      },
      [](const Names& names) {
        const quillet::ConversionResult result =
@@ -75,17 +80,17 @@ void layOut(const ScratchFolder& folder, const Converter& converter) {
   converter.writeInputs(folder);
   folder.write("old.bin", "an earlier linking file");
   folder.write("old.out", "an earlier listing");
-  fs::create_directory(folder.file("sub"));
-  fs::create_symlink("old.out", folder.file("link.out"));
-  fs::create_hard_link(folder.file("in1"), folder.file("hard.in"));
-  fs::create_symlink("fresh.out", folder.file("dangling"));
-  fs::create_directory_symlink("sub", folder.file("folderLink"));
+  fs::create_directory(folder.path("sub"));
+  fs::create_symlink("old.out", folder.path("link.out"));
+  fs::create_hard_link(folder.path("in1"), folder.path("hard.in"));
+  fs::create_symlink("fresh.out", folder.path("dangling"));
+  fs::create_directory_symlink("sub", folder.path("folderLink"));
 }
 
 // Every entry below the folder: the bytes of a file, the target of a link.
 std::map<std::string, std::string> contentsOf(const ScratchFolder& folder) {
   std::map<std::string, std::string> contents;
-  const fs::path root = folder.file("");
+  const fs::path root = folder.folder();
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
     const std::string name = fs::relative(entry.path(), root).string();
     if (entry.is_symlink()) {
@@ -122,11 +127,12 @@ TEST(ConverterOutputs, AClashTouchesNoFile) {
        2},
   };
   for (const Converter& converter : kConverters) {
+    if (converter.needsSharedData && !test_support::SharedDataFound()) continue;
     for (const Case& c : kCases) {
       ScratchFolder folder;
       layOut(folder, converter);
       Names names;
-      for (std::size_t i = 0; i < names.size(); ++i) names[i] = folder.file(c.names[i]);
+      for (std::size_t i = 0; i < names.size(); ++i) names[i] = folder.path(c.names[i]);
       const auto before = contentsOf(folder);
       const Outcome outcome = converter.convert(names);
       const std::string where = std::string(converter.name) + ", " + c.behaviour;
@@ -152,12 +158,12 @@ TEST(ConverterOutputs, AClashTouchesNoFile) {
 // Names alike as text that lead to different files.
 TEST(ConverterOutputs, DifferentFilesDoNotClash) {
   ScratchFolder folder;
-  fs::create_directory(folder.file("sub"));
+  fs::create_directory(folder.path("sub"));
   folder.write("old.out", "an earlier listing");
   const std::pair<const char*, const char*> kPairs[] = {
       {"x.out", "sub/x.out"}, {"old.out", "sub/old.out"}, {"old.out", "old.out.bak"}};
   for (const auto& [first, second] : kPairs) {
-    EXPECT_FALSE(common::SameFile(folder.file(first), folder.file(second))) << first;
+    EXPECT_FALSE(common::SameFile(folder.path(first), folder.path(second))) << first;
   }
   EXPECT_FALSE(common::SameFile("", ""));
 }
@@ -176,10 +182,11 @@ TEST(ConverterOutputs, ProgramsRefuseOneNameForBothOutputs) {
        "the listing 'same.out' is the same file as the transport linking file 'same.out'"},
   };
   for (std::size_t i = 0; i < std::size(kRuns); ++i) {
+    if (kConverters[i].needsSharedData && !test_support::SharedDataFound()) continue;
     ScratchFolder folder;
     kConverters[i].writeInputs(folder);
     const auto before = contentsOf(folder);
-    const std::string command = "cd '" + folder.file("") + "' && '" PATHFLUX_BIN_DIR "/" +
+    const std::string command = "cd '" + folder.folder().string() + "' && '" PATHFLUX_BIN_DIR "/" +
                                 kRuns[i].program + "' " + kRuns[i].arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);

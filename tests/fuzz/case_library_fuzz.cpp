@@ -12,9 +12,9 @@ constexpr std::int32_t kSpeciesCount = 53;  // the species count of the seed lib
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = fuzz::WriteInput(data, size);
-  fuzz::QuietConsole console;
+  test_support::MemoryConsole console;
   try {
-    driver::CaseLibrary library(path, kSpeciesCount, console.get());
+    driver::CaseLibrary library(path, kSpeciesCount, console);
     for (;;) {
       const driver::LibraryLine line = library.next();
       if (line.kind == driver::LibraryLine::Kind::End) break;

@@ -9,14 +9,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = fuzz::WriteInput(data, size);
-  fuzz::QuietConsole console;
+  test_support::MemoryConsole console;
   try {
     common::RecordReader unit;
-    if (unit.open(path)) kinetics::QueryLinkSizes(unit, console.get());
+    if (unit.open(path)) kinetics::QueryLinkSizes(unit, console);
   } catch (const common::Stop&) {
   }
   try {
-    const kinetics::LoadedKinetics loaded = kinetics::LoadKineticsFile(path, console.get());
+    const kinetics::LoadedKinetics loaded = kinetics::LoadKineticsFile(path, console);
     std::int32_t elements = 0, species = 0, reactions = 0, coefficients = 0;
     kinetics::QueryCounts(loaded.IKWORK, loaded.RKWORK, elements, species, reactions, coefficients);
   } catch (const common::Stop&) {

@@ -17,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<double> values(data[3] % 40, -1.0);
   const std::string line(fuzz::AsText(data + 4, size - 4));
   const std::string path = "fuzz input";
-  fuzz::QuietConsole console;
+  test_support::MemoryConsole console;
   std::int32_t count = -7;
   try {
     driver::ParseNumberFields(capacity, line, firstColumn, lastColumn, count, values,
-                              driver::LineOrigin{&path, 1}, console.get());
+                              driver::LineOrigin{&path, 1}, console);
     // A count beyond either limit would have made the reader write outside the array.
     if (count < 0 || count > capacity || count > static_cast<std::int32_t>(values.size())) {
       __builtin_trap();

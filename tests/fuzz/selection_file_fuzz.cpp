@@ -7,9 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = fuzz::WriteInput(data, size);
-  fuzz::QuietConsole console;
+  test_support::MemoryConsole console;
   try {
-    const driver::Selection selection = driver::ReadSelectionFile(path, 53, console.get());
+    const driver::Selection selection = driver::ReadSelectionFile(path, 53, console);
     for (const std::int32_t species : selection.SelectedSpecies) {
       if (species < 1 || species > 53) __builtin_trap();  // the reader must refuse these
     }

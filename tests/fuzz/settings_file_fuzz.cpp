@@ -10,7 +10,7 @@
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const QString directory = QString::fromStdString(fuzz::WorkDirectory().string());
+  static const QString directory = QString::fromStdString(fuzz::WorkDirectory());
   static const QDateTime stamp(QDate(2024, 1, 2), QTime(3, 4, 5));
   fuzz::WriteInput(data, size, "Kelbrin.Ini");
   converter_gui::FieldTexts fields;

@@ -8,9 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = fuzz::WriteInput(data, size);
-  fuzz::QuietConsole console;
+  test_support::MemoryConsole console;
   try {
-    transport::LoadTransportFile(path, console.get());
+    transport::LoadTransportFile(path, console);
   } catch (const common::Stop&) {
   }
   return 0;

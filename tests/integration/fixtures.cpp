@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "common/console.h"
-#include "common/record_file.h"
 #include "kinetics/linking_file.h"
 
 namespace integration {
@@ -86,23 +85,6 @@ void WriteTransport(const Workspace& workspace, const std::string& name,
                     const transport::TransportLink& link) {
   std::string error;
   ASSERT_TRUE(transport::WriteTransportLink(workspace.path(name), link, error)) << error;
-}
-
-std::vector<Payload> ReadRecords(const std::string& path) {
-  common::RecordReader reader;
-  EXPECT_TRUE(reader.open(path));
-  std::vector<Payload> records;
-  while (reader.next() == common::RecordStatus::Ok) {
-    records.emplace_back(reader.payload().begin(), reader.payload().end());
-  }
-  return records;
-}
-
-void WriteRecords(const std::string& path, const std::vector<Payload>& records) {
-  common::RecordWriter writer;
-  ASSERT_TRUE(writer.open(path));
-  for (const Payload& payload : records) ASSERT_TRUE(writer.writeRaw(payload));
-  ASSERT_TRUE(writer.commit());
 }
 
 void WritePathInputs(const Workspace& workspace, const std::string& selection) {

@@ -1,9 +1,7 @@
 // Input files of the integration tests, built in code with the project's writers.
 #pragma once
 
-#include <cstddef>
 #include <string>
-#include <vector>
 
 #include "kinetics/link_mechanism.h"
 #include "program_runner.h"
@@ -32,11 +30,6 @@ void WriteKinetics(const Workspace& workspace, const std::string& name,
                    const kinetics::LinkMechanism& mechanism);
 void WriteTransport(const Workspace& workspace, const std::string& name,
                     const transport::TransportLink& link);
-
-// Record payloads of a linking file, to damage files on purpose.
-using Payload = std::vector<std::byte>;
-std::vector<Payload> ReadRecords(const std::string& path);
-void WriteRecords(const std::string& path, const std::vector<Payload>& records);
 
 // The path-mechanism inputs: chem.bin, tran.bin, selection.dat (start A, threshold 0.1).
 void WritePathInputs(const Workspace& workspace, const std::string& selection = "1\n0.1\n");

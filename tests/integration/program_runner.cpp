@@ -1,11 +1,8 @@
 #include "program_runner.h"
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 
 namespace integration {
@@ -25,30 +22,9 @@ std::string quoted(const std::string& text) {
 
 }  // namespace
 
-Workspace::Workspace(const std::string& name)
-    : folder_(std::filesystem::path(::testing::TempDir()) / ("pathflux-" + name)) {
-  std::filesystem::remove_all(folder_);
-  std::filesystem::create_directories(folder_);
-}
-
-void Workspace::write(const std::string& name, const std::string& text) const {
-  std::ofstream(folder_ / name, std::ios::binary) << text;
-}
-
-std::string Workspace::read(const std::string& name) const {
-  std::ifstream in(folder_ / name, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool Workspace::exists(const std::string& name) const {
-  return std::filesystem::exists(folder_ / name);
-}
-
 ProgramRun Workspace::run(const std::string& program,
                           const std::vector<std::string>& arguments) const {
-  std::string command = "cd " + quoted(folder_.string()) + " && " +
+  std::string command = "cd " + quoted(folder().string()) + " && " +
                         quoted(std::string(PATHFLUX_BIN_DIR) + "/" + program);
   for (const std::string& argument : arguments) command += " " + quoted(argument);
   command += " </dev/null >console.txt 2>&1";
@@ -56,7 +32,7 @@ ProgramRun Workspace::run(const std::string& program,
   ProgramRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   run.console = read("console.txt");
-  std::filesystem::remove(folder_ / "console.txt");
+  std::filesystem::remove(folder() / "console.txt");
   return run;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch_folder.h"
+
 namespace integration {
 
 struct ProgramRun {
@@ -14,21 +16,21 @@ struct ProgramRun {
 
 class Workspace {
  public:
-  // A fresh, empty folder for one test.
-  explicit Workspace(const std::string& name);
+  // A fresh, empty folder for one test, removed at its end.
+  explicit Workspace(const std::string& name) : scratch_("pathflux-" + name) {}
 
-  const std::filesystem::path& folder() const { return folder_; }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  void write(const std::string& name, const std::string& text) const;
-  std::string read(const std::string& name) const;
-  bool exists(const std::string& name) const;
+  const std::filesystem::path& folder() const { return scratch_.folder(); }
+  std::string path(const std::string& name) const { return scratch_.path(name); }
+  void write(const std::string& name, const std::string& text) const { scratch_.write(name, text); }
+  std::string read(const std::string& name) const { return test_support::ReadText(path(name)); }
+  bool exists(const std::string& name) const { return std::filesystem::exists(folder() / name); }
 
   // Runs `program` (a file name in the build's program folder) with `arguments`, standard
   // input at end of file.
   ProgramRun run(const std::string& program, const std::vector<std::string>& arguments = {}) const;
 
  private:
-  std::filesystem::path folder_;
+  test_support::ScratchFolder scratch_;
 };
 
 // The console text with the processor time of each case replaced by "#.##".

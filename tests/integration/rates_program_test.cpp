@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "program_runner.h"
+#include "support/shared_data.h"
 
 namespace integration {
 namespace {
@@ -34,8 +35,9 @@ std::map<Key, std::pair<double, double>> readRates(std::istream& in) {
 }
 
 TEST(RatesProgram, AgreesWithAnIndependentToolkitOnGriMech) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
   Workspace workspace("rates-gri30");
-  const std::string data = std::string(PATHFLUX_TEST_DATA) + "/gri30/";
+  const std::string data = test_support::SharedData("gri30/");
   const ProgramRun run = workspace.run("tarnwick-rates", {data + "chem.bin", data + "libdata.asc"});
   ASSERT_EQ(run.status, 0) << run.console.substr(0, 500);
   std::istringstream ours(run.console);

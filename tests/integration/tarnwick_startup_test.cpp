@@ -6,10 +6,16 @@
 
 #include "common/record_file.h"
 #include "fixtures.h"
+#include "support/record_files.h"
+#include "support/shared_data.h"
 #include "transport/linking_file.h"
 
 namespace integration {
 namespace {
+
+using test_support::Payload;
+using test_support::ReadRecords;
+using test_support::WriteRecords;
 
 std::string countsLine(int elements, int species, int reactions) {
   return " Element#= " + std::to_string(elements) + "  Species#= " + std::to_string(species) +
@@ -214,8 +220,9 @@ TEST(TarnwickStartup, EndOfFileRules) {
 }
 
 TEST(TarnwickStartup, IndependentGriMechFileLoads) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
   Workspace workspace("gri30-counts");
-  const std::string data = std::string(PATHFLUX_TEST_DATA) + "/gri30/";
+  const std::string data = test_support::SharedData("gri30/");
   std::filesystem::copy_file(data + "chem.bin", workspace.path("chem.bin"));
   std::filesystem::copy_file(data + "tran.bin", workspace.path("tran.bin"));
   const ProgramRun run = workspace.run("tarnwick");

@@ -5,32 +5,27 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "program_runner.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 
 namespace integration {
 namespace {
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using test_support::ReadText;
 
 void expectResults(const Workspace& workspace, const ProgramRun& run, const std::string& expected) {
-  const std::string folder = std::string(PATHFLUX_TEST_DATA) + "/expected/" + expected + "/";
+  const std::string folder = test_support::TestData("expected/" + expected + "/");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(MaskCpuTimes(run.console), readFile(folder + "console.txt"));
-  EXPECT_EQ(workspace.read("output.dat"), readFile(folder + "output.dat"));
-  EXPECT_EQ(workspace.read("fortrim.txt"), readFile(folder + "fortrim.txt"));
+  EXPECT_EQ(MaskCpuTimes(run.console), ReadText(folder + "console.txt"));
+  EXPECT_EQ(workspace.read("output.dat"), ReadText(folder + "output.dat"));
+  EXPECT_EQ(workspace.read("fortrim.txt"), ReadText(folder + "fortrim.txt"));
 }
 
 TEST(WholeChain, ShippedGriMechSampleFromTextToTrimList) {
   Workspace workspace("chain-gri30");
-  const std::string data = std::string(PATHFLUX_SHIPPED_DATA) + "/gri30/";
+  const std::string data = test_support::ShippedData("gri30/");
   std::filesystem::copy_file(data + "libdata.asc", workspace.path("libdata.asc"));
   std::filesystem::copy_file(data + "selection.dat", workspace.path("selection.dat"));
 
@@ -44,8 +39,9 @@ TEST(WholeChain, ShippedGriMechSampleFromTextToTrimList) {
 }
 
 TEST(WholeChain, NHeptaneLibrary) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
   Workspace workspace("chain-nheptane");
-  const std::string data = std::string(PATHFLUX_TEST_DATA) + "/llnl_nheptane_v2/";
+  const std::string data = test_support::SharedData("llnl_nheptane_v2/");
   for (const char* name : {"chem.bin", "tran.bin", "libdata.asc", "selection.dat"}) {
     std::filesystem::copy_file(data + name, workspace.path(name));
   }

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <random>
+#include <cstdint>
+#include <vector>
 
-#include "common/record_file.h"
 #include "kinetics/linking_file.h"
+#include "support/scratch_folder.h"
 
 namespace kinetics::testing {
 
@@ -96,55 +94,11 @@ LinkMechanism FullMechanism() {
   return m;
 }
 
-std::string TempPath(const std::string& name) {
-  // One folder per process, so that test binaries running side by side never share files.
-  static const std::filesystem::path folder = [] {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("pathflux-kinetics-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  static const struct Cleanup {
-    ~Cleanup() {
-      std::error_code ignored;
-      std::filesystem::remove_all(folder, ignored);
-    }
-  } cleanup;
-  return (folder / name).string();
-}
-
 std::string WriteFixture(const std::string& name, const LinkMechanism& mechanism) {
-  const std::string path = TempPath(name);
+  const std::string path = test_support::ScratchPath(name);
   std::string error;
   EXPECT_TRUE(WriteKineticsLink(path, mechanism, error)) << error;
   return path;
-}
-
-std::vector<Payload> ReadRecords(const std::string& path) {
-  common::RecordReader reader;
-  std::vector<Payload> records;
-  if (!reader.open(path)) {
-    ADD_FAILURE() << "cannot open " << path;
-    return records;
-  }
-  while (reader.next() == common::RecordStatus::Ok) {
-    records.emplace_back(reader.payload().begin(), reader.payload().end());
-  }
-  return records;
-}
-
-void WriteRecords(const std::string& path, const std::vector<Payload>& records) {
-  common::RecordWriter writer;
-  ASSERT_TRUE(writer.open(path));
-  for (const Payload& payload : records) ASSERT_TRUE(writer.writeRaw(payload));
-  ASSERT_TRUE(writer.commit());
-}
-
-void PatchInt(Payload& payload, std::size_t offset, std::int32_t value) {
-  ASSERT_LE(offset + 4, payload.size());
-  Payload bytes;
-  common::appendInt32(bytes, value);
-  std::copy(bytes.begin(), bytes.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 }  // namespace kinetics::testing

@@ -13,19 +13,23 @@
 #include "kinetics/queries.h"
 #include "kinetics/work_arrays.h"
 #include "kinetics_support.h"
+#include "support/memory_console.h"
+#include "support/record_files.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 
 namespace kinetics {
 namespace {
 
-using testing::Captured;
+using test_support::Captured;
+using test_support::Payload;
+using test_support::ReadRecords;
+using test_support::RunCaptured;
+using test_support::ScratchPath;
+using test_support::WriteRecords;
 using testing::FullMechanism;
-using testing::Payload;
 using testing::PlainMechanism;
-using testing::ReadRecords;
-using testing::RunCaptured;
-using testing::TempPath;
 using testing::WriteFixture;
-using testing::WriteRecords;
 
 constexpr std::int32_t kIntSentinel = -7;
 constexpr double kRealSentinel = -7.5;
@@ -232,9 +236,10 @@ TEST(LinkingFile, WriterAndLoaderAgreeOnEveryRecord) {
 }
 
 TEST(LinkingFile, TheIndependentProducersFileLoads) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
   LoadedKinetics loaded;
   const Captured run = RunCaptured([&](common::Console& console) {
-    loaded = LoadKineticsFile(PATHFLUX_TEST_DATA "/gri30/chem.bin", console);
+    loaded = LoadKineticsFile(test_support::SharedData("gri30/chem.bin"), console);
   });
   ASSERT_FALSE(run.stopped) << run.text;
   EXPECT_EQ(run.text, "");
@@ -252,11 +257,11 @@ TEST(LinkingFile, TheIndependentProducersFileLoads) {
 }
 
 TEST(LinkingFile, MissingFileStops) {
-  const std::string path = TempPath("absent.bin");
+  const std::string path = ScratchPath("absent.bin");
   const Captured run =
       RunCaptured([&](common::Console& console) { LoadKineticsFile(path, console); });
   EXPECT_TRUE(run.stopped);
-  EXPECT_TRUE(run.pauses);
+  EXPECT_TRUE(run.paused);
   EXPECT_EQ(run.text, " Cannot open the kinetics linking file " + path + ".\n");
 }
 
@@ -278,8 +283,7 @@ std::string WithRecord1(const std::string& name, const std::string& version,
   first.putName(precision);
   first.putInt(flag);
   records[0] = first.bytes();
-  const std::string path = TempPath(name);
-  WriteRecords(path, records);
+  const std::string path = WriteRecords(ScratchPath(name), records);
   return path;
 }
 
@@ -313,7 +317,7 @@ TEST(LinkingFile, HeaderVerdicts) {
     const std::string path = WithRecord1("header.bin", c.version, c.precision, c.flag);
     const Captured query = QuerySizes(path);
     EXPECT_EQ(query.stopped, !c.lines.empty()) << c.what;
-    EXPECT_EQ(query.pauses, !c.lines.empty()) << c.what;
+    EXPECT_EQ(query.paused, !c.lines.empty()) << c.what;
     EXPECT_EQ(query.text, c.lines) << c.what;
     // The load checks the header again, with the same lines.
     const Captured load = LoadDeclared(path);
@@ -324,11 +328,10 @@ TEST(LinkingFile, HeaderVerdicts) {
 TEST(LinkingFile, ShortRecord1IsAReadFailure) {
   std::vector<Payload> records = ReadRecords(WriteFixture("short1.bin", PlainMechanism()));
   records[0].resize(35);
-  const std::string path = TempPath("short1.bin");
-  WriteRecords(path, records);
+  const std::string path = WriteRecords(ScratchPath("short1.bin"), records);
   const Captured run = QuerySizes(path);
   EXPECT_TRUE(run.stopped);
-  EXPECT_TRUE(run.pauses);
+  EXPECT_TRUE(run.paused);
   EXPECT_EQ(run.text, " Error reading kinetics binary file.\n");
 }
 
@@ -349,8 +352,7 @@ TEST(LinkingFile, Record2Length) {
   for (const Case& c : cases) {
     std::vector<Payload> records = ReadRecords(WriteFixture("record2.bin", FullMechanism()));
     records[1].resize(c.bytes, std::byte{0});
-    const std::string path = TempPath("record2.bin");
-    WriteRecords(path, records);
+    const std::string path = WriteRecords(ScratchPath("record2.bin"), records);
     LinkSizes sizes;
     const Captured query = QuerySizes(path, &sizes);
     EXPECT_EQ(query.text, c.queryLines) << c.bytes;
@@ -362,7 +364,7 @@ TEST(LinkingFile, Record2Length) {
     const Captured load = LoadDeclared(path);
     EXPECT_EQ(load.text, c.loadLines) << c.bytes;
     EXPECT_EQ(load.stopped, !c.loadLines.empty()) << c.bytes;
-    EXPECT_EQ(load.pauses, !c.loadLines.empty()) << c.bytes;
+    EXPECT_EQ(load.paused, !c.loadLines.empty()) << c.bytes;
   }
 }
 
@@ -394,7 +396,7 @@ TEST(LinkingFile, DimensionMessages) {
     });
     EXPECT_EQ(run.text, c.lines) << c.what;
     EXPECT_EQ(run.stopped, !c.lines.empty()) << c.what;
-    EXPECT_EQ(run.pauses, !c.lines.empty()) << c.what;
+    EXPECT_EQ(run.paused, !c.lines.empty()) << c.what;
   }
 }
 
@@ -422,7 +424,7 @@ TEST(LinkingFile, ElementLengthBelow16) {
   WorkArrays arrays(96, 142, 5);
   const Captured run =
       RunCaptured([&](common::Console& console) { Load(path, console, 96, 142, 5, arrays, 15); });
-  EXPECT_TRUE(run.pauses);
+  EXPECT_TRUE(run.paused);
   EXPECT_EQ(run.text, "          CHARACTER LENGTH OF SKWORK MUST BE AT LEAST 16 \n");
 }
 
@@ -432,7 +434,7 @@ TEST(LinkingFile, ArraysShorterThanStated) {
   WorkArrays arrays(50, 142, 3);
   const Captured run =
       RunCaptured([&](common::Console& console) { Load(path, console, 96, 142, 5, arrays); });
-  EXPECT_TRUE(run.pauses);
+  EXPECT_TRUE(run.paused);
   EXPECT_EQ(run.text,
             " IKWORK holds 50 entries, fewer than LENIKW = 96.\n"
             " SKWORK holds 3 entries, fewer than LENSKW = 5.\n");
@@ -443,8 +445,7 @@ TEST(LinkingFile, ArraysShorterThanStated) {
 std::string FirstRecords(const std::string& name, const LinkMechanism& m, std::size_t count) {
   std::vector<Payload> records = ReadRecords(WriteFixture(name, m));
   records.resize(count);
-  const std::string path = TempPath(name);
-  WriteRecords(path, records);
+  const std::string path = WriteRecords(ScratchPath(name), records);
   return path;
 }
 
@@ -463,14 +464,14 @@ TEST(LinkingFile, EndOfFileWhereARecordShouldBegin) {
     const std::string path = FirstRecords("eof.bin", FullMechanism(), c.records);
     const Captured run = QuerySizes(path);
     EXPECT_TRUE(run.stopped);
-    EXPECT_FALSE(run.pauses);
+    EXPECT_FALSE(run.paused);
     EXPECT_EQ(run.text, EndOfFileLine(path, c.expected));
   }
   for (const Case& c : {Case{2, 3}, Case{3, 4}, Case{5, 6}, Case{9, 10}, Case{16, 17}}) {
     const std::string path = FirstRecords("eof.bin", FullMechanism(), c.records);
     const Captured run = LoadDeclared(path);
     EXPECT_TRUE(run.stopped) << c.records;
-    EXPECT_FALSE(run.pauses) << c.records;
+    EXPECT_FALSE(run.paused) << c.records;
     EXPECT_EQ(run.text, EndOfFileLine(path, c.expected));
   }
 }
@@ -543,10 +544,9 @@ TEST(LinkingFile, ShortRecordsAreReadFailures) {
   for (int record = 3; record <= 17; ++record) {
     std::vector<Payload> records = ReadRecords(WriteFixture("short.bin", FullMechanism()));
     records[static_cast<std::size_t>(record - 1)].pop_back();
-    const std::string path = TempPath("short.bin");
-    WriteRecords(path, records);
+    const std::string path = WriteRecords(ScratchPath("short.bin"), records);
     const Captured run = LoadDeclared(path);
-    EXPECT_TRUE(run.pauses) << record;
+    EXPECT_TRUE(run.paused) << record;
     EXPECT_EQ(run.text, std::string(messages[record - 3]) + "\n") << record;
   }
 }
@@ -579,7 +579,7 @@ TEST(LinkingFile, RefusesFilesThatWouldLeaveTheArrays) {
       {"negative stride", [](LinkMechanism& m) { m.MaxOrderSpecies = -1; }, nullptr,
        r2 + ": MaxOrderSpecies = -1 is negative.\n"},
       {"negative count", nullptr,
-       [](std::vector<Payload>& records) { testing::PatchInt(records[1], 13 * 4, -1); },
+       [](std::vector<Payload>& records) { test_support::PatchInt(records[1], 13 * 4, -1); },
        r2 + ": ReverseReactionCount = -1 is negative.\n"},
       {"auxiliary lists without reactions", [](LinkMechanism& m) { m.reactions.clear(); }, nullptr,
        r2 + ": ReverseReactionCount = 1 lists reactions, but ReactionCount = 0.\n"},
@@ -601,11 +601,11 @@ TEST(LinkingFile, RefusesFilesThatWouldLeaveTheArrays) {
        nullptr,
        " Record 7 of the kinetics linking file, entry 1: third body 4 is outside 0 to 3.\n"},
       {"more enhanced third bodies than slots", nullptr,
-       [](std::vector<Payload>& records) { testing::PatchInt(records[7], 4, 3); },
+       [](std::vector<Payload>& records) { test_support::PatchInt(records[7], 4, 3); },
        " Record 8 of the kinetics linking file, entry 1: count of enhanced third bodies 3 is "
        "outside 0 to 2.\n"},
       {"negative count of enhanced third bodies", nullptr,
-       [](std::vector<Payload>& records) { testing::PatchInt(records[7], 32 + 4, -1); },
+       [](std::vector<Payload>& records) { test_support::PatchInt(records[7], 32 + 4, -1); },
        " Record 8 of the kinetics linking file, entry 2: count of enhanced third bodies -1 is "
        "outside 0 to 2.\n"},
       {"empty slot among the used third bodies",
@@ -618,7 +618,7 @@ TEST(LinkingFile, RefusesFilesThatWouldLeaveTheArrays) {
       {"unused third-body slot above KK", nullptr,
        // Entry 2 starts at byte 32; its slot 2 species follows the reaction, the count and
        // slot 1.
-       [](std::vector<Payload>& records) { testing::PatchInt(records[7], 32 + 8 + 12, 4); },
+       [](std::vector<Payload>& records) { test_support::PatchInt(records[7], 32 + 8 + 12, 4); },
        " Record 8 of the kinetics linking file, entry 2, slot 2: species 4 is outside 0 to "
        "3.\n"},
       {"order code above KK",
@@ -650,7 +650,7 @@ TEST(LinkingFile, RefusesFilesThatWouldLeaveTheArrays) {
     }
     const Captured run = LoadDeclared(path);
     EXPECT_TRUE(run.stopped) << c.what;
-    EXPECT_TRUE(run.pauses) << c.what;
+    EXPECT_TRUE(run.paused) << c.what;
     EXPECT_EQ(run.text, c.lines) << c.what;
   }
 }
@@ -682,7 +682,7 @@ TEST(LinkingFile, RefusesReactionNumbersOutOfRange) {
       LinkMechanism m = FullMechanism();
       c.edit(m, reaction);
       const Captured run = LoadDeclared(WriteFixture("reaction.bin", m));
-      EXPECT_TRUE(run.pauses) << c.record;
+      EXPECT_TRUE(run.paused) << c.record;
       EXPECT_EQ(run.text, " Record " + std::to_string(c.record) +
                               " of the kinetics linking file, entry " + std::to_string(c.entry) +
                               ": reaction " + std::to_string(reaction) + " is outside 1 to 4.\n");

@@ -11,12 +11,14 @@
 #include "kinetics/queries.h"
 #include "kinetics/work_arrays.h"
 #include "kinetics_support.h"
+#include "support/memory_console.h"
+#include "support/shared_data.h"
 
 namespace kinetics {
 namespace {
 
-using testing::Captured;
-using testing::RunCaptured;
+using test_support::Captured;
+using test_support::RunCaptured;
 using testing::WriteFixture;
 
 LoadedKinetics LoadOrFail(const std::string& path) {
@@ -43,7 +45,8 @@ LinkMechanism SpeciesOnly(const std::vector<std::pair<std::string, double>>& spe
 
 // Species of the file: 1 H2, 2 H, 3 O, 4 O2, 6 H2O, 7 HO2, 15 CO, 28 HCCO.
 TEST(QueryStoichMatrix, ReactionsOfTheProducersFile) {
-  const LoadedKinetics loaded = LoadOrFail(PATHFLUX_TEST_DATA "/gri30/chem.bin");
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  const LoadedKinetics loaded = LoadOrFail(test_support::SharedData("gri30/chem.bin"));
   constexpr std::int32_t kSpecies = 53, kReactions = 325, kRows = kSpecies + 10;
   constexpr std::int32_t kUntouched = 99;
   std::vector<std::int32_t> matrix(static_cast<std::size_t>(kRows) * kReactions, kUntouched);

@@ -5,19 +5,24 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <limits>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/memory_console.h"
+#include "support/record_files.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 #include "transport/linking_file.h"
 
 namespace transport {
 namespace {
 
-using Records = std::vector<std::vector<std::byte>>;
+using test_support::Captured;
+using test_support::Ints;
+using test_support::RunCaptured;
+using test_support::ScratchPath;
+using Records = std::vector<test_support::Payload>;
 
 // K species, fit order N, the first L species light. Species parameter f of species k is
 // 100k + f (the dipole stays 0); value i of the fit arrays is 1000, 2000, 3000, 4000 + i.
@@ -41,23 +46,6 @@ TransportLink SmallLink(int K = 3, int N = 2, int L = 1) {
   return link;
 }
 
-// One folder per test process, removed when the process ends.
-struct ScratchFolder {
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("transport_tests_" + std::to_string(std::random_device{}()));
-  ScratchFolder() { std::filesystem::create_directories(path); }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-};
-
-std::string ScratchPath(const std::string& name) {
-  static const ScratchFolder folder;
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  return (folder.path / (std::string(test->name()) + "_" + name)).string();
-}
-
 std::string Write(const TransportLink& link, const std::string& name = "tran.bin") {
   std::string error;
   EXPECT_TRUE(WriteTransportLink(ScratchPath(name), link, error)) << error;
@@ -65,27 +53,11 @@ std::string Write(const TransportLink& link, const std::string& name = "tran.bin
 }
 
 Records PayloadsOf(const TransportLink& link) {
-  common::RecordReader unit;
-  EXPECT_TRUE(unit.open(Write(link, "payloads.bin")));
-  Records records;
-  while (unit.next() == common::RecordStatus::Ok) {
-    records.emplace_back(unit.payload().begin(), unit.payload().end());
-  }
-  return records;
+  return test_support::ReadRecords(Write(link, "payloads.bin"));
 }
 
 std::string Write(const Records& records, const std::string& name = "raw.bin") {
-  common::RecordWriter writer;
-  EXPECT_TRUE(writer.open(ScratchPath(name)));
-  for (const auto& payload : records) EXPECT_TRUE(writer.writeRaw(payload));
-  EXPECT_TRUE(writer.commit());
-  return ScratchPath(name);
-}
-
-std::vector<std::byte> Ints(std::initializer_list<std::int32_t> values) {
-  std::vector<std::byte> bytes;
-  for (const std::int32_t value : values) common::appendInt32(bytes, value);
-  return bytes;
+  return test_support::WriteRecords(ScratchPath(name), records);
 }
 
 std::vector<std::byte> Cut(std::vector<std::byte> payload, std::size_t size) {
@@ -93,28 +65,8 @@ std::vector<std::byte> Cut(std::vector<std::byte> payload, std::size_t size) {
   return payload;
 }
 
-struct Outcome {
-  std::string text;
-  bool stopped = false;
-  bool paused = false;
-};
-
-Outcome Capture(const std::function<void(common::Console&)>& body) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
-  Outcome outcome;
-  try {
-    body(console);
-  } catch (const common::Stop& stop) {
-    outcome = {"", true, stop.pauses()};
-  }
-  outcome.text = out.str();
-  return outcome;
-}
-
-Outcome LoadFile(const std::string& path) {
-  return Capture([&](common::Console& console) { LoadTransportFile(path, console); });
+Captured LoadFile(const std::string& path) {
+  return RunCaptured([&](common::Console& console) { LoadTransportFile(path, console); });
 }
 
 TEST(TransportHeader, ErrorFlagAndPrecisionBlocks) {
@@ -142,7 +94,7 @@ TEST(TransportHeader, ErrorFlagAndPrecisionBlocks) {
     TransportLink link = SmallLink();
     link.precision = c.precision;
     link.errorFlag = c.errorFlag;
-    const Outcome outcome = LoadFile(Write(link));
+    const Captured outcome = LoadFile(Write(link));
     EXPECT_EQ(outcome.text, c.text);
     EXPECT_EQ(outcome.stopped, !c.text.empty());
     EXPECT_EQ(outcome.paused, !c.text.empty());
@@ -170,18 +122,19 @@ TEST(TransportLoad, CallerLengthsBelowTheDeclaredOnes) {
     std::vector<double> RTWORK(228);
     common::RecordReader unit;
     ASSERT_TRUE(unit.open(path));
-    const Outcome outcome = Capture([&](common::Console& console) {
+    const Captured outcome = RunCaptured([&](common::Console& console) {
       LoadTransportLink(unit, console, c.intLength, c.realLength, ITWORK, RTWORK);
     });
     EXPECT_EQ(outcome.text, c.text);
     EXPECT_EQ(outcome.paused, !c.text.empty());
   }
   // Seven digits are written in full rather than as asterisks.
+  PATHFLUX_REQUIRE_SHARED_DATA();
   common::RecordReader unit;
-  ASSERT_TRUE(unit.open(PATHFLUX_TEST_DATA "/llnl_nheptane_v2/tran.bin"));
+  ASSERT_TRUE(unit.open(test_support::SharedData("llnl_nheptane_v2/tran.bin")));
   std::vector<std::int32_t> ITWORK(1);
   std::vector<double> RTWORK(1);
-  EXPECT_EQ(Capture([&](common::Console& console) {
+  EXPECT_EQ(RunCaptured([&](common::Console& console) {
               LoadTransportLink(unit, console, 1, 1, ITWORK, RTWORK);
             }).text,
             "          ITWORK MUST BE DIMENSIONED AT LEAST  2246\n"
@@ -244,7 +197,7 @@ TEST(TransportLoad, RefusesDamagedAndInconsistentFiles) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    const Outcome outcome = LoadFile(Write(c.records));
+    const Captured outcome = LoadFile(Write(c.records));
     const bool prefix = c.text.ends_with("at least ");
     EXPECT_EQ(prefix ? outcome.text.substr(0, c.text.size()) : outcome.text, c.text);
     EXPECT_EQ(outcome.stopped, !c.text.empty());
@@ -259,7 +212,7 @@ TEST(TransportLoad, RefusesMissingFilesAndSpansShorterThanStated) {
   std::vector<double> RTWORK(228);
   common::RecordReader unit;
   ASSERT_TRUE(unit.open(Write(SmallLink())));
-  const Outcome outcome = Capture(
+  const Captured outcome = RunCaptured(
       [&](common::Console& console) { LoadTransportLink(unit, console, 13, 228, ITWORK, RTWORK); });
   EXPECT_TRUE(outcome.paused);
   EXPECT_EQ(outcome.text,
@@ -284,7 +237,7 @@ TEST(TransportLoad, PlacesEverySectionAndLeavesTheWorkspaceAlone) {
     std::vector<double> RTWORK(realLength, -7.5);
     common::RecordReader unit;
     ASSERT_TRUE(unit.open(Write(records)));
-    const Outcome outcome = Capture([&](common::Console& console) {
+    const Captured outcome = RunCaptured([&](common::Console& console) {
       LoadTransportLink(unit, console, static_cast<std::int32_t>(intLength),
                         static_cast<std::int32_t>(realLength), ITWORK, RTWORK);
     });
@@ -336,9 +289,10 @@ TEST(TransportWriter, RefusesFitArraysThatDisagreeWithTheCounts) {
 TEST(TransportLoad, IndependentProducersFiles) {
   EXPECT_EQ(RequiredTransportIntLength(561, 4, 2), 2246);
   EXPECT_EQ(RequiredTransportRealLength(561, 4, 2), 5999334);
+  PATHFLUX_REQUIRE_SHARED_DATA();
   LoadedTransport loaded;
-  const Outcome outcome = Capture([&](common::Console& console) {
-    loaded = LoadTransportFile(PATHFLUX_TEST_DATA "/gri30/tran.bin", console);
+  const Captured outcome = RunCaptured([&](common::Console& console) {
+    loaded = LoadTransportFile(test_support::SharedData("gri30/tran.bin"), console);
   });
   ASSERT_EQ(outcome.text, "");
   const TransportState& s = CurrentTransportState();

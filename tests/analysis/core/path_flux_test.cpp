@@ -5,20 +5,20 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "analysis/core/analysis_tables.h"
 #include "analysis/core/rate_kernel.h"
-#include "common/console.h"
 #include "kinetics/linking_file.h"
 #include "kinetics/queries.h"
-#include "path_flux_oracle.h"
+#include "support/case_library.h"
+#include "support/memory_console.h"
+#include "support/path_flux_oracle.h"
+#include "support/shared_data.h"
 
 namespace {
 
@@ -264,9 +264,7 @@ TEST(PathFluxSelect, WritesOnlyItsRowAndListsOnlyTheKept) {
 
 TEST(PathFluxSelect, ScratchOfAnotherMechanismStops) {
   AnalysisTables t = Matrix(2, 1, 4, 2, 4).tables();
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   std::int32_t keptCount = 0;
   std::vector<std::int32_t> flags(4), list(4);
   const std::vector<std::int32_t> start{1};
@@ -275,7 +273,7 @@ TEST(PathFluxSelect, ScratchOfAnotherMechanismStops) {
                                start, 0.1, t.StoichiometryMatrix, t.SpeciesReactionIndex, keptCount,
                                flags, list, t.scratch, console),
       common::Stop);
-  EXPECT_NE(out.str().find("scratch"), std::string::npos);
+  EXPECT_NE(console.text().find("scratch"), std::string::npos);
   // The selection refuses tables too short for its row and start species it does not know.
   Selection beyond{1, 2, {1}, 0.1};
   EXPECT_THROW(selectFast(t, beyond, {}, {}), std::invalid_argument);
@@ -445,56 +443,29 @@ struct LibraryCase {
   std::vector<double> moleFractions;
 };
 
+// The cases among the first `limit` case lines of a case library (those with KK + 7 values).
 std::vector<LibraryCase> readCases(const std::string& path, std::int32_t KK, std::size_t limit) {
-  std::ifstream in(path);
-  std::string line;
   std::vector<LibraryCase> cases;
-  std::getline(in, line);  // heading
-  std::getline(in, line);  // KK line
-  while (cases.size() < limit && std::getline(in, line)) {
-    if (line.empty() || line[0] == '!' || line[0] == '/' || line[0] == 'T' || line[0] == 'E' ||
-        line[0] == 'e') {
-      continue;
-    }
-    std::istringstream fields(line);
-    std::vector<double> values;
-    for (double v; fields >> v;) values.push_back(v);
+  for (const std::vector<double>& values : test_support::ReadCaseLines(path, limit)) {
     if (values.size() != static_cast<std::size_t>(KK) + 7) continue;
     cases.push_back({values[1], values[6], {values.begin() + 7, values.end()}});
   }
   return cases;
 }
 
-struct SelectionFile {
-  std::vector<std::int32_t> start;
-  double threshold = 0.0;
-};
-
-SelectionFile readSelection(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  SelectionFile selection;
-  std::getline(in, line);
-  std::istringstream numbers(line);
-  for (std::int32_t k; numbers >> k;) selection.start.push_back(k);
-  in >> selection.threshold;
-  return selection;
-}
-
 // Every case of the library through PathFluxSelect, against the literal selection on the rates
 // of the same state.
 void compareOnLibrary(const std::string& folder, std::size_t caseLimit) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
-  kinetics::LoadedKinetics k = kinetics::LoadKineticsFile(
-      std::string(PATHFLUX_TEST_DATA) + "/" + folder + "/chem.bin", console);
+  test_support::MemoryConsole console;
+  kinetics::LoadedKinetics k =
+      kinetics::LoadKineticsFile(test_support::SharedData(folder + "/chem.bin"), console);
   AnalysisTables t = analysis::BuildAnalysisTables(k.state, k.IKWORK);
   const std::int32_t KK = t.KK;
 
-  const std::string base = std::string(PATHFLUX_TEST_DATA) + "/" + folder;
-  const SelectionFile selection = readSelection(base + "/selection.dat");
-  const std::vector<LibraryCase> cases = readCases(base + "/libdata.asc", KK, caseLimit);
+  const test_support::SelectionFile selection =
+      test_support::ReadSelectionFile(test_support::SharedData(folder + "/selection.dat"));
+  const std::vector<LibraryCase> cases =
+      readCases(test_support::SharedData(folder + "/libdata.asc"), KK, caseLimit);
   ASSERT_EQ(cases.size(), caseLimit);
 
   Selection s{2000, 1, selection.start, selection.threshold};
@@ -529,11 +500,13 @@ void compareOnLibrary(const std::string& folder, std::size_t caseLimit) {
 }
 
 TEST(PathFluxSelect, EveryMethaneCaseKeepsWhatTheLiteralSelectionKeeps) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
   compareOnLibrary("gri30", 120);
 }
 
 // The literal selection takes seconds per n-heptane case, ten times that under the sanitizers.
 TEST(PathFluxSelect, FirstHeptaneCasesKeepWhatTheLiteralSelectionKeeps) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
 #ifdef PATHFLUX_SANITIZED_BUILD
   compareOnLibrary("llnl_nheptane_v2", 1);
 #else

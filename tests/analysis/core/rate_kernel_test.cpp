@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -19,8 +17,10 @@
 #include "kinetics/link_mechanism.h"
 #include "kinetics/linking_file.h"
 #include "kinetics/work_arrays.h"
-
-#include <unistd.h>
+#include "support/case_library.h"
+#include "support/memory_console.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 
 namespace {
 
@@ -38,21 +38,16 @@ struct WorkArrays {
 };
 
 WorkArrays Place(const LinkMechanism& m) {
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            ("rate_kernel_test_" + std::to_string(getpid()) + ".bin"))
-                               .string();
+  const std::string path = test_support::ScratchPath("fixture.bin");
   std::string error;
   if (!kinetics::WriteKineticsLink(path, m, error)) throw std::runtime_error(error);
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   kinetics::LoadedKinetics loaded;
   try {
     loaded = kinetics::LoadKineticsFile(path, console);
   } catch (const common::Stop&) {
-    throw std::runtime_error("the fixture does not load:" + out.str());
+    throw std::runtime_error("the fixture does not load:" + console.text());
   }
-  std::filesystem::remove(path);
   WorkArrays w{kinetics::CurrentKineticsState(), std::move(loaded.IKWORK),
                std::move(loaded.RKWORK)};
   // The scratch sections start as NaN, so a step that reads an entry no earlier step wrote
@@ -176,9 +171,7 @@ Rates Evaluate(WorkArrays& w, const State& s, common::Console& console) {
 
 Rates Evaluate(const LinkMechanism& m, const State& s) {
   WorkArrays w = Place(m);
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   return Evaluate(w, s, console);
 }
 
@@ -476,9 +469,7 @@ TEST(RateKernel, EquilibriumSumOfExactlyZeroGivesEqualCoefficients) {
 TEST(RateKernel, RateMultiplierScalesBothDirections) {
   WorkArrays w = Place(OneReaction());
   const State s;
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   const Rates plain = Evaluate(w, s, console);
   const auto& real = w.state.layout.real;
   kinetics::BlockEntry(std::span<double>(w.RKWORK), real.RateParameters, 4, 1, 4) = 2.5;
@@ -510,11 +501,9 @@ TEST(RateKernel, ElectronImpactWritesItsLinesAndGoesOn) {
   LinkMechanism m = OneReaction();
   m.electronImpact.push_back({1, 1});
   WorkArrays w = Place(m);
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   Evaluate(w, State{}, console);
-  EXPECT_EQ(out.str(),
+  EXPECT_EQ(console.text(),
             " Stop at kinlib-orrin: electron reaction= 1 1\n"
             " 1e+13 0.5 5000\n");
 }
@@ -575,9 +564,7 @@ TEST(RateKernel, StopsWriteTheirLinesAndPause) {
     LinkMechanism m = OneReaction();
     c.build(m);
     WorkArrays w = Place(m);
-    std::ostringstream out;
-    std::istringstream in;
-    common::Console console(out, in);
+    test_support::MemoryConsole console;
     const std::vector<double> y = State{}.massFractions();
     std::vector<double> forward(m.reactions.size()), reverse(m.reactions.size());
     bool paused = false;
@@ -589,15 +576,13 @@ TEST(RateKernel, StopsWriteTheirLinesAndPause) {
       paused = stop.pauses();
     }
     EXPECT_TRUE(paused);
-    EXPECT_EQ(out.str(), c.lines);
+    EXPECT_EQ(console.text(), c.lines);
   }
 }
 
 TEST(RateKernel, ShortArraysAreRefused) {
   WorkArrays w = Place(OneReaction());
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   const std::vector<double> temperatures(4, 1200.0), y = State{}.massFractions();
   std::vector<double> none;
   EXPECT_THROW(analysis::CaseRates(w.state, 4, 1.0e6, temperatures, y, w.IKWORK, w.RKWORK, none,
@@ -608,31 +593,19 @@ TEST(RateKernel, ShortArraysAreRefused) {
 // ---------------------------------------------------------------------------------------------
 // GRI-Mech 3.0 against the independent reference rates.
 
-const std::string kData = PATHFLUX_TEST_DATA;
+using test_support::SharedData;
 
-// The case lines of the first block: the first 20 lines after the first "TAU0" line.
+// The case lines of the first block: the libraries hold 20 cases per block.
 std::vector<std::vector<double>> FirstBlockCases(const std::string& path) {
-  std::ifstream file(path);
-  std::string line;
-  while (std::getline(file, line) && line.rfind("TAU0", 0) != 0) {
-  }
-  std::vector<std::vector<double>> cases;
-  while (cases.size() < 20 && std::getline(file, line)) {
-    std::istringstream fields(line);
-    std::vector<double> values;
-    for (double v; fields >> v;) values.push_back(v);
-    cases.push_back(values);
-  }
-  return cases;
+  return test_support::ReadCaseLines(path, 20);
 }
 
 TEST(RateKernel, MatchesTheReferenceRatesOfGriMech) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  test_support::MemoryConsole console;
   kinetics::LoadedKinetics loaded;
-  ASSERT_NO_THROW(loaded = kinetics::LoadKineticsFile(kData + "/gri30/chem.bin", console))
-      << out.str();
+  ASSERT_NO_THROW(loaded = kinetics::LoadKineticsFile(SharedData("gri30/chem.bin"), console))
+      << console.text();
   const KineticsState& state = kinetics::CurrentKineticsState();
   const std::int32_t speciesCount = state.counts.KK;
   const std::int32_t reactionCount = state.counts.ReactionCount;
@@ -641,7 +614,7 @@ TEST(RateKernel, MatchesTheReferenceRatesOfGriMech) {
 
   std::map<std::pair<int, int>, std::vector<std::pair<double, double>>> reference;
   {
-    std::ifstream file(kData + "/gri30/rates-reference.csv");
+    std::ifstream file(SharedData("gri30/rates-reference.csv"));
     std::string line;
     std::getline(file, line);
     while (std::getline(file, line)) {
@@ -657,7 +630,7 @@ TEST(RateKernel, MatchesTheReferenceRatesOfGriMech) {
   }
   ASSERT_EQ(reference.size(), 12u);
 
-  const auto cases = FirstBlockCases(kData + "/gri30/libdata.asc");
+  const auto cases = FirstBlockCases(SharedData("gri30/libdata.asc"));
   ASSERT_EQ(cases.size(), 20u);
   const std::span<const double> weights(
       loaded.RKWORK.data() + state.layout.real.MolecularWeights - 1,
@@ -715,18 +688,17 @@ TEST(RateKernel, MatchesTheReferenceRatesOfGriMech) {
 }
 
 TEST(RateKernel, LargeMechanismGivesFiniteNonNegativeRates) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  test_support::MemoryConsole console;
   kinetics::LoadedKinetics loaded;
   ASSERT_NO_THROW(loaded =
-                      kinetics::LoadKineticsFile(kData + "/llnl_nheptane_v2/chem.bin", console))
-      << out.str();
+                      kinetics::LoadKineticsFile(SharedData("llnl_nheptane_v2/chem.bin"), console))
+      << console.text();
   const KineticsState& state = kinetics::CurrentKineticsState();
   const auto speciesCount = static_cast<std::size_t>(state.counts.KK);
   const std::span<const double> weights(
       loaded.RKWORK.data() + state.layout.real.MolecularWeights - 1, speciesCount);
-  const auto cases = FirstBlockCases(kData + "/llnl_nheptane_v2/libdata.asc");
+  const auto cases = FirstBlockCases(SharedData("llnl_nheptane_v2/libdata.asc"));
   ASSERT_EQ(cases.size(), 20u);
   for (std::size_t caseNumber : {1u, 10u, 20u}) {
     SCOPED_TRACE("case " + std::to_string(caseNumber));
@@ -748,7 +720,7 @@ TEST(RateKernel, LargeMechanismGivesFiniteNonNegativeRates) {
     }
     EXPECT_GT(positive, forward.size() / 2);
   }
-  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(console.text(), "");
 }
 
 }  // namespace

@@ -2,20 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
 
 #include "kinetics/linking_file.h"
+#include "support/memory_console.h"
+#include "support/shared_data.h"
 
 namespace {
 
 // GRI-Mech 3.0 as an independent producer wrote it; expected rows read off the mechanism text.
 TEST(SpeciesReactionIndex, GriMechRows) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  test_support::MemoryConsole console;
   const kinetics::LoadedKinetics mechanism =
-      kinetics::LoadKineticsFile(std::string(PATHFLUX_TEST_DATA) + "/gri30/chem.bin", console);
+      kinetics::LoadKineticsFile(test_support::SharedData("gri30/chem.bin"), console);
   const analysis::AnalysisTables tables =
       analysis::BuildAnalysisTables(mechanism.state, mechanism.IKWORK);
   const std::int32_t NS = 53 + 10, NR = 325 + 1;

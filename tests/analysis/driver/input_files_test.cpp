@@ -1,28 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/driver/case_library.h"
 #include "analysis/driver/free_format.h"
 #include "analysis/driver/selection_file.h"
+#include "support/memory_console.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
 std::string writeFile(const std::string& name, const std::string& text) {
-  const std::string path = (std::filesystem::path(::testing::TempDir()) / name).string();
-  std::ofstream(path, std::ios::binary) << text;
+  const std::string path = test_support::ScratchPath(name);
+  test_support::WriteText(path, text);
   return path;
 }
 
-struct Capture {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console{out, in};
-};
+using test_support::MemoryConsole;
 
 TEST(SelectionFile, StartSpeciesAndThreshold) {
   struct Case {
@@ -37,12 +32,12 @@ TEST(SelectionFile, StartSpeciesAndThreshold) {
       {"3\t4\n1d-1\n", {3, 4}, 0.1},   // a tab separates; a D exponent reads
   };
   for (const Case& c : cases) {
-    Capture run;
+    MemoryConsole console;
     const driver::Selection selection =
-        driver::ReadSelectionFile(writeFile("selection.dat", c.text), 12, run.console);
+        driver::ReadSelectionFile(writeFile("selection.dat", c.text), 12, console);
     EXPECT_EQ(selection.SelectedSpecies, c.species) << c.text;
     EXPECT_EQ(selection.Threshold, c.threshold) << c.text;
-    EXPECT_EQ(run.out.str(), "");
+    EXPECT_EQ(console.text(), "");
   }
 }
 
@@ -62,15 +57,15 @@ TEST(SelectionFile, Refusals) {
       {"1\n\n", false, " End of file reading the threshold in " + path + ".\n"},
   };
   for (const Case& c : cases) {
-    Capture run;
+    MemoryConsole console;
     writeFile("selection.dat", c.text);
     try {
-      driver::ReadSelectionFile(path, 12, run.console);
+      driver::ReadSelectionFile(path, 12, console);
       ADD_FAILURE() << "no stop for " << c.text;
     } catch (const common::Stop& stop) {
       EXPECT_EQ(stop.pauses(), c.pauses) << c.text;
     }
-    EXPECT_EQ(run.out.str(), c.message);
+    EXPECT_EQ(console.text(), c.message);
   }
 }
 
@@ -89,7 +84,7 @@ std::string library(const std::string& body) {
 }
 
 TEST(CaseLibrary, ClassifiesLinesInOrder) {
-  Capture run;
+  MemoryConsole console;
   const std::string path = writeFile("lib.asc", library("! comment\n"
                                                         "/ also a comment\n"
                                                         "TAU0 1.5E-3\n"
@@ -97,7 +92,7 @@ TEST(CaseLibrary, ClassifiesLinesInOrder) {
                                                         "T 1\n"
                                                         "     x\n"
                                                         "e\n"));
-  driver::CaseLibrary lib(path, 2, run.console);
+  driver::CaseLibrary lib(path, 2, console);
   using Kind = driver::LibraryLine::Kind;
   EXPECT_EQ(lib.next().kind, Kind::Comment);
   EXPECT_EQ(lib.next().kind, Kind::Comment);
@@ -115,7 +110,7 @@ TEST(CaseLibrary, ClassifiesLinesInOrder) {
   EXPECT_TRUE(tLine.closesBlock);
   EXPECT_EQ(tLine.kind, Kind::Case);
   EXPECT_THROW(lib.caseValues(), common::Stop);
-  EXPECT_EQ(run.out.str(),
+  EXPECT_EQ(console.text(),
             " Character \"T\" is not part of a number at line 7, column 1 of " + path + ".\n");
 }
 
@@ -131,25 +126,25 @@ TEST(CaseLibrary, HeaderAndLineErrors) {
       {library("TAU0 1\n0 1 0 0 0 0 1 0.5 0.5 9 \n"), false, " data number is not KK+7 9 10\n"},
   };
   for (const Case& c : cases) {
-    Capture run;
+    MemoryConsole console;
     const std::string path = writeFile("lib.asc", c.text);
     try {
-      driver::CaseLibrary lib(path, 2, run.console);
+      driver::CaseLibrary lib(path, 2, console);
       while (true) {
         if (lib.next().kind == driver::LibraryLine::Kind::Case) lib.caseValues();
       }
     } catch (const common::Stop& stop) {
       EXPECT_EQ(stop.pauses(), c.pauses) << c.text;
     }
-    EXPECT_EQ(run.out.str(), c.message) << c.text;
+    EXPECT_EQ(console.text(), c.message) << c.text;
   }
 }
 
 TEST(CaseLibrary, SpeciesCountMismatchWarnsAndGoesOn) {
-  Capture run;
+  MemoryConsole console;
   const std::string path = writeFile("lib.asc", "PSRLIB more words\nKK     3\nE\n");
-  driver::CaseLibrary lib(path, 2, run.console);
-  EXPECT_EQ(run.out.str(), " Wrong KK number in data file, KK= 2 10\n");
+  driver::CaseLibrary lib(path, 2, console);
+  EXPECT_EQ(console.text(), " Wrong KK number in data file, KK= 2 10\n");
   EXPECT_EQ(lib.next().kind, driver::LibraryLine::Kind::End);
 }
 

@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/memory_console.h"
 
 namespace {
 
@@ -16,9 +17,7 @@ struct Parsed {
 
 Parsed parse(std::string text, int first = 1, int last = -1) {
   if (last < 0) last = static_cast<int>(text.size());
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   std::vector<double> buffer(driver::kValueCapacity, -99.0);
   const std::string path = "lib.asc";
   std::int32_t count = -1;
@@ -31,7 +30,7 @@ Parsed parse(std::string text, int first = 1, int last = -1) {
     parsed.stopped = true;
     EXPECT_TRUE(stop.pauses());
   }
-  parsed.console = out.str();
+  parsed.console = console.text();
   return parsed;
 }
 
@@ -92,14 +91,12 @@ TEST(ParseNumberFields, RejectsWhatIsOutsideTheSyntax) {
 }
 
 TEST(ParseNumberFields, MoreNumbersThanTheCapacityStop) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   std::vector<double> buffer(3);
   std::int32_t count = 0;
   const std::string text = "1 2 3 4 ";
   EXPECT_THROW(driver::ParseNumberFields(3, text, 1, 8, count, buffer, {}, console), common::Stop);
-  EXPECT_EQ(out.str(), " dimension of Nchar is too small\n");
+  EXPECT_EQ(console.text(), " dimension of Nchar is too small\n");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "quillet_support.h"
+#include "support/shared_data.h"
 
 namespace quillet {
 namespace {
@@ -28,8 +28,9 @@ std::vector<std::vector<double>> readCsv(const std::string& path) {
   return rows;
 }
 
-// The compiled tables are the CSV files, digit for digit.
-TEST(CollisionTables, EqualTheShippedCsvFiles) {
+// The compiled tables are the published tables' CSV files, digit for digit.
+TEST(CollisionTables, EqualThePublishedCsvFiles) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
   const struct {
     const char* file;
     const tables::Table& table;
@@ -39,7 +40,7 @@ TEST(CollisionTables, EqualTheShippedCsvFiles) {
                  {"bstar.csv", tables::kBStar},
                  {"cstar.csv", tables::kCStar}};
   for (const auto& entry : kTables) {
-    const auto rows = readCsv(quillet_test::ShippedData("collision-integrals/") + entry.file);
+    const auto rows = readCsv(test_support::SharedData("collision-integrals/") + entry.file);
     ASSERT_EQ(rows.size(), kTemperatureCount) << entry.file;
     for (std::size_t i = 0; i < kTemperatureCount; ++i) {
       ASSERT_EQ(rows[i].size(), kDeltaCount + 1) << entry.file;

@@ -7,13 +7,14 @@
 #include <cstdio>
 #include <string>
 
-#include "quillet_support.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 
 namespace {
 
-using quillet_test::ReadText;
-using quillet_test::TemporaryFolder;
-using quillet_test::TestData;
+using test_support::ReadText;
+using test_support::ScratchFolder;
+using test_support::SharedData;
 
 using Entry = void (*)(const char*, std::int32_t, const char*, std::int32_t, const char*,
                        std::int32_t, const char*, std::int32_t, std::int32_t*);
@@ -35,10 +36,11 @@ class Library : public ::testing::Test {
 
 // Names are passed by length: the characters after them must not be read as part of them.
 TEST_F(Library, ConvertsWithNamesGivenByLength) {
-  TemporaryFolder folder;
-  const std::string bin = TestData("gri30/chem.bin") + "XYZ";
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  ScratchFolder folder;
+  const std::string bin = SharedData("gri30/chem.bin") + "XYZ";
   const std::string tranBin = folder.path("tran.bin") + "#";
-  const std::string tranDat = TestData("gri30/gri30_tran.dat") + "!!";
+  const std::string tranDat = SharedData("gri30/gri30_tran.dat") + "!!";
   const std::string listing = folder.path("tran.out") + "junk";
   std::int32_t flag = 77;
   entry_(bin.data(), static_cast<std::int32_t>(bin.size() - 3), tranBin.data(),
@@ -71,28 +73,30 @@ int run(const std::string& arguments, std::string& output) {
 }
 
 TEST(Program, ExitStatusAndOneLineSummary) {
-  TemporaryFolder folder;
+  ScratchFolder folder;
   std::string output;
   EXPECT_EQ(run("--help", output), 0);
   EXPECT_NE(output.find("Usage: quillet"), std::string::npos);
   EXPECT_EQ(run("a b c d e", output), 2);
+  PATHFLUX_REQUIRE_SHARED_DATA();
 
-  const std::string good = TestData("gri30/chem.bin") + " " + folder.path("tran.bin") + " " +
-                           TestData("gri30/gri30_tran.dat") + " " + folder.path("tran.out");
+  const std::string good = SharedData("gri30/chem.bin") + " " + folder.path("tran.bin") + " " +
+                           SharedData("gri30/gri30_tran.dat") + " " + folder.path("tran.out");
   EXPECT_EQ(run(good, output), 0) << output;
   EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
   EXPECT_EQ(output.rfind("quillet: 53 species, 2 light species", 0), 0u) << output;
 
-  const std::string bad = TestData("gri30/chem.bin") + " " + folder.path("tran.bin") + " " +
+  const std::string bad = SharedData("gri30/chem.bin") + " " + folder.path("tran.bin") + " " +
                           folder.path("missing.dat") + " " + folder.path("tran.out");
   EXPECT_EQ(run(bad, output), 1) << output;
   EXPECT_NE(output.find("FAILED"), std::string::npos);
 }
 
 TEST(Program, DefaultNamesInTheWorkingFolder) {
-  TemporaryFolder folder;
-  std::filesystem::copy_file(TestData("gri30/chem.bin"), folder.path("Chem.Bin"));
-  std::filesystem::copy_file(TestData("gri30/gri30_tran.dat"), folder.path("Tran.Dat"));
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  ScratchFolder folder;
+  std::filesystem::copy_file(SharedData("gri30/chem.bin"), folder.path("Chem.Bin"));
+  std::filesystem::copy_file(SharedData("gri30/gri30_tran.dat"), folder.path("Tran.Dat"));
   const std::string here = "cd " + folder.path("") + " && " + PATHFLUX_BIN_DIR + "/quillet";
   FILE* pipe = popen(here.c_str(), "r");
   ASSERT_NE(pipe, nullptr);

@@ -1,26 +1,10 @@
 #include "quillet_support.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <sstream>
 
 #include "kinetics/linking_file.h"
 
 namespace quillet_test {
-
-TemporaryFolder::TemporaryFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quillet-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern;
-}
-
-TemporaryFolder::~TemporaryFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-}
 
 std::vector<TestSpecies> HydrogenOxygenSpecies() {
   return {{"AR", 39.948, 2.5},  {"H", 1.008, 2.5},     {"H2", 2.016, 3.5},
@@ -46,27 +30,6 @@ void WriteKinetics(const std::string& path, const std::vector<TestSpecies>& spec
   }
   std::string error;
   ASSERT_TRUE(kinetics::WriteKineticsLink(path, mechanism, error)) << error;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary);
-  file << text;
-  ASSERT_TRUE(file.good()) << path;
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-std::string TestData(const std::string& relative) {
-  return std::string(PATHFLUX_TEST_DATA) + "/" + relative;
-}
-
-std::string ShippedData(const std::string& relative) {
-  return std::string(PATHFLUX_SHIPPED_DATA) + "/" + relative;
 }
 
 }  // namespace quillet_test

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "quillet_support.h"
+#include "support/shared_data.h"
 
 namespace quillet {
 namespace {
@@ -115,6 +115,7 @@ TEST(TransportData, FirstEntryWinsAndEndStopsTheData) {
 // The published files of malformed transport data: each must be refused at its line, or, for
 // the geometry written as 1.00, accepted.
 TEST(TransportData, PublishedMalformedFiles) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
   const std::vector<std::string> names = {"AR", "H", "H2", "H2O", "H2O2", "HO2", "O", "O2", "OH"};
   struct Case {
     const char* file;
@@ -133,7 +134,7 @@ TEST(TransportData, PublishedMalformedFiles) {
   };
   for (const Case& c : kCases) {
     Diagnostics diagnostics;
-    const std::string path = quillet_test::TestData("keyword_tests/cantera/") + c.file;
+    const std::string path = test_support::SharedData("keyword_tests/cantera/") + c.file;
     const TransportData data = ReadTransportData(path, names, diagnostics);
     const std::string text = messages(diagnostics);
     EXPECT_EQ(diagnostics.errorCount(), c.errors) << c.file << "\n" << text;

@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 
 #include "common/console.h"
 #include "common/record_file.h"
 #include "converters/vordane/vordane.h"
 #include "kinetics/linking_file.h"
-#include "test_support.h"
+#include "support/memory_console.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
+#include "vordane_support.h"
 
 namespace vordane {
 namespace {
@@ -132,14 +134,14 @@ std::vector<Case> Cases() {
 
 TEST(VordaneDiagnostics, EachProblemIsListedWithItsFileAndLine) {
   for (const Case& c : Cases()) {
-    fixture::ScratchFolder folder;
+    test_support::ScratchFolder folder;
     const std::string mechanism = folder.write("chem.inp", c.mechanism);
-    const std::string binary = folder.file("chem.bin");
-    const std::string listing = folder.file("chem.out");
+    const std::string binary = folder.path("chem.bin");
+    const std::string listing = folder.path("chem.out");
     const ConversionReport report = ConvertFiles(mechanism, "", binary, listing);
     const int line = c.inReactions ? FirstReactionLine() + c.line : c.line;
     const std::string expected = mechanism + ":" + std::to_string(line) + ": " + c.message;
-    const std::string text = fixture::ReadText(listing);
+    const std::string text = test_support::ReadText(listing);
     EXPECT_NE(text.find(expected), std::string::npos)
         << c.behaviour << ": expected\n  " << expected << "\nin\n"
         << text;
@@ -152,22 +154,21 @@ TEST(VordaneDiagnostics, EachProblemIsListedWithItsFileAndLine) {
 }
 
 TEST(VordaneDiagnostics, TheAnalysisRefusesAFailedConversion) {
-  fixture::ScratchFolder folder;
+  test_support::ScratchFolder folder;
   const std::string mechanism = folder.write("chem.inp", Mechanism("H+XY<=>OH 1.0 0.0 0.0\n"));
   ASSERT_FALSE(
-      ConvertFiles(mechanism, "", folder.file("chem.bin"), folder.file("chem.out")).success);
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
-  EXPECT_THROW(kinetics::LoadKineticsFile(folder.file("chem.bin"), console), common::Stop);
-  EXPECT_NE(out.str().find(" There is an error in the kinetics binary file..."), std::string::npos)
-      << out.str();
+      ConvertFiles(mechanism, "", folder.path("chem.bin"), folder.path("chem.out")).success);
+  test_support::MemoryConsole console;
+  EXPECT_THROW(kinetics::LoadKineticsFile(folder.path("chem.bin"), console), common::Stop);
+  EXPECT_NE(console.text().find(" There is an error in the kinetics binary file..."),
+            std::string::npos)
+      << console.text();
 }
 
 TEST(VordaneDiagnostics, MissingFilesAreErrorsNotCrashes) {
-  fixture::ScratchFolder folder;
-  const std::string binary = folder.file("chem.bin");
-  const std::string listing = folder.file("chem.out");
+  test_support::ScratchFolder folder;
+  const std::string binary = folder.path("chem.bin");
+  const std::string listing = folder.path("chem.out");
   struct FileCase {
     const char* behaviour;
     std::string mechanism;
@@ -177,25 +178,25 @@ TEST(VordaneDiagnostics, MissingFilesAreErrorsNotCrashes) {
   const std::string needsThermo =
       folder.write("needs.inp", "ELEMENTS H END\nSPECIES H END\nREACTIONS\nEND\n");
   const FileCase kCases[] = {
-      {"no mechanism file", folder.file("absent.inp"), "",
-       folder.file("absent.inp") + ": error: cannot read the mechanism file"},
+      {"no mechanism file", folder.path("absent.inp"), "",
+       folder.path("absent.inp") + ": error: cannot read the mechanism file"},
       {"no mechanism name", "", "", "error: no name given for the mechanism file"},
-      {"a folder for a mechanism", folder.file(""), "", "error: cannot read the mechanism file"},
-      {"a needed thermo file is missing", needsThermo, folder.file("absent.dat"),
-       folder.file("absent.dat") + ": error: cannot read the thermo data file"},
+      {"a folder for a mechanism", folder.path(""), "", "error: cannot read the mechanism file"},
+      {"a needed thermo file is missing", needsThermo, folder.path("absent.dat"),
+       folder.path("absent.dat") + ": error: cannot read the thermo data file"},
   };
   for (const FileCase& c : kCases) {
     const ConversionReport report = ConvertFiles(c.mechanism, c.thermo, binary, listing);
     EXPECT_FALSE(report.success) << c.behaviour;
     EXPECT_TRUE(ErrorFlagOf(binary)) << c.behaviour;
-    EXPECT_NE(fixture::ReadText(listing).find(c.message), std::string::npos)
+    EXPECT_NE(test_support::ReadText(listing).find(c.message), std::string::npos)
         << c.behaviour << "\n"
-        << fixture::ReadText(listing);
+        << test_support::ReadText(listing);
   }
   // Output names that clash with other files: tests/converters/output_clash_test.cpp.
   // A listing that cannot be written is a failure too.
   const std::string good = folder.write("good.inp", Mechanism(""));
-  EXPECT_FALSE(ConvertFiles(good, "", binary, folder.file("no/such/folder/chem.out")).success);
+  EXPECT_FALSE(ConvertFiles(good, "", binary, folder.path("no/such/folder/chem.out")).success);
   EXPECT_TRUE(ConvertFiles(good, "", binary, listing).success);
 }
 
@@ -203,7 +204,9 @@ TEST(VordaneDiagnostics, MissingFilesAreErrorsNotCrashes) {
 // thermo inside) and every line cut short must give diagnostics, never a crash or a read out
 // of bounds (the sanitizer build runs this too).
 TEST(VordaneDiagnostics, DamagedMechanismsNeverCrash) {
-  const std::string text = fixture::ReadText(PATHFLUX_TEST_DATA "/h2_burke2012/chem.inp");
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  const std::string text =
+      test_support::ReadText(test_support::SharedData("h2_burke2012/chem.inp"));
   const Interpretation whole = Interpret({"chem.inp", text}, nullptr);
   ASSERT_TRUE(whole.ok());
   EXPECT_EQ(whole.mechanism.species.size(), 13u);

@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "test_support.h"
+#include "support/scratch_folder.h"
+#include "vordane_support.h"
 
 namespace vordane {
 namespace {
@@ -41,11 +42,11 @@ TEST(VordaneEntry, TheFlagIsStoredOnEveryCall) {
   LoadedLibrary library;
   const Entry convert = library.entry();
   ASSERT_NE(convert, nullptr) << dlerror();
-  fixture::ScratchFolder folder;
+  test_support::ScratchFolder folder;
   const std::string good = folder.write("good.inp", fixture::Mechanism("H2+O2<=>OH+OH 1 0 0\n"));
   const std::string bad = folder.write("bad.inp", fixture::Mechanism("H2+O2<=>OH 1 0 0\n"));
-  const std::string bin = folder.file("chem.bin");
-  const std::string out = folder.file("chem.out");
+  const std::string bin = folder.path("chem.bin");
+  const std::string out = folder.path("chem.out");
   // Names are not terminated for the callee: only the length counts.
   const std::string goodPadded = good + "GARBAGE";
 
@@ -85,13 +86,13 @@ int RunProgram(const std::string& arguments, const std::string& folder, std::str
   const std::string command =
       "cd '" + folder + "' && '" PATHFLUX_BIN_DIR "/vordane' " + arguments + " > stdout.txt 2>&1";
   const int status = std::system(command.c_str());
-  output = fixture::ReadText(folder + "/stdout.txt");
+  output = test_support::ReadText(folder + "/stdout.txt");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(VordaneProgram, ExitStatusAndSummaryLine) {
-  fixture::ScratchFolder folder;
-  const std::string dir = folder.file("");
+  test_support::ScratchFolder folder;
+  const std::string dir = folder.path("");
   folder.write("good.inp", fixture::Mechanism("H2+O2<=>OH+OH 1 0 0\n"));
   folder.write("bad.inp", fixture::Mechanism("H2+O2<=>OH 1 0 0\n"));
   // The default names, with the thermo in a file of its own.
@@ -119,7 +120,7 @@ TEST(VordaneProgram, ExitStatusAndSummaryLine) {
     EXPECT_EQ(RunProgram(c.arguments, dir, output), c.status) << c.arguments << "\n" << output;
     EXPECT_NE(output.find(c.output), std::string::npos) << c.arguments << "\n" << output;
     if (c.written != nullptr) {
-      EXPECT_FALSE(fixture::ReadText(folder.file(c.written)).empty()) << c.arguments;
+      EXPECT_FALSE(test_support::ReadText(folder.path(c.written)).empty()) << c.arguments;
     }
   }
 }

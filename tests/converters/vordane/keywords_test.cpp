@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "converters/vordane/vordane.h"
-#include "test_support.h"
+#include "vordane_support.h"
 
 namespace vordane {
 namespace {

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <set>
 #include <span>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,12 +15,15 @@
 #include "converters/vordane/vordane.h"
 #include "kinetics/linking_file.h"
 #include "kinetics/work_arrays.h"
-#include "test_support.h"
+#include "support/memory_console.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
+#include "vordane_support.h"
 
 namespace vordane {
 namespace {
 
-const std::string kData = PATHFLUX_TEST_DATA;
+using test_support::SharedData;
 
 struct Loaded {
   kinetics::LoadedKinetics arrays;
@@ -44,9 +46,7 @@ struct Loaded {
 };
 
 Loaded Load(const std::string& path) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
+  test_support::MemoryConsole console;
   Loaded loaded;
   loaded.arrays = kinetics::LoadKineticsFile(path, console);
   loaded.state = kinetics::CurrentKineticsState();
@@ -128,17 +128,18 @@ void ExpectSameElementsAndSpecies(const Loaded& mine, const Loaded& theirs) {
 }
 
 TEST(VordaneReference, GriMechMatchesTheIndependentLinkingFile) {
-  fixture::ScratchFolder folder;
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  test_support::ScratchFolder folder;
   const ConversionReport report =
-      ConvertFiles(kData + "/gri30/gri30.inp", kData + "/gri30/gri30_thermo.dat",
-                   folder.file("chem.bin"), folder.file("chem.out"));
-  ASSERT_TRUE(report.success) << fixture::ReadText(folder.file("chem.out"));
+      ConvertFiles(SharedData("gri30/gri30.inp"), SharedData("gri30/gri30_thermo.dat"),
+                   folder.path("chem.bin"), folder.path("chem.out"));
+  ASSERT_TRUE(report.success) << test_support::ReadText(folder.path("chem.out"));
   EXPECT_EQ(report.elements, 5);
   EXPECT_EQ(report.species, 53);
   EXPECT_EQ(report.reactions, 325);
 
-  const Loaded mine = Load(folder.file("chem.bin"));
-  const Loaded theirs = Load(kData + "/gri30/chem.bin");
+  const Loaded mine = Load(folder.path("chem.bin"));
+  const Loaded theirs = Load(SharedData("gri30/chem.bin"));
   ASSERT_EQ(CountsList(mine.state.counts), CountsList(theirs.state.counts));
   EXPECT_EQ(mine.state.RequiredIntLength, theirs.state.RequiredIntLength);
   EXPECT_EQ(mine.state.RequiredRealLength, theirs.state.RequiredRealLength);
@@ -191,16 +192,17 @@ ReactionView ReactionOf(const Loaded& file, std::int32_t i) {
 }
 
 TEST(VordaneReference, HeptaneMatchesTheIndependentFileApartFromItsMissingReaction) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
   constexpr std::int32_t kLeftOut = 1852;  // four products: no room in six slots
-  fixture::ScratchFolder folder;
-  const ConversionReport report =
-      ConvertFiles(kData + "/llnl_nheptane_v2/chem.inp", kData + "/llnl_nheptane_v2/thermo.dat",
-                   folder.file("chem.bin"), folder.file("chem.out"));
-  ASSERT_TRUE(report.success) << fixture::ReadText(folder.file("chem.out"));
+  test_support::ScratchFolder folder;
+  const ConversionReport report = ConvertFiles(SharedData("llnl_nheptane_v2/chem.inp"),
+                                               SharedData("llnl_nheptane_v2/thermo.dat"),
+                                               folder.path("chem.bin"), folder.path("chem.out"));
+  ASSERT_TRUE(report.success) << test_support::ReadText(folder.path("chem.out"));
   EXPECT_EQ(report.reactions, 2539);
 
-  const Loaded mine = Load(folder.file("chem.bin"));
-  const Loaded theirs = Load(kData + "/llnl_nheptane_v2/chem.bin");
+  const Loaded mine = Load(folder.path("chem.bin"));
+  const Loaded theirs = Load(SharedData("llnl_nheptane_v2/chem.bin"));
   auto ours = CountsList(mine.state.counts);
   auto other = CountsList(theirs.state.counts);
   EXPECT_EQ(mine.state.counts.MaxReactionSpecies, 8);
@@ -270,8 +272,9 @@ TEST(VordaneReference, HeptaneMatchesTheIndependentFileApartFromItsMissingReacti
 // only differences come from the gas constant of the work arrays, which is 7.6e-6 relative
 // away from the one those files were written with.
 TEST(VordaneReference, UnitVariantsGiveTheSameRateParameters) {
-  const std::string folderPath = kData + "/keyword_tests/synthetic/";
-  const std::string thermo = kData + "/gri30/gri30_thermo.dat";
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  const std::string folderPath = SharedData("keyword_tests/synthetic/");
+  const std::string thermo = SharedData("gri30/gri30_thermo.dat");
   struct Case {
     const char* file;
     double tolerance;
@@ -282,21 +285,21 @@ TEST(VordaneReference, UnitVariantsGiveTheSameRateParameters) {
       {"units_kelvins.inp", 1e-5},           {"units_evolts.inp", 1e-5},
       {"units_molecules.inp", 1e-9},         {"units_molecules_kjoules_reordered.inp", 1e-9},
   };
-  fixture::ScratchFolder folder;
+  test_support::ScratchFolder folder;
   ASSERT_TRUE(ConvertFiles(folderPath + "units_default_cal_moles.inp", thermo,
-                           folder.file("base.bin"), folder.file("base.out"))
+                           folder.path("base.bin"), folder.path("base.out"))
                   .success);
-  const Loaded base = Load(folder.file("base.bin"));
+  const Loaded base = Load(folder.path("base.bin"));
   const auto& sb = base.state;
   const std::int64_t rateLength = sb.layout.real.ReverseParameters - sb.layout.real.RateParameters;
   const std::int64_t fallOffLength =
       sb.layout.real.ThirdBodyEfficiencies - sb.layout.real.FallOffParameters;
   for (const Case& c : kCases) {
-    ASSERT_TRUE(ConvertFiles(folderPath + c.file, thermo, folder.file("variant.bin"),
-                             folder.file("variant.out"))
+    ASSERT_TRUE(ConvertFiles(folderPath + c.file, thermo, folder.path("variant.bin"),
+                             folder.path("variant.out"))
                     .success)
-        << c.file << fixture::ReadText(folder.file("variant.out"));
-    const Loaded variant = Load(folder.file("variant.bin"));
+        << c.file << test_support::ReadText(folder.path("variant.out"));
+    const Loaded variant = Load(folder.path("variant.bin"));
     const auto& sv = variant.state;
     ASSERT_EQ(CountsList(sv.counts), CountsList(sb.counts)) << c.file;
     const auto compare = [&](std::span<const double> a, std::span<const double> b) {

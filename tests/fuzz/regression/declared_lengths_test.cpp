@@ -2,39 +2,32 @@
 // readers refuse lengths that no file of the size could need, before any array is made, and
 // load sound files as before.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <functional>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/declared_length.h"
 #include "common/record_file.h"
 #include "kinetics/linking_file.h"
+#include "support/memory_console.h"
+#include "support/record_files.h"
+#include "support/scratch_folder.h"
+#include "support/shared_data.h"
 #include "transport/linking_file.h"
 
 namespace {
 
+using test_support::Captured;
+using test_support::RunCaptured;
+
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-std::string ScratchPath(const std::string& name) {
-  const std::filesystem::path directory = std::filesystem::temp_directory_path() /
-                                          ("pathflux-fuzz-regression-" + std::to_string(getpid()));
-  std::filesystem::create_directories(directory);
-  return (directory / name).string();
-}
-
 std::string WriteRecords(const std::string& name, const std::vector<common::FieldWriter>& records) {
-  const std::string path = ScratchPath(name);
-  common::RecordWriter writer;
-  EXPECT_TRUE(writer.open(path));
-  for (const common::FieldWriter& record : records) EXPECT_TRUE(writer.write(record));
-  EXPECT_TRUE(writer.commit());
-  return path;
+  std::vector<test_support::Payload> payloads;
+  for (const common::FieldWriter& record : records) payloads.push_back(record.bytes());
+  return test_support::WriteRecords(test_support::ScratchPath(name), payloads);
 }
 
 common::FieldWriter FirstRecord(const char* version) {
@@ -64,27 +57,6 @@ std::string KineticsHeader(const std::string& name, std::int32_t ints, std::int3
 // A transport header of 72 bytes: record 1 and record 2 with no species.
 std::string TransportHeader(const std::string& name, std::int32_t ints, std::int32_t reals) {
   return WriteRecords(name, {FirstRecord("1.0"), Ints({ints, reals, 4, 0, 0})});
-}
-
-struct Outcome {
-  std::string text;
-  bool stopped = false;
-  bool paused = false;
-};
-
-Outcome Capture(const std::function<void(common::Console&)>& body) {
-  std::ostringstream out;
-  std::istringstream in;
-  common::Console console(out, in);
-  Outcome outcome;
-  try {
-    body(console);
-  } catch (const common::Stop& stop) {
-    outcome.stopped = true;
-    outcome.paused = stop.pauses();
-  }
-  outcome.text = out.str();
-  return outcome;
 }
 
 TEST(DeclaredLengths, LimitGrowsWithTheFileAndNamesTakeSixteenBytes) {
@@ -139,7 +111,7 @@ TEST(DeclaredLengths, KineticsHeaderBeyondTheFileIsRefusedBeforeAnyArrayIsMade) 
     }
     // The header query of the driver and the whole-file load refuse alike, with the pause.
     for (const bool load : {false, true}) {
-      const Outcome outcome = Capture([&](common::Console& console) {
+      const Captured outcome = RunCaptured([&](common::Console& console) {
         if (load) {
           kinetics::LoadKineticsFile(path, console);
         } else {
@@ -159,8 +131,8 @@ TEST(DeclaredLengths, KineticsLengthsAtTheLimitPassTheHeader) {
   const std::string path = KineticsHeader("limit.bin", 1049280, 1049280, 1048587);
   common::RecordReader unit;
   ASSERT_TRUE(unit.open(path));
-  const Outcome outcome =
-      Capture([&](common::Console& console) { kinetics::QueryLinkSizes(unit, console); });
+  const Captured outcome =
+      RunCaptured([&](common::Console& console) { kinetics::QueryLinkSizes(unit, console); });
   EXPECT_FALSE(outcome.stopped) << outcome.text;
 }
 
@@ -189,13 +161,13 @@ TEST(DeclaredLengths, TransportHeaderBeyondTheFileIsRefusedBeforeAnyArrayIsMade)
     }
     common::RecordReader unit;
     ASSERT_TRUE(unit.open(path));
-    const Outcome header =
-        Capture([&](common::Console& console) { transport::ReadTransportHeader(unit, console); });
+    const Captured header = RunCaptured(
+        [&](common::Console& console) { transport::ReadTransportHeader(unit, console); });
     EXPECT_EQ(header.text, expected);
     EXPECT_EQ(header.stopped, c.stopped);
     if (c.stopped) {
-      const Outcome load =
-          Capture([&](common::Console& console) { transport::LoadTransportFile(path, console); });
+      const Captured load = RunCaptured(
+          [&](common::Console& console) { transport::LoadTransportFile(path, console); });
       EXPECT_EQ(load.text, expected);
       EXPECT_TRUE(load.paused);
     }
@@ -204,17 +176,18 @@ TEST(DeclaredLengths, TransportHeaderBeyondTheFileIsRefusedBeforeAnyArrayIsMade)
 
 // Sound files, small and large, load exactly as before.
 TEST(DeclaredLengths, SoundFilesLoadAsBefore) {
-  const std::string data = PATHFLUX_TEST_DATA;
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  const std::string data = test_support::SharedDataFolder();
   for (const char* name : {"/gri30/chem.bin", "/llnl_nheptane_v2/chem.bin"}) {
     SCOPED_TRACE(name);
-    const Outcome outcome = Capture(
+    const Captured outcome = RunCaptured(
         [&](common::Console& console) { kinetics::LoadKineticsFile(data + name, console); });
     EXPECT_EQ(outcome.text, "");
     EXPECT_FALSE(outcome.stopped);
   }
   for (const char* name : {"/gri30/tran.bin", "/llnl_nheptane_v2/tran.bin"}) {
     SCOPED_TRACE(name);
-    const Outcome outcome = Capture(
+    const Captured outcome = RunCaptured(
         [&](common::Console& console) { transport::LoadTransportFile(data + name, console); });
     EXPECT_EQ(outcome.text, "");
     EXPECT_FALSE(outcome.stopped);
