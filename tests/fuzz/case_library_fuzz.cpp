@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       volatile double sink = driver::CasePressure(values) + driver::CaseTemperature(values);
       for (const double fraction : driver::CaseMoleFractions(values)) sink = sink + fraction;
     }
-  } catch (const common::Stop&) {
+  } catch (const common::Stop& stop) {
+    fuzz::RequireReason(stop);
   }
   return 0;
 }

@@ -31,4 +31,9 @@ inline std::string WriteInput(const std::uint8_t* data, std::size_t size,
   return path;
 }
 
+// A reader that stops must say why: a stop without a reason is a finding.
+inline void RequireReason(const common::Stop& stop) {
+  if (stop.reason().empty()) __builtin_trap();
+}
+
 }  // namespace fuzz

@@ -13,13 +13,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     common::RecordReader unit;
     if (unit.open(path)) kinetics::QueryLinkSizes(unit, console);
-  } catch (const common::Stop&) {
+  } catch (const common::Stop& stop) {
+    fuzz::RequireReason(stop);
   }
   try {
     const kinetics::LoadedKinetics loaded = kinetics::LoadKineticsFile(path, console);
     std::int32_t elements = 0, species = 0, reactions = 0, coefficients = 0;
     kinetics::QueryCounts(loaded.IKWORK, loaded.RKWORK, elements, species, reactions, coefficients);
-  } catch (const common::Stop&) {
+  } catch (const common::Stop& stop) {
+    fuzz::RequireReason(stop);
   }
   return 0;
 }

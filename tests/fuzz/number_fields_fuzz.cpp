@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (count < 0 || count > capacity || count > static_cast<std::int32_t>(values.size())) {
       __builtin_trap();
     }
-  } catch (const common::Stop&) {
+  } catch (const common::Stop& stop) {
+    fuzz::RequireReason(stop);
   }
   return 0;
 }

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::int32_t species : selection.SelectedSpecies) {
       if (species < 1 || species > 53) __builtin_trap();  // the reader must refuse these
     }
-  } catch (const common::Stop&) {
+  } catch (const common::Stop& stop) {
+    fuzz::RequireReason(stop);
   }
   return 0;
 }

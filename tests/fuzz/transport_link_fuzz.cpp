@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   test_support::MemoryConsole console;
   try {
     transport::LoadTransportFile(path, console);
-  } catch (const common::Stop&) {
+  } catch (const common::Stop& stop) {
+    fuzz::RequireReason(stop);
   }
   return 0;
 }

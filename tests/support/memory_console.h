@@ -33,10 +33,12 @@ struct Captured {
   std::string text;
   bool stopped = false;
   bool paused = false;
+  std::string reason;  // of the stop
 };
 
 // Runs `body` with a fresh memory console and catches the stop that may end it; other
-// exceptions pass through.
+// exceptions pass through. A stop whose lines are not the last lines written throws
+// std::logic_error, so every test that captures a stop also checks what the stop carries.
 Captured RunCaptured(const std::function<void(common::Console&)>& body);
 
 }  // namespace test_support
