@@ -88,9 +88,10 @@ void Interpreter::checkReactions() {
                                  const std::vector<Participant>& side, const char* keyword,
                                  const char* role) {
       for (const auto& [species, order] : orders) {
-        const bool onSide = std::any_of(side.begin(), side.end(), [&](const Participant& entry) {
-          return entry.species == species;
-        });
+        // The binding is captured by name: clang 14 (the fuzz build) cannot capture it.
+        const bool onSide = std::any_of(
+            side.begin(), side.end(),
+            [species = species](const Participant& entry) { return entry.species == species; });
         if (!onSide) {
           warning(reaction.file, reaction.line,
                   std::string(keyword) + " for " +
