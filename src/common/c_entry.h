@@ -24,7 +24,7 @@ void StoreErrorFlag(std::int32_t* errorFlag, std::int32_t failureFlag,
   try {
     flag = conversion();
   } catch (...) {
-    flag = failureFlag;
+    // The flag still says the call failed.
   }
   if (errorFlag != nullptr) *errorFlag = flag;
 }

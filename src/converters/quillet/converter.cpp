@@ -192,7 +192,7 @@ class Conversion {
   void readKinetics();
   void readTransportData();
   void fitProperties();
-  bool writeTransportLink(bool succeeded);
+  void writeTransportLink(bool succeeded);
   std::string summaryLine() const;
   void writeListing();
 
@@ -305,7 +305,7 @@ void Conversion::fitProperties() {
 
 // Writes the fits, or when `succeeded` is false a file of zero fits with its error flag set. A
 // mechanism too large for the declared lengths leaves a flagged file without species.
-bool Conversion::writeTransportLink(bool succeeded) {
+void Conversion::writeTransportLink(bool succeeded) {
   std::size_t lightCount = 0;
   for (const FitSpecies& species : species_) {
     lightCount += species.molecularWeight < kLightWeightLimit;
@@ -315,7 +315,7 @@ bool Conversion::writeTransportLink(bool succeeded) {
     diagnostics_.error(files_.transportLink, 0,
                        "the mechanism has too many species for a transport linking file");
     raise(kOutputUnwritable);
-    if (succeeded) return false;
+    if (succeeded) return;
     link = makeLink({}, nullptr, 0);
     setDeclaredLengths(link);
   }
@@ -323,9 +323,7 @@ bool Conversion::writeTransportLink(bool succeeded) {
   if (!transport::WriteTransportLink(files_.transportLink, link, error)) {
     diagnostics_.error(files_.transportLink, 0, "cannot be written: " + error);
     raise(kOutputUnwritable);
-    return false;
   }
-  return true;
 }
 
 std::string Conversion::summaryLine() const {
