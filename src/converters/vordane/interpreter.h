@@ -87,6 +87,8 @@ struct ThermoEntry {
   double commonTemperature = 0.0;
   std::array<double, kNasaCoefficients> low{};
   std::array<double, kNasaCoefficients> high{};
+  // Read but unusable (reported once): its species' reactions are not checked for balance.
+  bool refused = false;
 };
 
 struct SpeciesEntry {

@@ -256,16 +256,33 @@ Interpretation Interpreter::run(const SourceText& mechanism, const SourceText* t
       error(mechanism.name, species.line, "missing thermo for species " + species.name);
     }
   }
-  // Thermo compositions may only use declared elements.
-  for (const auto& species : species_) {
+  // Thermo compositions may only use declared elements: one error per undeclared element,
+  // at its first use, naming the species that use it.
+  std::vector<std::pair<std::string, std::vector<SpeciesEntry*>>> undeclared;
+  for (auto& species : species_) {
     if (!species.thermo) continue;
     for (const auto& [symbol, count] : species.thermo->composition) {
-      if (std::none_of(elements_.begin(), elements_.end(),
-                       [&name = symbol](const ElementEntry& e) { return e.name == name; })) {
-        error(species.thermo->file, species.thermo->line,
-              "unknown element " + symbol + " in the thermo of species " + species.name);
+      if (std::any_of(elements_.begin(), elements_.end(),
+                      [&name = symbol](const ElementEntry& e) { return e.name == name; })) {
+        continue;
       }
+      auto use = std::find_if(undeclared.begin(), undeclared.end(),
+                              [&name = symbol](const auto& u) { return u.first == name; });
+      if (use == undeclared.end()) use = undeclared.insert(use, {symbol, {}});
+      use->second.push_back(&species);
+      species.thermo->refused = true;
     }
+  }
+  for (const auto& [symbol, users] : undeclared) {
+    std::string names;
+    for (std::size_t u = 0; u < users.size() && u < 8; ++u)
+      names += (u ? ", " : "") + users[u]->name;
+    if (users.size() > 8) names += ", ...";
+    const ThermoEntry& first = *users.front()->thermo;
+    error(first.file, first.line,
+          "element " + symbol + " is not declared, but the thermo of " +
+              std::to_string(users.size()) +
+              (users.size() == 1 ? " species uses" : " species use") + " it (" + names + ")");
   }
   checkReactions();
   checkDuplicates();

@@ -43,7 +43,8 @@ void Interpreter::checkReactions() {
     bool allThermo = true;
     for (const auto* side : {&reaction.reactants, &reaction.products}) {
       for (const auto& participant : *side)
-        allThermo = allThermo && species_[participant.species].thermo.has_value();
+        allThermo = allThermo && species_[participant.species].thermo.has_value() &&
+                    !species_[participant.species].thermo->refused;
     }
     for (std::size_t m = 0; allThermo && m < elements_.size(); ++m) {
       if (std::abs(balance[m]) < 1e-6) continue;

@@ -219,6 +219,7 @@ void Interpreter::readThermoEntry(const std::string& file, const std::vector<Lin
     species.thermo = ThermoEntry{};
     species.thermo->file = file;
     species.thermo->line = lineNumber;
+    species.thermo->refused = true;
     return;
   }
   // Continuity of cp, h and s at the common temperature.
