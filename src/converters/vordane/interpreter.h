@@ -139,6 +139,8 @@ struct ReactionEntry {
   std::vector<std::pair<int, double>> efficiencies;
   bool duplicate = false;
   bool chemicallyActivated = false;  // HIGH: refused, but no further fall-off complaints
+  bool pressureTable = false;        // PLOG or CHEB: refused once, not once per line
+  bool fallOffInside = false;        // "(+M)" was not written at the end of a side
   bool valid = true;                 // the equation could be read
   std::vector<AuxiliaryNote> notes;
 };
@@ -182,6 +184,8 @@ class Interpreter {
     bool photon = false;
     ThirdBodyKind fallOff = ThirdBodyKind::None;
     int fallOffSpecies = -1;
+    bool fallOffInside = false;  // "(+M)" written after a species inside the side
+    std::string rest;            // the side without it
   };
   bool readSide(std::string_view text, Side& side, std::string& problem) const;
   int findSpecies(std::string_view name) const;
@@ -203,6 +207,8 @@ class Interpreter {
   std::vector<ReactionEntry> reactions_;
   Units sectionUnits_;
   bool mechanismHasAllThermo_ = false;
+  bool reactionsEnded_ = false;  // what follows the reaction section's END outside a section
+                                 // is notes, not read
   std::string mechanismFile_;
   std::string thermoFile_;
 };

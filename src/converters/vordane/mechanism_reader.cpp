@@ -160,6 +160,7 @@ void Interpreter::readMechanism(const SourceText& source) {
       }
       if (opened == Section::End) {
         section = Section::None;
+        reactionsEnded_ = true;
       } else if (IsAbbreviation(ToUpper(words.front()), "REACTIONS", 4)) {
         sectionUnits_ = Units{};
         readReactionUnits(file, line, text.substr(words.front().size()));
@@ -222,8 +223,9 @@ void Interpreter::readMechanism(const SourceText& source) {
         section = Section::Reactions;
         readReactionUnits(file, line, afterKeyword);
       } else if (opened == Section::Ignored) {
-        warning(file, line.number, "section " + ToUpper(words.front()) + " ignored");
-        section = Section::Ignored;
+        section = Section::Ignored;  // transport data: the transport converter reads it
+      } else if (opened == Section::None && reactionsEnded_) {
+        return;  // notes after the reaction section's END
       } else if (opened == Section::None) {
         error(file, line.number,
               "unknown section or text outside a section: '" + std::string(words.front()) + "'");

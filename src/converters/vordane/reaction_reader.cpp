@@ -42,6 +42,29 @@ bool Interpreter::readSide(std::string_view text, Side& side, std::string& probl
       return false;
     }
   }
+  // Some files write the fall-off third body after a species inside the side
+  // ("A(+M)+B"): it is the same reaction as "A+B(+M)".
+  if (side.fallOff == ThirdBodyKind::None) {
+    for (std::size_t open = text.find("(+"); open != std::string_view::npos;
+         open = text.find("(+", open + 1)) {
+      const std::size_t close = text.find(')', open);
+      if (close == std::string_view::npos || close + 1 >= text.size() || text[close + 1] != '+')
+        continue;
+      const std::string inner(text.substr(open + 2, close - open - 2));
+      const int index = findSpecies(inner);
+      if (index < 0 && ToUpper(inner) != "M") continue;
+      // Not when the parenthesis belongs to a species' name.
+      const std::size_t termStart = text.rfind('+', open == 0 ? 0 : open - 1);
+      const std::size_t from = termStart == std::string_view::npos ? 0 : termStart + 1;
+      if (findSpecies(text.substr(from, close + 1 - from)) >= 0) continue;
+      side.fallOff = index >= 0 ? ThirdBodyKind::FallOffSpecies : ThirdBodyKind::FallOffMixture;
+      side.fallOffSpecies = index;
+      side.fallOffInside = true;
+      side.rest = std::string(text.substr(0, open)) + std::string(text.substr(close + 1));
+      text = side.rest;
+      break;
+    }
+  }
   if (text.empty()) {
     problem = "a side of the equation is empty";
     return false;
@@ -188,6 +211,7 @@ bool Interpreter::readEquation(const std::string& equation, ReactionEntry& react
       return false;
     }
     reaction.reversible = reversible;
+    reaction.fallOffInside = left.fallOffInside || right.fallOffInside;
     reaction.reactants = left.participants;
     reaction.products = right.participants;
     reaction.photon = left.photon || right.photon;
@@ -231,6 +255,10 @@ void Interpreter::readReactionLine(const std::string& file, const Line& line) {
   if (!readEquation(std::string(text.substr(0, equationEnd)), reaction, problem)) {
     error(file, line.number, problem + " in '" + reaction.equation + "'");
     reaction.valid = false;
+  } else if (reaction.fallOffInside) {
+    warning(file, line.number,
+            "fall-off third body written inside a side of '" + reaction.equation +
+                "'; read as if it closed the side");
   }
   if (!numbers) reaction.valid = false;
   reactions_.push_back(std::move(reaction));
@@ -238,8 +266,11 @@ void Interpreter::readReactionLine(const std::string& file, const Line& line) {
 
 std::vector<double> Interpreter::numbersOf(const std::string& file, int line,
                                            const std::string& keyword, std::string_view text) {
+  // Some files separate the values with commas.
+  std::string separated(text);
+  std::replace(separated.begin(), separated.end(), ',', ' ');
   std::vector<double> values;
-  for (const std::string_view word : SplitWords(text)) {
+  for (const std::string_view word : SplitWords(separated)) {
     double value = 0.0;
     if (!ParseReal(word, value)) {
       error(file, line, "malformed number '" + std::string(word) + "' in " + keyword);
@@ -290,6 +321,15 @@ void Interpreter::readAuxiliaryLine(const std::string& file, const Line& line) {
       // Units are written with a slash of their own ("UNITS / CAL/MOLE /"): the parameters
       // then run to the last slash of the line.
       if (ToUpper(word) == "UNITS") close = text.rfind('/');
+      // An efficiency list whose last value runs to the end of the line without its '/'
+      // is still unambiguous.
+      double value = 0.0;
+      if (close == std::string::npos && findSpecies(word) >= 0 &&
+          ParseReal(Trim(std::string_view(text).substr(next + 1)), value)) {
+        warning(file, line.number,
+                "efficiency of " + word + " not closed by '/'; read to the end of the line");
+        close = text.size();
+      }
       if (close == std::string::npos || close == next) {
         error(file, line.number, "'" + word + "' parameters without the closing '/'");
         return;
@@ -428,17 +468,24 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
   } else if (keyword == "HIGH") {
     reaction.chemicallyActivated = true;
     error(file, line, "chemically activated fall-off (HIGH) cannot be held in the linking file");
-  } else if (keyword == "PLOG") {
-    error(file, line, "pressure-dependent rate PLOG cannot be held in the linking file");
-  } else if (keyword == "CHEB" || keyword == "TCHEB" || keyword == "PCHEB") {
-    error(file, line, "Chebyshev rate " + keyword + " cannot be held in the linking file");
+  } else if (keyword == "PLOG" || keyword == "CHEB" || keyword == "TCHEB" || keyword == "PCHEB") {
+    if (!reaction.pressureTable) {
+      error(file, line,
+            (keyword == "PLOG" ? "pressure-dependent rate PLOG" : "Chebyshev rate " + keyword) +
+                " cannot be held in the linking file");
+    }
+    reaction.pressureTable = true;
   } else if (const int index = findSpecies(word); index >= 0 && parameters) {
     double value = 0.0;
     if (!ParseReal(parameterText, value) || value < 0.0) {
       error(file, line, "malformed third-body efficiency '" + parameterText + "' of " + word);
       return;
     }
+    // On a reaction without M the efficiencies are one error of their own, not repeats.
+    const bool mixture = reaction.thirdBody == ThirdBodyKind::Mixture ||
+                         reaction.thirdBody == ThirdBodyKind::FallOffMixture;
     for (const auto& [species, efficiency] : reaction.efficiencies) {
+      if (species == index && !mixture) return;
       if (species == index) {
         error(file, line, "third-body efficiency of " + word + " given twice");
         return;

@@ -110,7 +110,7 @@ TEST(VordaneProgram, ExitStatusAndSummaryLine) {
       {"good.inp none.dat good.bin good.out", 0,
        "vordane: 5 elements, 13 species, 1 reactions; 0 errors, 0 warnings; linking file written\n",
        "good.out"},
-      {"bad.inp none.dat bad.bin bad.out", 1, "; 2 errors, 0 warnings; linking file marked",
+      {"bad.inp none.dat bad.bin bad.out", 1, "; 1 errors, 0 warnings; linking file marked",
        "bad.out"},
       {"", 0, "vordane: 1 elements, 2 species, 1 reactions; 0 errors", "Chem.Out"},
       {"absent.inp", 1, "linking file marked as failed", "Chem.Bin"},
