@@ -92,7 +92,7 @@ std::string summaryLine(const ConversionReport& report, bool binaryWritten) {
                            : "linking file marked as failed");
 }
 
-// What was read, then every message, then the summary.
+// What was read, then every message, the appendix, then the summary.
 std::string listingText(const Interpretation& result, const std::string& summary) {
   std::string listing = result.listing;
   listing += "MESSAGES\n";
@@ -100,6 +100,7 @@ std::string listingText(const Interpretation& result, const std::string& summary
   for (const Diagnostic& diagnostic : result.diagnostics) {
     listing += "  " + FormatDiagnostic(diagnostic) + "\n";
   }
+  if (!result.appendix.empty()) listing += "\n" + result.appendix;
   listing += "\n" + summary + "\n";
   return listing;
 }

@@ -91,6 +91,14 @@ struct ThermoEntry {
   bool refused = false;
 };
 
+// A species with more than one thermo entry in one file: the first is used.
+struct ThermoRepeat {
+  std::string file;
+  std::string species;
+  int usedLine = 0;
+  std::vector<int> ignoredLines;
+};
+
 struct SpeciesEntry {
   std::string name;
   int line = 0;
@@ -196,6 +204,7 @@ class Interpreter {
   void checkDuplicates();
   void buildMechanism();
   void writeListing();
+  void writeAppendix();
 
   std::vector<double> numbersOf(const std::string& file, int line, const std::string& keyword,
                                 std::string_view text);
@@ -205,6 +214,7 @@ class Interpreter {
   std::vector<SpeciesEntry> species_;
   std::unordered_map<std::string, int> speciesIndex_;
   std::vector<ReactionEntry> reactions_;
+  std::vector<ThermoRepeat> thermoRepeats_;  // for the listing's appendix
   Units sectionUnits_;
   bool mechanismHasAllThermo_ = false;
   bool reactionsEnded_ = false;  // what follows the reaction section's END outside a section

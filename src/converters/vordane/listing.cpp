@@ -1,4 +1,5 @@
 // The listing: what was read, in the units it was written in.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -66,6 +67,30 @@ void Interpreter::writeListing() {
     }
   }
   out += "\n";
+  writeAppendix();
+}
+
+// Species with more than one thermo entry in a file, after the messages: a file that repeats
+// thousands of them would otherwise bury the messages.
+void Interpreter::writeAppendix() {
+  if (thermoRepeats_.empty()) return;
+  std::string& out = result_.appendix;
+  out += "APPENDIX: SPECIES WITH MORE THAN ONE THERMO ENTRY (the first is used)\n";
+  const std::string* file = nullptr;
+  for (const ThermoRepeat& repeat : thermoRepeats_) {
+    if (file == nullptr || *file != repeat.file) {
+      file = &repeat.file;
+      out += "  " + repeat.file + "\n";
+    }
+    std::string name = repeat.species;
+    name.resize(std::max<std::size_t>(name.size(), kNameWidth), ' ');
+    out += "    " + name + " line " + std::to_string(repeat.usedLine) + " used; ";
+    out += repeat.ignoredLines.size() == 1 ? "line" : "lines";
+    for (std::size_t n = 0; n < repeat.ignoredLines.size(); ++n) {
+      out += (n == 0 ? " " : ", ") + std::to_string(repeat.ignoredLines[n]);
+    }
+    out += " ignored\n";
+  }
 }
 
 }  // namespace vordane::detail

@@ -46,6 +46,18 @@ bool ParseReal(std::string_view text, double& value) {
   return error == std::errc() && end == last;
 }
 
+bool ParseCoefficient(std::string_view field, double& value) {
+  field = Trim(field);
+  const std::size_t letter = field.find_first_of("EeDd");
+  if (letter == std::string_view::npos || letter + 2 >= field.size() || field[letter + 1] != ' ' ||
+      !std::isdigit(static_cast<unsigned char>(field[letter + 2]))) {
+    return ParseReal(field, value);
+  }
+  std::string withSign(field);
+  withSign[letter + 1] = '+';
+  return ParseReal(withSign, value);
+}
+
 std::string ToUpper(std::string_view text) {
   std::string upper(text);
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

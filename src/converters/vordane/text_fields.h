@@ -13,6 +13,11 @@ namespace vordane {
 // out of the double range, is refused.
 bool ParseReal(std::string_view text, double& value);
 
+// Reads a coefficient field of a thermo entry: as ParseReal, and also in the form old Fortran
+// output writes, with a blank where the exponent's sign belongs ("0.869E 01" is 8.69). Any other
+// blank inside the number is refused.
+bool ParseCoefficient(std::string_view field, double& value);
+
 std::string ToUpper(std::string_view text);
 std::string_view Trim(std::string_view text);
 

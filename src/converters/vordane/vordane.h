@@ -31,6 +31,7 @@ struct Interpretation {
   kinetics::LinkMechanism mechanism;
   Diagnostics diagnostics;
   std::string listing;            // everything but the diagnostics and the summary line
+  std::string appendix;           // sections listed after the diagnostics; empty when none
   bool thermoFileNeeded = false;  // some species found no thermo in the mechanism
 
   int errorCount() const { return static_cast<int>(diagnostics.errorCount()); }

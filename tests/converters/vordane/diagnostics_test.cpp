@@ -66,6 +66,9 @@ std::vector<Case> Cases() {
   // A coefficient line given twice: the entry is out of step from its third line on.
   std::string outOfStep = ThermoOf("H2", {{"H", 2}});
   outOfStep.insert(81, outOfStep.substr(81, 81));
+  // Phase letters on both sides of a blank column 45: the shift cannot be told.
+  std::string bothShifts = ThermoOf("H2", {{"H", 2}});
+  bothShifts.replace(43, 3, "G G");
   const fixture::Coefficients jump = {4.5, 0.0, 0.0, 0.0, 0.0, -1000.0, 4.0};
   return {
       {"unknown element", "ELEMENTS H XQ END\nSPECIES H END\n", 1, false,
@@ -128,7 +131,10 @@ std::vector<Case> Cases() {
       {"thermo given twice",
        HydrogenWith(ThermoOf("H", {{"H", 1}}) + ThermoOf("H2", {{"H", 2}}) +
                     ThermoOf("H", {{"H", 1}})),
-       13, false, "warning: second thermo entry for H; the first one is used", Severity::Warning},
+       13, false, "warning: 1 species has more than one entry in ", Severity::Warning},
+      {"phase letter shifted both ways", HydrogenWith(ThermoOf("H", {{"H", 1}}) + bothShifts), 9,
+       false, "error: phase letters in columns 44 and 46 and none in column 45 in the thermo of H2",
+       Severity::Error},
   };
 }
 

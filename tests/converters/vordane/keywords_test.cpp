@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "converters/vordane/vordane.h"
@@ -412,6 +413,93 @@ TEST(VordaneSpecies, MechanismThermoGoesBeforeTheThermoFile) {
                           fixture::ThermoEntry("H", {{"H", 1}}) + "END\n";
   const SourceText broken{"therm.dat", "garbage that is not thermo\n"};
   EXPECT_TRUE(Interpret({"test.inp", all}, &broken).ok());
+}
+
+// Thermo files as researchers publish them: each variation gives the same water entry as the
+// tidy form, with a warning only where the file is really odd; a broken entry is one error.
+TEST(VordaneSpecies, PublishedThermoVariationsAreRead) {
+  const fixture::Coefficients low = {3.5, 0.0, 0.0, 0.0, 0.0, -1000.0, 4.0};
+  const fixture::Coefficients high = {
+      3.0, 0.0005, 0.0, 0.0, 0.0, -750.0, 4.0 + 0.5 * std::log(1000.0) - 0.5};
+  const std::string tidy =
+      fixture::ThermoEntry("H2O", {{"H", 2}, {"O", 1}}, low, high, 200.0, 1000.0, 3500.0);
+  const std::string other = fixture::ThermoEntry("H2O", {{"H", 2}, {"O", 1}});
+  // Columns of the entry's line (1-4) replaced by `text`.
+  const auto edited = [&tidy](std::vector<std::tuple<int, int, std::string>> edits) {
+    std::string entry = tidy;
+    for (const auto& [line, column, text] : edits) {
+      entry.replace(static_cast<std::size_t>((line - 1) * 81 + column - 1), text.size(), text);
+    }
+    return entry;
+  };
+  std::string shifted = tidy;  // line 1 from column 45 on moved one column left
+  shifted.erase(43, 1).insert(78, " ");
+  std::string broken = edited({{2, 31, "    1.0E+ 01   "}, {3, 1, " -0.7500000 E03"}});
+  const std::string header = "THERMO ALL\n   300.000  1000.000  5000.000\n";
+  struct Case {
+    const char* behaviour;
+    std::string thermo;
+    int errors;
+    int warnings;
+    const char* message;
+    std::string appendix;
+  };
+  const std::string repeats =
+      "APPENDIX: SPECIES WITH MORE THAN ONE THERMO ENTRY (the first is used)\n  therm.dat\n"
+      "    H2O              line 3 used; lines 7, 11 ignored\n";
+  const Case kCases[] = {
+      {"the tidy entry", header + tidy + "END\n", 0, 0, "", ""},
+      {"zero counts behind any name, counts written as reals",
+       header + edited({{1, 25, "H  2.O 1.00   000  0"}}) + "END\n", 0, 0, "", ""},
+      {"line 1 shifted one column left: phase letter in column 44", header + shifted + "END\n", 0,
+       1, "therm.dat:3: warning: thermo of H2O: phase letter in column 44 instead of 45; line 1",
+       ""},
+      {"a blank for the exponent's sign, a D exponent",
+       header + edited({{2, 1, " 0.30000000E 01 5.00000000D-04"}, {3, 1, "-0.75000000E 03"}}) +
+           "END\n",
+       0, 0, "", ""},
+      {"a second header with its temperatures before the entry",
+       header + "! appended file\nTHERMO\n 250 1000 4000\n" + tidy + "END\n", 0, 1,
+       "therm.dat:4: warning: THERMO header (with its temperature line) inside the thermo data",
+       ""},
+      {"notes and entries after END", header + tidy + "END\nnotes: " + other + broken + other, 0, 0,
+       "", ""},
+      {"one summary for the repeated entries", header + tidy + other + broken + "END\n", 0, 1,
+       "therm.dat:7: warning: 1 species has more than one entry in therm.dat; the first is used; "
+       "see the appendix",
+       repeats},
+      // Really broken: a blank inside the number, an entry cut short by END.
+      {"a refused entry is one error, its reaction unchecked",
+       header + broken + fixture::ThermoEntry("H2", {{"H", 2}}).substr(0, 162) + "END\n", 2, 0,
+       "therm.dat:4: error: malformed number '1.0E+ 01' in the thermo of H2O", ""},
+  };
+  // O2 and, unless the case expects errors, H2 have their thermo in the mechanism: the file is
+  // read for H2O (and H2).
+  for (const Case& c : kCases) {
+    const std::string mechanism =
+        "ELEMENTS H O END\nSPECIES H2O H2 O2 END\nTHERMO\n" +
+        fixture::ThermoEntry("O2", {{"O", 2}}) +
+        (c.errors == 0 ? fixture::ThermoEntry("H2", {{"H", 2}}) : std::string()) +
+        "END\nREACTIONS\n2H2+O2=>2H2O 1.0 0.0 0.0\nEND\n";
+    const SourceText thermo{"therm.dat", c.thermo};
+    const Interpretation result = Interpret({"test.inp", mechanism}, &thermo);
+    EXPECT_EQ(result.errorCount(), c.errors) << c.behaviour << "\n" << Messages(result);
+    EXPECT_EQ(result.warningCount(), c.warnings) << c.behaviour << "\n" << Messages(result);
+    EXPECT_NE(Messages(result).find(c.message), std::string::npos) << c.behaviour << "\n"
+                                                                   << Messages(result);
+    EXPECT_EQ(result.appendix, c.appendix) << c.behaviour;
+    if (c.errors != 0) continue;
+    const auto& water = result.mechanism.species[0];
+    EXPECT_EQ(water.composition, (std::vector<int>{2, 1})) << c.behaviour;
+    EXPECT_EQ(water.temperatureBounds, (std::vector<double>{200.0, 1000.0, 3500.0})) << c.behaviour;
+    std::vector<double> expected(low.begin(), low.end());
+    expected.insert(expected.end(), high.begin(), high.end());
+    EXPECT_EQ(water.coefficients.size(), expected.size()) << c.behaviour;
+    for (std::size_t i = 0; i < expected.size() && i < water.coefficients.size(); ++i) {
+      EXPECT_NEAR(water.coefficients[i], expected[i], 1e-8 * std::abs(expected[i]))
+          << c.behaviour << ", coefficient " << i;
+    }
+  }
 }
 
 TEST(VordaneSpecies, UntidyInputIsAccepted) {
