@@ -363,15 +363,21 @@ void Interpreter::readThermoEntry(const std::string& file, const std::vector<Lin
   };
   const auto lowValues = properties(entry.low);
   const auto highValues = properties(entry.high);
+  // One warning per species, naming every property that jumps.
   static const char* const kNames[] = {"cp/R", "h/RT", "s/R"};
+  std::string jumps;
   for (std::size_t p = 0; p < 3; ++p) {
     const double scale = std::max({std::abs(lowValues[p]), std::abs(highValues[p]), 1.0});
     if (std::abs(lowValues[p] - highValues[p]) > 1e-3 * scale) {
-      warning(file, lineNumber,
-              "thermo of " + species.name + " is discontinuous at " + FormatReal(t, "%g") +
-                  " K: " + kNames[p] + " " + FormatReal(lowValues[p], "%.6g") + " below, " +
-                  FormatReal(highValues[p], "%.6g") + " above");
+      jumps += std::string(jumps.empty() ? "" : "; ") + kNames[p] + " " +
+               FormatReal(lowValues[p], "%.6g") + " below, " + FormatReal(highValues[p], "%.6g") +
+               " above";
     }
+  }
+  if (!jumps.empty()) {
+    warning(file, lineNumber,
+            "thermo of " + species.name + " is discontinuous at " + FormatReal(t, "%g") +
+                " K: " + jumps);
   }
   species.thermo = entry;
 }
