@@ -5,7 +5,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "converters/quillet/converter.h"
@@ -131,18 +130,14 @@ TEST_F(GriMech, ConvertsAndTheReaderLoadsTheFile) {
 }
 
 // Fitted values against the independent toolkit: 1% for viscosity and diffusion, 3% for
-// conductivity. The worst case of each is printed.
-//
-// One point is known to miss: the conductivity of CH2O at 300 K. The fits span 300 K to the
-// mechanism's highest thermo temperature, 6000 K here, and over that range no cubic in ln T
-// follows CH2O's conductivity (whose vibrational heat capacity climbs steeply and then levels
-// off) closer than 2.64%, with the largest error at 300 K; the reference, itself taken from
-// fits, lies 0.5% below the kinetic-theory value there. The two add to 3.1%. The point is held
-// to that bound instead, so that any change for the worse still shows.
+// conductivity. The worst case of each is printed. The closest call is the conductivity of CH2O
+// at 300 K: its vibrational heat capacity climbs steeply and then levels off, which no cubic in
+// ln T follows closely, and the reference, itself taken from fits, lies 0.5% below the
+// kinetic-theory value there. It passed 3% only once CH2O's fit kept to its own thermo range
+// (to 3500 K) instead of the mechanism's 6000 K.
 TEST_F(GriMech, FitsAgreeWithTheIndependentReference) {
   ASSERT_TRUE(link_->loaded) << link_->messages;
   const transport::TransportState& state = link_->state;
-  const std::map<std::string, double> kKnownConductivityMisses = {{"CH2O at 300 K", 0.032}};
   Worst viscosity, conductivity, diffusion;
   for (const auto& row : readCsv(SharedData("gri30/transport-reference.csv"))) {
     const std::int64_t k = std::stoll(row[0]) - 1;
@@ -150,13 +145,7 @@ TEST_F(GriMech, FitsAgreeWithTheIndependentReference) {
     const std::string at = row[1] + " at " + row[2] + " K";
     const double x = std::log(temperature);
     viscosity.note(std::exp(link_->fit(state.ViscosityFits, k, x)), std::stod(row[3]), at);
-    const double fitted = std::exp(link_->fit(state.ConductivityFits, k, x));
-    const double reference = std::stod(row[4]);
-    conductivity.note(fitted, reference, at);
-    const auto known = kKnownConductivityMisses.find(at);
-    EXPECT_LE(std::abs(fitted / reference - 1.0),
-              known == kKnownConductivityMisses.end() ? 0.03 : known->second)
-        << "conductivity of " << at;
+    conductivity.note(std::exp(link_->fit(state.ConductivityFits, k, x)), std::stod(row[4]), at);
   }
   for (const auto& row : readCsv(SharedData("gri30/diffusion-reference.csv"))) {
     const std::int64_t j = std::stoll(row[0]) - 1;
@@ -173,6 +162,7 @@ TEST_F(GriMech, FitsAgreeWithTheIndependentReference) {
             << conductivity.where << ")\nworst diffusion deviation " << 100 * diffusion.deviation
             << "% (" << diffusion.where << ")\n";
   EXPECT_LE(std::abs(viscosity.deviation), 0.01) << viscosity.where;
+  EXPECT_LE(std::abs(conductivity.deviation), 0.03) << conductivity.where;
   EXPECT_LE(std::abs(diffusion.deviation), 0.01) << diffusion.where;
 }
 
@@ -189,7 +179,8 @@ TEST_F(GriMech, ReaderPairParametersEqualTheComputedOnes) {
   std::vector<FitSpecies> species;
   for (std::size_t k = 0; k < names.size(); ++k) {
     species.push_back({names[k], mechanism.species[k].molecularWeight, &mechanism.species[k].thermo,
-                       data.entries[k]->parameters, data.entries[k]->line});
+                       data.entries[k]->parameters, data.entries[k]->line,
+                       PhysicalHeatCapacityBand(mechanism.species[k].atomCount)});
   }
   const TransportFits fits = FitTransport(species, "chem.bin", "tran.dat", diagnostics);
   ASSERT_EQ(diagnostics.errorCount(), 0u);
