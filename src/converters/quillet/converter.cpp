@@ -487,8 +487,11 @@ void Conversion::writeListing() {
     text << "Messages of the kinetics reader:\n" << readerMessages_.str() << "\n";
   }
   if (kineticsRead_ && !species_.empty()) {
-    text << "Transport data: " << files_.transportData << ", " << transportData_.skippedLines
-         << " lines of species not in the mechanism skipped"
+    text << "Transport data: " << files_.transportData;
+    if (transportData_.sectionLine > 0) {
+      text << " (its TRANSPORT section of line " << transportData_.sectionLine << ")";
+    }
+    text << ", " << transportData_.skippedLines << " lines of species not in the mechanism skipped"
          << (transportData_.endSeen ? ", ended by END" : "") << "\n\n";
     writeParameterTable(text, species_);
     text << "\n";

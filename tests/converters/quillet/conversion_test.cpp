@@ -378,6 +378,57 @@ TEST_F(SmallMechanism, Failures) {
   }
 }
 
+// A mechanism file given as the transport data file: the lines of its TRANSPORT section are
+// read as a data file of their own would be, to the same bytes of the transport linking file,
+// and nothing else of it is (the thermo line of H2 would be an error). Messages name the lines
+// of the whole file.
+TEST_F(SmallMechanism, TransportSectionOfAMechanismFile) {
+  const std::string data =
+      "AR    0  136.500  3.330  0.000  0.000    0.000\n"
+      "H     0  145.000  2.050  0.000  0.000    0.000\n"
+      "H2    1   38.000  2.920  0.000  0.790  280.000\n"
+      "H2O   2  572.400  2.605  1.844  0.000    4.000\n"
+      "H2O2  2  107.400  3.458  0.000  0.000    3.800\n"
+      "HO2   2  107.400  3.458  0.000  0.000    1.000\n"
+      "O     0   80.000  2.750  0.000  0.000    0.000\n"
+      "O2    1  107.400  3.458  0.000  1.600    3.800\n"
+      "OH    1   80.000  2.750  0.000  0.000    0.000\n";
+  const std::string head =
+      "ELEMENTS H O AR END\n"                                                               // 1
+      "SPECIES AR H H2 H2O H2O2 HO2 O O2 OH END\n"                                          // 2
+      "THERMO ALL\n"                                                                        // 3
+      "   300.000  1000.000  5000.000\n"                                                    // 4
+      "H2                TPIS78H   2    0    0    0G   200.000  3500.000  1000.000    1\n"  // 5
+      "END\n";                                                                              // 6
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* message;  // in the listing, or nullptr
+  };
+  const Case kCases[] = {
+      {"after the reactions",
+       head + "REACTIONS\nH+O2=OH+O 1 0 0\nEND\nTRANSPORT\n" + data + "END\n", nullptr},
+      {"abbreviated, lower case, before the reactions",
+       head + "tran all ! the data\n" + data + "end\nREACTIONS\nH+O2=OH+O 1 0 0\nEND\n", nullptr},
+      {"without END", head + "TRANSPORT\n" + data + "REACTIONS\nEND\n",
+       "mech.inp:17: warning: TRANSPORT section without END before REACTIONS"},
+      {"a species given again", head + "TRAN\n" + data + "H2 1 1.0 1.0 0 0 0\nEND\n",
+       "mech.inp:17: warning: species H2 given again; the entry of line 10 is kept"},
+  };
+  folder_.write("tran.dat", data);
+  ASSERT_EQ(run(folder_.path("tran.dat")).errorFlag, kSuccess) << listing();
+  const std::string expected = ReadText(folder_.path("tran.bin"));
+  for (const Case& c : kCases) {
+    folder_.write("mech.inp", c.text);
+    const ConversionResult result = run(folder_.path("mech.inp"));
+    EXPECT_EQ(result.errorFlag, kSuccess) << c.name << "\n" << listing();
+    EXPECT_EQ(ReadText(folder_.path("tran.bin")), expected) << c.name;
+    if (c.message != nullptr) {
+      EXPECT_NE(listing().find(c.message), std::string::npos) << c.name << "\n" << listing();
+    }
+  }
+}
+
 // A stale transport file from an earlier run never survives a failed conversion.
 TEST_F(SmallMechanism, FailureReplacesAnEarlierGoodFile) {
   PATHFLUX_REQUIRE_SHARED_DATA();
