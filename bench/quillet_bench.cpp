@@ -36,7 +36,8 @@ void FitNHeptane(benchmark::State& state) {
       return;
     }
     species.push_back({names[k], mechanism.species[k].molecularWeight, &mechanism.species[k].thermo,
-                       data.entries[k]->parameters, data.entries[k]->line});
+                       data.entries[k]->parameters, data.entries[k]->line,
+                       quillet::PhysicalHeatCapacityBand(mechanism.species[k].atomCount)});
   }
   for (auto _ : state) {
     quillet::Diagnostics fitDiagnostics;

@@ -21,6 +21,10 @@ constexpr const char* kVersionText = "Quillet 1.0";
 
 constexpr const char* kListingRole = "listing";
 
+// Up to this many species whose Cp/R leaves its band get a warning each; more get one warning
+// with the count, and the listing's table names them all.
+constexpr std::size_t kBandWarningsOneByOne = 10;
+
 // The output that is the same file as an input or as the other output, if one is.
 std::optional<common::FileClash> findOutputClash(const ConversionFiles& files) {
   const common::RoleFile inputs[] = {{"kinetics linking file", files.kinetics},
@@ -132,8 +136,8 @@ void writeErrorTable(std::ostream& out, std::span<const FitSpecies> species,
   for (std::int32_t l : fits.lightSpecies) {
     out << ' ' << species[static_cast<std::size_t>(l - 1)].name;
   }
-  out << "\n\nLargest relative fit errors over the range (thermal diffusion: relative to the"
-         " largest magnitude)\n";
+  out << "\n\nLargest relative fit errors over the range (conductivity: inside the species' own"
+         " thermo range;\n  thermal diffusion: relative to the largest magnitude)\n";
   out << "     k  name              viscosity  conductivity  diffusion (worst pair)"
          "            thermal diffusion\n";
   for (std::size_t k = 0; k < species.size(); ++k) {
@@ -146,16 +150,56 @@ void writeErrorTable(std::ostream& out, std::span<const FitSpecies> species,
   }
 }
 
+std::string counted(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string rangeText(const SpeciesThermo& thermo) {
+  return format("%.6g - %.6g", thermo.bounds.front(), thermo.bounds.back());
+}
+
+std::string bandText(const HeatCapacityBand& band) {
+  return format("%.3g - %.3g", band.lower, band.upper);
+}
+
+// The species whose thermo range leaves part of the fit range uncovered, where Cp is held.
+void writeHeldRangeTable(std::ostream& out, std::span<const FitSpecies> species,
+                         const TransportFits& fits) {
+  std::vector<std::size_t> held;
+  for (std::size_t k = 0; k < species.size(); ++k) {
+    const SpeciesThermo& thermo = *species[k].thermo;
+    if (thermo.bounds.front() > fits.lowTemperature ||
+        thermo.bounds.back() < fits.highTemperature) {
+      held.push_back(k);
+    }
+  }
+  out << format("Thermo ranges that do not cover the fit range (%.6g K to %.6g K): ",
+                fits.lowTemperature, fits.highTemperature);
+  if (held.empty()) {
+    out << "none\n";
+    return;
+  }
+  out << counted(held.size(), "species", "species") << "\n";
+  out << "  Beyond its own range a species' Cp is held at the value of the range's nearest end.\n"
+         "  Its conductivity is fitted to its own range and continues beyond it, tied less\n"
+         "  closely (weight "
+      << format("%.3g", kBeyondRangeImportance)
+      << ") to the conductivity with Cp held; the last column is the fit's largest\n"
+         "  deviation from that conductivity.\n";
+  out << "     k  name              thermo range [K]         conductivity beyond the range\n";
+  for (std::size_t k : held) {
+    out << format("%6zu  %-16s %-23s %11s\n", k + 1, species[k].name.c_str(),
+                  rangeText(*species[k].thermo).c_str(),
+                  percent(fits.conductivityBeyondRange[k]).c_str());
+  }
+}
+
 double largest(const std::vector<double>& values) {
   double worst = std::numeric_limits<double>::quiet_NaN();
   for (double value : values) {
     if (!std::isnan(value) && (std::isnan(worst) || value > worst)) worst = value;
   }
   return worst;
-}
-
-std::string counted(std::size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 // The summary of a failed conversion; `linkOutcome` says what became of the transport linking
@@ -190,11 +234,20 @@ class Conversion {
   void checkOutputNames();
   void openListing();
   void readKinetics();
+  void checkHeatCapacities();
   void readTransportData();
   void fitProperties();
   void writeTransportLink(bool succeeded);
   std::string summaryLine() const;
   void writeListing();
+  void writeBandTable(std::ostream& out) const;
+
+  // A species whose Cp/R leaves its band inside its own range.
+  struct OutOfBand {
+    std::size_t species;
+    HeatCapacityBand band;
+    BandExcursion excursion;
+  };
 
   const ConversionFiles& files_;
   Diagnostics diagnostics_;
@@ -205,6 +258,8 @@ class Conversion {
   std::ostringstream readerMessages_;  // of the kinetics reader, kept for the listing
   Mechanism mechanism_;
   bool kineticsRead_ = false;
+  std::vector<OutOfBand> outOfBand_;
+  std::vector<std::size_t> withoutAtoms_;  // species whose composition the file does not give
   TransportData transportData_;
   std::vector<FitSpecies> species_;
   TransportFits fits_;
@@ -216,6 +271,7 @@ ConversionResult Conversion::run() {
   checkOutputNames();
   openListing();
   readKinetics();
+  checkHeatCapacities();
   readTransportData();
   fitProperties();
   if (writesLink_) writeTransportLink(errorFlag_ == kSuccess);
@@ -269,6 +325,44 @@ void Conversion::readKinetics() {
   if (!kineticsRead_) raise(kKineticsUnreadable);
 }
 
+// Every species' Cp/R against its band over its own range. A species whose data the reader
+// refused (CheckSpecies) is left to that error.
+void Conversion::checkHeatCapacities() {
+  if (!kineticsRead_) return;
+  Diagnostics ignored;
+  for (std::size_t k = 0; k < mechanism_.species.size(); ++k) {
+    const MechanismSpecies& species = mechanism_.species[k];
+    if (!CheckSpecies(species, files_.kinetics, ignored)) continue;
+    if (species.atomCount <= 0) {
+      withoutAtoms_.push_back(k);
+      continue;
+    }
+    const HeatCapacityBand band = PhysicalHeatCapacityBand(species.atomCount);
+    if (const auto excursion = FindBandExcursion(species.thermo, band)) {
+      outOfBand_.push_back({k, band, *excursion});
+    }
+  }
+  if (outOfBand_.size() > kBandWarningsOneByOne) {
+    diagnostics_.warning(files_.kinetics, 0,
+                         counted(outOfBand_.size(), "species has", "species have") +
+                             " a Cp/R outside the physical band inside their own thermo range"
+                             " (listed under \"Heat capacities outside the physical band\");"
+                             " their conductivities take Cp/R held inside the band");
+    return;
+  }
+  for (const OutOfBand& found : outOfBand_) {
+    const MechanismSpecies& species = mechanism_.species[found.species];
+    diagnostics_.warning(
+        files_.kinetics, 0,
+        "species " + species.name + ": Cp/R reaches " +
+            format("%.4g at %.6g K", found.excursion.heatCapacity, found.excursion.temperature) +
+            " inside its thermo range " + rangeText(species.thermo) + " K, outside the physical " +
+            "band " + bandText(found.band) + " for " +
+            counted(static_cast<std::size_t>(species.atomCount), "atom", "atoms") +
+            "; its conductivity takes Cp/R held inside the band");
+  }
+}
+
 // The molecular parameters of every species of the mechanism, and the species as the fit sees
 // them.
 void Conversion::readTransportData() {
@@ -287,6 +381,9 @@ void Conversion::readTransportData() {
     species_[k].name = mechanism_.species[k].name;
     species_[k].molecularWeight = mechanism_.species[k].molecularWeight;
     species_[k].thermo = &mechanism_.species[k].thermo;
+    if (mechanism_.species[k].atomCount > 0) {
+      species_[k].heatCapacityBand = PhysicalHeatCapacityBand(mechanism_.species[k].atomCount);
+    }
     if (k < transportData_.entries.size() && transportData_.entries[k]) {
       species_[k].parameters = transportData_.entries[k]->parameters;
       species_[k].line = transportData_.entries[k]->line;
@@ -344,6 +441,38 @@ std::string Conversion::summaryLine() const {
          counted(diagnostics_.warningCount(), "warning", "warnings");
 }
 
+// The band, and the species whose Cp/R leaves it or cannot be checked.
+void Conversion::writeBandTable(std::ostream& out) const {
+  out << "Heat capacities: the physical band of Cp/R for a molecule of N atoms is "
+      << format("%.3g to %.3g c + %.3g", kLeastHeatCapacity, 1.0 + kAnharmonicMargin,
+                kElectronicMargin)
+      << ",\n  c the classical limit 3N - 1.5 (2.5 for an atom), with margins for anharmonic and"
+         " electronic terms.\n  Where a species' polynomial leaves its band inside its own range,"
+         " its conductivity takes\n  Cp/R held inside the band; the thermo itself is left as it"
+         " is.\n";
+  if (!withoutAtoms_.empty()) {
+    out << "  Not checked, the kinetics file giving no composition ("
+        << counted(withoutAtoms_.size(), "species", "species") << "):";
+    for (std::size_t k : withoutAtoms_) out << ' ' << mechanism_.species[k].name;
+    out << "\n";
+  }
+  out << "Heat capacities outside the physical band: ";
+  if (outOfBand_.empty()) {
+    out << "none\n";
+    return;
+  }
+  out << counted(outOfBand_.size(), "species", "species") << "\n";
+  out << "     k  name              atoms  thermo range [K]        band of Cp/R     Cp/R reached"
+         "  at T [K]\n";
+  for (const OutOfBand& found : outOfBand_) {
+    const MechanismSpecies& species = mechanism_.species[found.species];
+    out << format("%6zu  %-16s %6lld  %-23s %-16s %12.4g  %8.6g\n", found.species + 1,
+                  species.name.c_str(), static_cast<long long>(species.atomCount),
+                  rangeText(species.thermo).c_str(), bandText(found.band).c_str(),
+                  found.excursion.heatCapacity, found.excursion.temperature);
+  }
+}
+
 // The files, what was read, the fit errors, every message and the summary. A listing that
 // cannot be written fails the conversion, and takes a good transport file with it.
 void Conversion::writeListing() {
@@ -358,13 +487,20 @@ void Conversion::writeListing() {
     text << "Messages of the kinetics reader:\n" << readerMessages_.str() << "\n";
   }
   if (kineticsRead_ && !species_.empty()) {
-    text << "Transport data: " << files_.transportData << ", " << transportData_.skippedLines
-         << " lines of species not in the mechanism skipped"
+    text << "Transport data: " << files_.transportData;
+    if (transportData_.sectionLine > 0) {
+      text << " (its TRANSPORT section of line " << transportData_.sectionLine << ")";
+    }
+    text << ", " << transportData_.skippedLines << " lines of species not in the mechanism skipped"
          << (transportData_.endSeen ? ", ended by END" : "") << "\n\n";
     writeParameterTable(text, species_);
     text << "\n";
+    writeBandTable(text);
+    text << "\n";
   }
   if (errorFlag_ == kSuccess) {
+    writeHeldRangeTable(text, species_, fits_);
+    text << "\n";
     writeErrorTable(text, species_, fits_);
     text << "\n";
   }

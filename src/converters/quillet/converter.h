@@ -14,9 +14,19 @@
 // is the largest relative error over the fit temperatures and the points halfway between them.
 // For thermal diffusion ratios, which pass through zero, it is taken relative to the largest
 // magnitude of the ratio over the range.
+//
+// The conductivity needs Cp, which a species' thermo gives over its own range only; beyond it Cp
+// is held at the range's end (mechanism.h), and inside it Cp/R is held inside the species'
+// physical band (FitSpecies). A species whose range leaves part of the fit range uncovered has
+// its conductivity fitted at 50 points of its own range (and the points halfway), with the fit
+// temperatures beyond it at half the weight (kBeyondRangeImportance): inside its range the fit
+// follows its own Cp, and beyond it, where the held values are only a guess, it is tied to them
+// more loosely instead of being bent towards them. Its listed conductivity error is the one
+// inside its range.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -44,6 +54,12 @@ inline constexpr std::int32_t kFitPoints = 50;
 inline constexpr double kLowestTemperature = 300.0;
 inline constexpr double kLightWeightLimit = 5.0;
 inline constexpr double kReferencePressure = kAtmosphere;
+// Weight of a species' conductivity beyond its own thermo range against that inside it: beyond
+// it the fit may stray twice as far from the conductivity with Cp held. Held Cp usually falls
+// short of the real one, which keeps rising, so a fit far below it there is no better; with a tenth
+// of the weight the fits of the published mechanisms fell up to 17% below it, with half of it 5%,
+// while inside the ranges they gained little more.
+inline constexpr double kBeyondRangeImportance = 0.5;
 
 // One species as the fit sees it.
 struct FitSpecies {
@@ -52,6 +68,10 @@ struct FitSpecies {
   const SpeciesThermo* thermo = nullptr;
   MolecularParameters parameters;
   std::int64_t line = 0;  // of the species in the transport data file
+  // The physical band of its Cp/R (mechanism.h), none when its atoms are unknown. The
+  // conductivity takes Cp/R held inside it: a polynomial that leaves the band has left what it
+  // was fitted to, and the conductivity of an unphysical heat capacity is no better.
+  std::optional<HeatCapacityBand> heatCapacityBand;
 };
 
 struct TransportFits {
@@ -66,7 +86,12 @@ struct TransportFits {
 
   // Largest relative fit errors, per species.
   std::vector<double> viscosityError;
+  // Inside the species' own thermo range (the whole fit range when its range lies wholly
+  // outside).
   std::vector<double> conductivityError;
+  // Beyond the species' own thermo range, where its Cp is held: the largest relative deviation
+  // of the fit from the conductivity with that Cp. NaN when its range covers the fit range.
+  std::vector<double> conductivityBeyondRange;
   std::vector<double> diffusionError;          // worst pair of the species
   std::vector<std::int32_t> diffusionPartner;  // 0-based partner of that pair
   std::vector<double> thermalDiffusionError;   // worst light species, NaN when L = 0

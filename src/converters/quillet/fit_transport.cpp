@@ -47,6 +47,22 @@ std::string temperatureText(double temperature) {
   return text.str();
 }
 
+// Largest relative error exp(d) - 1 of the fitted property over points [first, last).
+double largestRelativeError(std::span<const double> coefficients,
+                            std::span<const double> logTemperatures,
+                            std::span<const double> logValues, std::size_t first,
+                            std::size_t last) {
+  // exp(d) - 1 is largest, in magnitude, at the largest or the smallest deviation d.
+  double above = 0.0, below = 0.0;
+  for (std::size_t i = first; i < last; ++i) {
+    const double deviation =
+        PolynomialFit::evaluate(coefficients, logTemperatures[i]) - logValues[i];
+    above = std::max(above, deviation);
+    below = std::min(below, deviation);
+  }
+  return std::max(std::expm1(above), -std::expm1(below));
+}
+
 // Fits `logValues`, the logarithms of a property at every check temperature, and returns the
 // largest relative error of the fitted property over the check grid. With `minimaxPasses` the
 // least-squares fit is then reweighted towards the smallest largest error over the grid.
@@ -61,15 +77,7 @@ double fitLogarithm(const PolynomialFit& fit, std::span<const double> logTempera
   if (minimaxPasses > 0) {
     PolynomialFit::refineMinimax(logTemperatures, logValues, coefficients, minimaxPasses);
   }
-  // exp(d) - 1 is largest, in magnitude, at the largest or the smallest deviation d.
-  double above = 0.0, below = 0.0;
-  for (std::size_t i = 0; i < logValues.size(); ++i) {
-    const double deviation =
-        PolynomialFit::evaluate(coefficients, logTemperatures[i]) - logValues[i];
-    above = std::max(above, deviation);
-    below = std::min(below, deviation);
-  }
-  return std::max(std::expm1(above), -std::expm1(below));
+  return largestRelativeError(coefficients, logTemperatures, logValues, 0, logValues.size());
 }
 
 void takeLogarithms(std::span<double> values) {
@@ -93,6 +101,39 @@ double fitDirect(const PolynomialFit& fit, std::span<const double> temperatures,
     worst = std::max(worst, std::abs(fitted - values[i]) / largest);
   }
   return worst;
+}
+
+// The temperatures at which the conductivity of a species whose own thermo range
+// [ownLow, ownHigh] covers only part of the fit range is fitted (converter.h): the check
+// temperatures of its own range with importance 1, then those of the fit range beyond it with
+// importance kBeyondRangeImportance.
+struct OwnRangeGrid {
+  std::vector<double> temperatures;  // the own range's check temperatures, then the others
+  std::vector<double> logTemperatures;
+  std::vector<double> importance;
+  std::size_t ownCount = 0;
+};
+
+OwnRangeGrid ownRangeGrid(double ownLow, double ownHigh, std::span<const double> fitGrid) {
+  OwnRangeGrid grid;
+  grid.temperatures = checkTemperatures(ownLow, ownHigh);
+  grid.ownCount = grid.temperatures.size();
+  for (double temperature : fitGrid) {
+    if (temperature < ownLow || temperature > ownHigh) grid.temperatures.push_back(temperature);
+  }
+  grid.importance.assign(grid.temperatures.size(), kBeyondRangeImportance);
+  std::fill_n(grid.importance.begin(), grid.ownCount, 1.0);
+  for (double temperature : grid.temperatures)
+    grid.logTemperatures.push_back(std::log(temperature));
+  return grid;
+}
+
+// Cp/R for the conductivity of `species`: its own polynomial, held at its range's ends and, when
+// its band is known, inside the band (converter.h).
+double conductivityHeatCapacity(const FitSpecies& species, double temperature) {
+  const double value = species.thermo->heatCapacity(temperature);
+  if (!species.heatCapacityBand) return value;
+  return std::clamp(value, species.heatCapacityBand->lower, species.heatCapacityBand->upper);
 }
 
 // First temperature at which a value is not finite, or not positive when `positive`; -1 if none.
@@ -145,15 +186,20 @@ TransportFits FitTransport(std::span<const FitSpecies> species, const std::strin
   fits.pairs.resize(speciesCount * speciesCount);
   fits.viscosityError.assign(speciesCount, 0.0);
   fits.conductivityError.assign(speciesCount, 0.0);
+  fits.conductivityBeyondRange.assign(speciesCount, std::numeric_limits<double>::quiet_NaN());
   fits.diffusionError.assign(speciesCount, 0.0);
   fits.diffusionPartner.assign(speciesCount, 0);
   fits.thermalDiffusionError.assign(speciesCount, std::numeric_limits<double>::quiet_NaN());
 
   std::vector<double> values(checkCount);
-  auto reportBad = [&](std::size_t k, const std::string& what, std::ptrdiff_t at, bool positive) {
+  auto reportBadAt = [&](std::size_t k, const std::string& what, double temperature,
+                         bool positive) {
     diagnostics.error(dataFile, species[k].line,
                       what + (positive ? " is not a positive number" : " is not a number") +
-                          " at " + temperatureText(temperatures[static_cast<std::size_t>(at)]));
+                          " at " + temperatureText(temperature));
+  };
+  auto reportBad = [&](std::size_t k, const std::string& what, std::ptrdiff_t at, bool positive) {
+    reportBadAt(k, what, temperatures[static_cast<std::size_t>(at)], positive);
   };
 
   // Fits the logarithm of a pure-species property held in `values` into the coefficients of
@@ -196,11 +242,44 @@ TransportFits FitTransport(std::span<const FitSpecies> species, const std::strin
     const SpeciesProperties properties(current.molecularWeight, parameters);
     for (std::size_t i = 0; i < checkCount; ++i) values[i] = properties.viscosity(temperatures[i]);
     if (!fitPositiveProperty(k, "viscosity", fits.viscosity, fits.viscosityError[k])) continue;
-    for (std::size_t i = 0; i < checkCount; ++i) {
-      values[i] =
-          properties.conductivity(temperatures[i], current.thermo->heatCapacity(temperatures[i]));
+
+    const char* const kConductivity = "thermal conductivity";
+    const double ownLow = std::max(kLowestTemperature, current.thermo->bounds.front());
+    const double ownHigh = std::min(highest, current.thermo->bounds.back());
+    const bool ownRangeInside = ownHigh > ownLow;
+    if (!ownRangeInside || (ownLow == kLowestTemperature && ownHigh == highest)) {
+      for (std::size_t i = 0; i < checkCount; ++i) {
+        values[i] = properties.conductivity(temperatures[i],
+                                            conductivityHeatCapacity(current, temperatures[i]));
+      }
+      fitPositiveProperty(k, kConductivity, fits.conductivity, fits.conductivityError[k]);
+      // A range wholly outside the fit range leaves Cp held everywhere.
+      if (!ownRangeInside) fits.conductivityBeyondRange[k] = fits.conductivityError[k];
+      continue;
     }
-    fitPositiveProperty(k, "thermal conductivity", fits.conductivity, fits.conductivityError[k]);
+    const OwnRangeGrid grid = ownRangeGrid(ownLow, ownHigh, temperatures);
+    std::vector<double> logValues(grid.temperatures.size());
+    for (std::size_t i = 0; i < logValues.size(); ++i) {
+      const double temperature = grid.temperatures[i];
+      logValues[i] =
+          properties.conductivity(temperature, conductivityHeatCapacity(current, temperature));
+    }
+    if (const auto bad = firstBadValue(logValues, true); bad >= 0) {
+      reportBadAt(k, "species " + current.name + ": " + kConductivity,
+                  grid.temperatures[static_cast<std::size_t>(bad)], true);
+      continue;
+    }
+    takeLogarithms(logValues);
+    const std::span<double> coefficients =
+        std::span(fits.conductivity).subspan(k * fitOrder, fitOrder);
+    // Cannot fail: the grid spans the fit range with far more points than coefficients.
+    PolynomialFit::fitWeighted(grid.logTemperatures, logValues, grid.importance, coefficients);
+    PolynomialFit::refineMinimax(grid.logTemperatures, logValues, coefficients, kMinimaxPasses,
+                                 grid.importance);
+    fits.conductivityError[k] =
+        largestRelativeError(coefficients, grid.logTemperatures, logValues, 0, grid.ownCount);
+    fits.conductivityBeyondRange[k] = largestRelativeError(
+        coefficients, grid.logTemperatures, logValues, grid.ownCount, logValues.size());
   }
 
   const double logPressure = std::log(kReferencePressure);

@@ -90,58 +90,46 @@ std::vector<double> solverMatrix(std::span<const double> abscissae, std::size_t 
   return solver;
 }
 
+// Deviations |p(x_i) - y_i|, each times its importance (1 when none are given); returns the
+// largest.
 double largestDeviation(std::span<const double> points, std::span<const double> values,
-                        std::span<const double> coefficients, std::vector<double>& deviations) {
+                        std::span<const double> coefficients, std::span<const double> importance,
+                        std::vector<double>& deviations) {
   double largest = 0.0;
   for (std::size_t i = 0; i < points.size(); ++i) {
     deviations[i] = std::abs(PolynomialFit::evaluate(coefficients, points[i]) - values[i]);
+    if (!importance.empty()) deviations[i] *= importance[i];
     largest = std::max(largest, deviations[i]);
   }
   return largest;
 }
 
-}  // namespace
-
-PolynomialFit::PolynomialFit(std::span<const double> abscissae, std::size_t order)
-    : order_(order), pointCount_(abscissae.size()), solver_(solverMatrix(abscissae, order)) {}
-
-double PolynomialFit::refineMinimax(std::span<const double> points, std::span<const double> values,
-                                    std::span<double> coefficients, int passes) {
-  const std::size_t pointCount = points.size();
-  const std::size_t order = coefficients.size();
-  std::vector<double> deviations(pointCount);
-  const double start = largestDeviation(points, values, coefficients, deviations);
-  const auto [low, high] = std::minmax_element(points.begin(), points.end());
-  const double centre = 0.5 * (*low + *high);
-  const double halfWidth = 0.5 * (*high - *low);
-  if (pointCount < order || !(halfWidth > 0.0)) return start;
-
-  // The weighted problems are small and, on the scaled abscissa, well conditioned: solved by
-  // their normal equations.
-  std::vector<double> powers(pointCount * order);
-  std::vector<double> scaled(pointCount);
-  for (std::size_t i = 0; i < pointCount; ++i) {
-    const double scaledPoint = (points[i] - centre) / halfWidth;
-    scaled[i] = scaledPoint;
-    double power = 1.0;
-    for (std::size_t n = 0; n < order; ++n) {
-      powers[i * order + n] = power;
-      power *= scaledPoint;
+// The points shifted and scaled onto [-1, 1] with their powers, on which the weighted problems
+// are small and well conditioned: they are solved by their normal equations.
+struct ScaledPoints {
+  ScaledPoints(std::span<const double> points, std::size_t order) : order(order) {
+    const auto [low, high] = std::minmax_element(points.begin(), points.end());
+    centre = 0.5 * (*low + *high);
+    halfWidth = 0.5 * (*high - *low);
+    powers.resize(points.size() * order);
+    scaled.resize(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const double scaledPoint = (points[i] - centre) / halfWidth;
+      scaled[i] = scaledPoint;
+      double power = 1.0;
+      for (std::size_t n = 0; n < order; ++n) {
+        powers[i * order + n] = power;
+        power *= scaledPoint;
+      }
     }
   }
-  std::vector<double> weights(pointCount, 1.0 / static_cast<double>(pointCount));
-  std::vector<double> matrix(order * (order + 1));
-  std::vector<double> trial(order), best;
-  double bestLargest = start;
-  int lastGain = 0;
-  for (int pass = 0; pass < passes; ++pass) {
-    double sum = 0.0;
-    for (std::size_t i = 0; i < pointCount; ++i) sum += weights[i] * deviations[i];
-    if (!(sum > 0.0)) break;  // an exact fit
-    for (std::size_t i = 0; i < pointCount; ++i) weights[i] = weights[i] * deviations[i] / sum;
 
-    std::fill(matrix.begin(), matrix.end(), 0.0);
-    for (std::size_t i = 0; i < pointCount; ++i) {
+  // Minimises sum_i weights_i (p(s_i) - values_i)^2 over the polynomials p of the scaled
+  // abscissa; false when the weight lies on fewer points than coefficients.
+  bool solve(std::span<const double> values, std::span<const double> weights,
+             std::vector<double>& solution) const {
+    std::vector<double> matrix(order * (order + 1), 0.0);
+    for (std::size_t i = 0; i < scaled.size(); ++i) {
       const double* powerRow = &powers[i * order];
       for (std::size_t a = 0; a < order; ++a) {
         const double weightedPower = weights[i] * powerRow[a];
@@ -151,18 +139,14 @@ double PolynomialFit::refineMinimax(std::span<const double> points, std::span<co
       }
     }
     // Gaussian elimination with partial pivoting on the augmented matrix.
-    bool singular = false;
-    for (std::size_t c = 0; c < order && !singular; ++c) {
+    for (std::size_t c = 0; c < order; ++c) {
       std::size_t pivot = c;
       for (std::size_t r = c + 1; r < order; ++r) {
         if (std::abs(matrix[r * (order + 1) + c]) > std::abs(matrix[pivot * (order + 1) + c])) {
           pivot = r;
         }
       }
-      if (!(std::abs(matrix[pivot * (order + 1) + c]) > 0.0)) {
-        singular = true;
-        break;
-      }
+      if (!(std::abs(matrix[pivot * (order + 1) + c]) > 0.0)) return false;
       for (std::size_t k = 0; k <= order; ++k) {
         std::swap(matrix[c * (order + 1) + k], matrix[pivot * (order + 1) + k]);
       }
@@ -173,18 +157,95 @@ double PolynomialFit::refineMinimax(std::span<const double> points, std::span<co
         }
       }
     }
-    if (singular) break;  // the weight gathered on fewer points than coefficients
+    solution.assign(order, 0.0);
     for (std::size_t c = order; c-- > 0;) {
       double value = matrix[c * (order + 1) + order];
-      for (std::size_t k = c + 1; k < order; ++k) value -= matrix[c * (order + 1) + k] * trial[k];
-      trial[c] = value / matrix[c * (order + 1) + c];
+      for (std::size_t k = c + 1; k < order; ++k)
+        value -= matrix[c * (order + 1) + k] * solution[k];
+      solution[c] = value / matrix[c * (order + 1) + c];
     }
+    return true;
+  }
+
+  // The coefficients of a polynomial of the scaled abscissa, in powers of the abscissa itself.
+  std::vector<double> expanded(const std::vector<double>& scaledCoefficients) const {
+    const std::vector<double> expansion = expansionMatrix(order, centre, halfWidth);
+    std::vector<double> result(order, 0.0);
+    for (std::size_t n = 0; n < order; ++n) {
+      for (std::size_t k = n; k < order; ++k)
+        result[n] += expansion[n * order + k] * scaledCoefficients[k];
+    }
+    return result;
+  }
+
+  std::size_t order;
+  double centre = 0.0;
+  double halfWidth = 0.0;
+  std::vector<double> powers;  // point i, power n at i * order + n
+  std::vector<double> scaled;
+};
+
+bool spansAnInterval(std::span<const double> points) {
+  const auto [low, high] = std::minmax_element(points.begin(), points.end());
+  return points.size() > 0 && *high > *low;
+}
+
+}  // namespace
+
+PolynomialFit::PolynomialFit(std::span<const double> abscissae, std::size_t order)
+    : order_(order), pointCount_(abscissae.size()), solver_(solverMatrix(abscissae, order)) {}
+
+bool PolynomialFit::fitWeighted(std::span<const double> points, std::span<const double> values,
+                                std::span<const double> importance,
+                                std::span<double> coefficients) {
+  const std::size_t order = coefficients.size();
+  if (points.size() < order || !spansAnInterval(points)) return false;
+  const ScaledPoints basis(points, order);
+  std::vector<double> weights(points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) weights[i] = importance[i] * importance[i];
+  std::vector<double> solution;
+  if (!basis.solve(values, weights, solution)) return false;
+  const std::vector<double> expanded = basis.expanded(solution);
+  std::copy(expanded.begin(), expanded.end(), coefficients.begin());
+  return true;
+}
+
+double PolynomialFit::refineMinimax(std::span<const double> points, std::span<const double> values,
+                                    std::span<double> coefficients, int passes,
+                                    std::span<const double> importance) {
+  const std::size_t pointCount = points.size();
+  const std::size_t order = coefficients.size();
+  std::vector<double> deviations(pointCount);
+  const double start = largestDeviation(points, values, coefficients, importance, deviations);
+  if (pointCount < order || !spansAnInterval(points)) return start;
+  const ScaledPoints basis(points, order);
+
+  std::vector<double> weights(pointCount, 1.0 / static_cast<double>(pointCount));
+  std::vector<double> squaredImportance(pointCount, 1.0);
+  if (!importance.empty()) {
+    for (std::size_t i = 0; i < pointCount; ++i)
+      squaredImportance[i] = importance[i] * importance[i];
+  }
+  std::vector<double> passWeights(pointCount);
+  std::vector<double> trial, best;
+  double bestLargest = start;
+  int lastGain = 0;
+  for (int pass = 0; pass < passes; ++pass) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < pointCount; ++i) sum += weights[i] * deviations[i];
+    if (!(sum > 0.0)) break;  // an exact fit
+    for (std::size_t i = 0; i < pointCount; ++i) {
+      weights[i] = weights[i] * deviations[i] / sum;
+      passWeights[i] = weights[i] * squaredImportance[i];
+    }
+    if (!basis.solve(values, passWeights, trial)) break;  // the weight gathered on too few points
 
     double largest = 0.0;
     for (std::size_t i = 0; i < pointCount; ++i) {
       double fitted = 0.0;
-      for (std::size_t n = order; n-- > 0;) fitted = fitted * scaled[i] + trial[n];
+      for (std::size_t n = order; n-- > 0;) fitted = fitted * basis.scaled[i] + trial[n];
       deviations[i] = std::abs(fitted - values[i]);
+      if (!importance.empty()) deviations[i] *= importance[i];
       largest = std::max(largest, deviations[i]);
     }
     if (largest < bestLargest) {
@@ -196,13 +257,9 @@ double PolynomialFit::refineMinimax(std::span<const double> points, std::span<co
     if (pass - lastGain > 25) break;
   }
   if (best.empty()) return start;
-  const std::vector<double> expansion = expansionMatrix(order, centre, halfWidth);
-  std::vector<double> expanded(order, 0.0);
-  for (std::size_t n = 0; n < order; ++n) {
-    for (std::size_t k = n; k < order; ++k) expanded[n] += expansion[n * order + k] * best[k];
-  }
+  const std::vector<double> expanded = basis.expanded(best);
   // Kept only if it is still better once written in powers of x.
-  const double result = largestDeviation(points, values, expanded, deviations);
+  const double result = largestDeviation(points, values, expanded, importance, deviations);
   if (!(result < start)) return start;
   std::copy(expanded.begin(), expanded.end(), coefficients.begin());
   return result;

@@ -30,8 +30,18 @@ class PolynomialFit {
   // iteratively reweighted least squares: each pass raises the weight of the points where the
   // last fit was worst. Starts from, and never returns anything worse than, the plain fit
   // `coefficients` holds on entry. Returns the largest deviation reached.
+  // With `importance` (one factor per point) the largest of importance_i |deviation_i| is made
+  // as small as it can be instead: a point of importance 0.1 may deviate ten times as much.
   static double refineMinimax(std::span<const double> checkPoints, std::span<const double> values,
-                              std::span<double> coefficients, int passes);
+                              std::span<double> coefficients, int passes,
+                              std::span<const double> importance = {});
+
+  // Least squares weighted by importance: the coefficients that make
+  // sum_i (importance_i deviation_i)^2 smallest, for points of their own (at least as many as
+  // coefficients, not all equal). False, with `coefficients` untouched, when the weight lies on
+  // too few points.
+  static bool fitWeighted(std::span<const double> points, std::span<const double> values,
+                          std::span<const double> importance, std::span<double> coefficients);
 
   // sum a_n x^(n-1), by Horner's rule.
   static double evaluate(std::span<const double> coefficients, double x);

@@ -2,7 +2,9 @@
 // and the heat-capacity polynomials.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,11 +27,39 @@ struct SpeciesThermo {
   // nearest bound: the polynomials are not meant to be extrapolated, and a heat capacity held
   // at its last value stays physical, whereas an extrapolated polynomial soon does not.
   double heatCapacity(double temperature) const;
+  // Cp/R of range `range` (0-based) at `temperature`, whatever range the temperature is in.
+  double rangeHeatCapacity(std::size_t range, double temperature) const;
 };
+
+// The values Cp/R of an ideal gas of molecules of N atoms can take. The least is 2.5, the
+// translation alone, less 2% for the rounding of fitted polynomials. The most is the classical
+// limit, every degree of freedom fully excited: 3N - 1.5 for a linear molecule (3N - 2 for a
+// non-linear one; 2.5 for an atom). Real gases exceed it by anharmonic terms, which grow with
+// the number of modes, and by electronic excitation, which does not: O2, CN and the N atom
+// reach 17-23% above their limits at 6000 K. Hence 15% plus one (R) on top of the limit.
+struct HeatCapacityBand {
+  double lower = 0.0;
+  double upper = 0.0;
+};
+inline constexpr double kAnharmonicMargin = 0.15;
+inline constexpr double kElectronicMargin = 1.0;
+inline constexpr double kLeastHeatCapacity = 2.5 * (1.0 - 0.02);
+HeatCapacityBand PhysicalHeatCapacityBand(std::int64_t atomCount);
+
+// Where a species' Cp/R leaves its band inside the species' own range: the value farthest out
+// (by its ratio to the band edge) and its temperature.
+struct BandExcursion {
+  double heatCapacity = 0.0;
+  double temperature = 0.0;
+};
+std::optional<BandExcursion> FindBandExcursion(const SpeciesThermo& thermo,
+                                               const HeatCapacityBand& band);
 
 struct MechanismSpecies {
   std::string name;  // trailing blanks removed
   double molecularWeight = 0.0;
+  // Atoms of the species' formula, electrons not counted; 0 when the file gives no composition.
+  std::int64_t atomCount = 0;
   SpeciesThermo thermo;
 };
 

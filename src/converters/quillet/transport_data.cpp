@@ -25,10 +25,40 @@ std::vector<std::string_view> splitFields(std::string_view line) {
   return fields;
 }
 
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+// `word` is `keyword` (upper case) in any case, or its abbreviation to `shortest` letters or more.
+bool abbreviates(std::string_view word, std::string_view keyword, std::size_t shortest) {
+  if (word.size() < shortest || word.size() > keyword.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (upper(word[i]) != keyword[i]) return false;
+  }
+  return true;
+}
+
 bool isEnd(std::string_view field) {
-  if (field.size() != 3) return false;
-  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-  return upper(field[0]) == 'E' && upper(field[1]) == 'N' && upper(field[2]) == 'D';
+  return abbreviates(field, "END", 3);
+}
+
+// TRANSPORT or TRANSPORT ALL: a line of one or two fields, which no species line is.
+bool opensTransportSection(const std::vector<std::string_view>& fields) {
+  return (fields.size() == 1 || (fields.size() == 2 && abbreviates(fields[1], "ALL", 3))) &&
+         abbreviates(fields[0], "TRANSPORT", 4);
+}
+
+bool isOtherSectionKeyword(std::string_view field) {
+  return abbreviates(field, "ELEMENTS", 4) || abbreviates(field, "SPECIES", 4) ||
+         abbreviates(field, "THERMO", 4) || abbreviates(field, "REACTIONS", 4);
+}
+
+// The fields of a line, its comment cut off.
+std::vector<std::string_view> lineFields(std::string_view text) {
+  if (const auto comment = text.find('!'); comment != std::string_view::npos) {
+    text = text.substr(0, comment);
+  }
+  return splitFields(text);
 }
 
 // 0, 1 or 2, optionally followed by a point and only zeros.
@@ -73,19 +103,42 @@ TransportData ParseTransportData(std::istream& input, const std::string& fileNam
   std::unordered_map<std::string_view, std::vector<std::size_t>> speciesByName;
   for (std::size_t k = 0; k < names.size(); ++k) speciesByName[names[k]].push_back(k);
 
-  std::string line;
-  std::int64_t lineNumber = 0;
-  while (std::getline(input, line)) {
-    ++lineNumber;
-    std::string_view text(line);
-    if (const auto comment = text.find('!'); comment != std::string_view::npos) {
-      text = text.substr(0, comment);
+  // The whole file first: whether it has TRANSPORT sections decides how each line reads.
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(input, line);) lines.push_back(std::move(line));
+  bool sections = false;
+  for (const std::string& line : lines) {
+    if (opensTransportSection(lineFields(line))) {
+      sections = true;
+      break;
     }
-    const std::vector<std::string_view> fields = splitFields(text);
+  }
+
+  bool inSection = false;
+  std::int64_t lineNumber = 0;
+  for (const std::string& line : lines) {
+    ++lineNumber;
+    const std::vector<std::string_view> fields = lineFields(line);
     if (fields.empty()) continue;
+    if (sections) {
+      if (opensTransportSection(fields)) {
+        inSection = true;
+        if (data.sectionLine == 0) data.sectionLine = lineNumber;
+        continue;
+      }
+      if (!inSection) continue;
+      if (isOtherSectionKeyword(fields[0]) && !speciesByName.contains(fields[0])) {
+        diagnostics.warning(fileName, lineNumber,
+                            "TRANSPORT section without END before " + std::string(fields[0]));
+        inSection = false;
+        continue;
+      }
+    }
     if (isEnd(fields[0])) {
       data.endSeen = true;
-      break;
+      if (!sections) break;
+      inSection = false;
+      continue;
     }
     const auto found = speciesByName.find(fields[0]);
     if (found == speciesByName.end()) {

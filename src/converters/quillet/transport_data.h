@@ -16,6 +16,13 @@
 //
 // The first line of a species wins; a later one is reported as a warning. A species of the
 // mechanism without a line is an error.
+//
+// A mechanism file may carry the data in a TRANSPORT section beside its other sections: a line
+// whose first word is TRANSPORT (in any case, abbreviated to no fewer than four letters) and
+// nothing more but ALL opens it, END closes it. A file with such a line is read for the lines of
+// its TRANSPORT sections only, everything else being the mechanism's; a section left without
+// END ends at the next section keyword (ELEMENTS, SPECIES, THERMO, REACTIONS), with a warning.
+// Messages keep the line numbers of the whole file.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +46,7 @@ struct TransportData {
   std::vector<std::optional<TransportEntry>> entries;  // one per mechanism species
   std::int64_t skippedLines = 0;                       // lines of other species
   bool endSeen = false;
+  std::int64_t sectionLine = 0;  // of the first TRANSPORT keyword; 0 for a plain data file
 };
 
 // Reads `input` (named `fileName` in the messages) for the species `names` (trimmed).

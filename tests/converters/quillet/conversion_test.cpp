@@ -5,7 +5,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "converters/quillet/converter.h"
@@ -131,18 +130,14 @@ TEST_F(GriMech, ConvertsAndTheReaderLoadsTheFile) {
 }
 
 // Fitted values against the independent toolkit: 1% for viscosity and diffusion, 3% for
-// conductivity. The worst case of each is printed.
-//
-// One point is known to miss: the conductivity of CH2O at 300 K. The fits span 300 K to the
-// mechanism's highest thermo temperature, 6000 K here, and over that range no cubic in ln T
-// follows CH2O's conductivity (whose vibrational heat capacity climbs steeply and then levels
-// off) closer than 2.64%, with the largest error at 300 K; the reference, itself taken from
-// fits, lies 0.5% below the kinetic-theory value there. The two add to 3.1%. The point is held
-// to that bound instead, so that any change for the worse still shows.
+// conductivity. The worst case of each is printed. The closest call is the conductivity of CH2O
+// at 300 K: its vibrational heat capacity climbs steeply and then levels off, which no cubic in
+// ln T follows closely, and the reference, itself taken from fits, lies 0.5% below the
+// kinetic-theory value there. It passed 3% only once CH2O's fit kept to its own thermo range
+// (to 3500 K) instead of the mechanism's 6000 K.
 TEST_F(GriMech, FitsAgreeWithTheIndependentReference) {
   ASSERT_TRUE(link_->loaded) << link_->messages;
   const transport::TransportState& state = link_->state;
-  const std::map<std::string, double> kKnownConductivityMisses = {{"CH2O at 300 K", 0.032}};
   Worst viscosity, conductivity, diffusion;
   for (const auto& row : readCsv(SharedData("gri30/transport-reference.csv"))) {
     const std::int64_t k = std::stoll(row[0]) - 1;
@@ -150,13 +145,7 @@ TEST_F(GriMech, FitsAgreeWithTheIndependentReference) {
     const std::string at = row[1] + " at " + row[2] + " K";
     const double x = std::log(temperature);
     viscosity.note(std::exp(link_->fit(state.ViscosityFits, k, x)), std::stod(row[3]), at);
-    const double fitted = std::exp(link_->fit(state.ConductivityFits, k, x));
-    const double reference = std::stod(row[4]);
-    conductivity.note(fitted, reference, at);
-    const auto known = kKnownConductivityMisses.find(at);
-    EXPECT_LE(std::abs(fitted / reference - 1.0),
-              known == kKnownConductivityMisses.end() ? 0.03 : known->second)
-        << "conductivity of " << at;
+    conductivity.note(std::exp(link_->fit(state.ConductivityFits, k, x)), std::stod(row[4]), at);
   }
   for (const auto& row : readCsv(SharedData("gri30/diffusion-reference.csv"))) {
     const std::int64_t j = std::stoll(row[0]) - 1;
@@ -173,6 +162,7 @@ TEST_F(GriMech, FitsAgreeWithTheIndependentReference) {
             << conductivity.where << ")\nworst diffusion deviation " << 100 * diffusion.deviation
             << "% (" << diffusion.where << ")\n";
   EXPECT_LE(std::abs(viscosity.deviation), 0.01) << viscosity.where;
+  EXPECT_LE(std::abs(conductivity.deviation), 0.03) << conductivity.where;
   EXPECT_LE(std::abs(diffusion.deviation), 0.01) << diffusion.where;
 }
 
@@ -189,7 +179,8 @@ TEST_F(GriMech, ReaderPairParametersEqualTheComputedOnes) {
   std::vector<FitSpecies> species;
   for (std::size_t k = 0; k < names.size(); ++k) {
     species.push_back({names[k], mechanism.species[k].molecularWeight, &mechanism.species[k].thermo,
-                       data.entries[k]->parameters, data.entries[k]->line});
+                       data.entries[k]->parameters, data.entries[k]->line,
+                       PhysicalHeatCapacityBand(mechanism.species[k].atomCount)});
   }
   const TransportFits fits = FitTransport(species, "chem.bin", "tran.dat", diagnostics);
   ASSERT_EQ(diagnostics.errorCount(), 0u);
@@ -384,6 +375,57 @@ TEST_F(SmallMechanism, Failures) {
       EXPECT_FALSE(std::filesystem::exists(tranBin)) << c.name;
     }
     EXPECT_EQ(ReadText(chem), chemBefore) << c.name;
+  }
+}
+
+// A mechanism file given as the transport data file: the lines of its TRANSPORT section are
+// read as a data file of their own would be, to the same bytes of the transport linking file,
+// and nothing else of it is (the thermo line of H2 would be an error). Messages name the lines
+// of the whole file.
+TEST_F(SmallMechanism, TransportSectionOfAMechanismFile) {
+  const std::string data =
+      "AR    0  136.500  3.330  0.000  0.000    0.000\n"
+      "H     0  145.000  2.050  0.000  0.000    0.000\n"
+      "H2    1   38.000  2.920  0.000  0.790  280.000\n"
+      "H2O   2  572.400  2.605  1.844  0.000    4.000\n"
+      "H2O2  2  107.400  3.458  0.000  0.000    3.800\n"
+      "HO2   2  107.400  3.458  0.000  0.000    1.000\n"
+      "O     0   80.000  2.750  0.000  0.000    0.000\n"
+      "O2    1  107.400  3.458  0.000  1.600    3.800\n"
+      "OH    1   80.000  2.750  0.000  0.000    0.000\n";
+  const std::string head =
+      "ELEMENTS H O AR END\n"                                                               // 1
+      "SPECIES AR H H2 H2O H2O2 HO2 O O2 OH END\n"                                          // 2
+      "THERMO ALL\n"                                                                        // 3
+      "   300.000  1000.000  5000.000\n"                                                    // 4
+      "H2                TPIS78H   2    0    0    0G   200.000  3500.000  1000.000    1\n"  // 5
+      "END\n";                                                                              // 6
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* message;  // in the listing, or nullptr
+  };
+  const Case kCases[] = {
+      {"after the reactions",
+       head + "REACTIONS\nH+O2=OH+O 1 0 0\nEND\nTRANSPORT\n" + data + "END\n", nullptr},
+      {"abbreviated, lower case, before the reactions",
+       head + "tran all ! the data\n" + data + "end\nREACTIONS\nH+O2=OH+O 1 0 0\nEND\n", nullptr},
+      {"without END", head + "TRANSPORT\n" + data + "REACTIONS\nEND\n",
+       "mech.inp:17: warning: TRANSPORT section without END before REACTIONS"},
+      {"a species given again", head + "TRAN\n" + data + "H2 1 1.0 1.0 0 0 0\nEND\n",
+       "mech.inp:17: warning: species H2 given again; the entry of line 10 is kept"},
+  };
+  folder_.write("tran.dat", data);
+  ASSERT_EQ(run(folder_.path("tran.dat")).errorFlag, kSuccess) << listing();
+  const std::string expected = ReadText(folder_.path("tran.bin"));
+  for (const Case& c : kCases) {
+    folder_.write("mech.inp", c.text);
+    const ConversionResult result = run(folder_.path("mech.inp"));
+    EXPECT_EQ(result.errorFlag, kSuccess) << c.name << "\n" << listing();
+    EXPECT_EQ(ReadText(folder_.path("tran.bin")), expected) << c.name;
+    if (c.message != nullptr) {
+      EXPECT_NE(listing().find(c.message), std::string::npos) << c.name << "\n" << listing();
+    }
   }
 }
 

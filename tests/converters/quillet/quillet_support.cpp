@@ -19,13 +19,15 @@ void WriteKinetics(const std::string& path, const std::vector<TestSpecies>& spec
   for (const TestSpecies& s : species) {
     kinetics::LinkSpecies out;
     out.name = s.name;
-    out.composition = {0, 0, 0};
+    out.composition = s.composition.empty() ? std::vector<std::int32_t>{0, 0, 0} : s.composition;
     out.molecularWeight = s.weight;
     out.temperatureCount = 3;
-    out.temperatureBounds = {300.0, 1000.0, highestTemperature};
+    out.temperatureBounds = {300.0, 1000.0,
+                             s.highTemperature > 0.0 ? s.highTemperature : highestTemperature};
     out.coefficients.assign(2 * 7, 0.0);
     out.coefficients[0] = s.heatCapacity;
-    out.coefficients[7] = s.heatCapacity;
+    out.coefficients[7] = s.heatCapacity - 1000.0 * s.heatCapacitySlope;
+    out.coefficients[8] = s.heatCapacitySlope;
     mechanism.species.push_back(out);
   }
   std::string error;
