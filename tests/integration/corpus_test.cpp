@@ -5,12 +5,12 @@
 // the whole current table; PATHFLUX_CORPUS_TABLE=FILE also writes it there).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -72,10 +72,15 @@ std::map<std::string, Row> ReadTable(const std::string& path) {
   return table;
 }
 
-int Count(const std::string& summary, const char* word) {
-  std::smatch match;
-  const std::regex pattern(std::string("(\\d+) ") + word + "s?\\b");
-  return std::regex_search(summary, match, pattern) ? std::stoi(match[1]) : 0;
+// The number written before the first " error"/" warning" of a summary line; 0 when none.
+int Count(const std::string& summary, const std::string& word) {
+  for (std::size_t at = summary.find(" " + word); at != std::string::npos;
+       at = summary.find(" " + word, at + 1)) {
+    std::size_t start = at;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(summary[start - 1]))) --start;
+    if (start < at) return std::stoi(summary.substr(start, at - start));
+  }
+  return 0;
 }
 
 Outcome OutcomeOf(const ProgramRun& run) {
@@ -84,14 +89,26 @@ Outcome OutcomeOf(const ProgramRun& run) {
 
 // The file of one role named by the folder's SOURCE.md ("Roles: mechanism `x`; thermo `y`; ...").
 std::string RoleFile(const std::string& source, const std::string& role) {
-  std::smatch match;
-  const std::regex pattern(role + " `([^`]+)`");
-  return std::regex_search(source, match, pattern) ? match[1].str() : std::string();
+  const std::size_t roles = source.find("Roles:");
+  const std::size_t at = source.find(role + " `", roles);
+  if (roles == std::string::npos || at == std::string::npos) return {};
+  const std::size_t start = at + role.size() + 2;
+  const std::size_t end = source.find('`', start);
+  const std::size_t lineEnd = source.find('\n', roles);
+  if (end == std::string::npos || (lineEnd != std::string::npos && end > lineEnd)) return {};
+  return source.substr(start, end - start);
 }
 
 bool HasTransportSection(const std::string& mechanismText) {
-  static const std::regex section("(^|\n)[ \t]*[Tt][Rr][Aa][Nn][A-Za-z]*[ \t\r]*(\n|$)");
-  return std::regex_search(mechanismText, section);
+  std::istringstream lines(mechanismText);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (word.size() >= 4 && std::string("TRANSPORT").rfind(word, 0) == 0) return true;
+  }
+  return false;
 }
 
 Row ConvertFolder(const fs::path& folder) {
