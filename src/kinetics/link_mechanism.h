@@ -4,6 +4,7 @@
 // writer to the stride that the counts give it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,6 +72,28 @@ struct LinkOrder {
   std::vector<double> values;
 };
 
+// One row of a pressure table: the Arrhenius parameters that hold at one pressure.
+struct LinkPressureRow {
+  double pressure = 0.0;         // atm
+  std::array<double, 3> rate{};  // A, beta, E/R
+};
+
+// A rate constant tabulated over pressure; rows in ascending pressure, equal pressures next to
+// each other (their rates add up).
+struct LinkPressureTable {
+  std::int32_t reaction = 0;
+  std::vector<LinkPressureRow> rows;
+};
+
+// log10 k as a double Chebyshev series in reduced inverse temperature and reduced log pressure.
+struct LinkChebyshev {
+  std::int32_t reaction = 0;
+  std::int32_t temperatureCount = 0;  // terms in temperature
+  std::int32_t pressureCount = 0;     // terms in pressure
+  std::array<double, 4> ranges{};     // Tmin, Tmax (K), Pmin, Pmax (atm)
+  std::vector<double> coefficients;   // temperatureCount x pressureCount, pressure index inner
+};
+
 struct LinkMechanism {
   // Record 1.
   std::string version = "3.9";
@@ -106,6 +129,12 @@ struct LinkMechanism {
   std::vector<LinkParameterEntry> excitation;           // record 15 (one value)
   std::vector<LinkParameterEntry> realStoich;           // record 16 (one value per slot)
   std::vector<LinkOrder> order;                         // record 17
+
+  // The pressure-table record; any entry makes the writer use the table version.
+  std::vector<LinkPressureTable> pressureTables;
+  std::vector<LinkChebyshev> chebyshev;
+  std::vector<std::int32_t> activated;  // fall-off reactions of record 7 that are chemically
+                                        // activated
 
   // Declared lengths; when unset the writer computes them from the work-array layout.
   // Tests set them to write files that declare too little.

@@ -12,7 +12,7 @@ KineticsState& MutableKineticsState() {
   return state;
 }
 
-WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts) {
+WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts, const TableCounts& tables) {
   using Length = std::int64_t;
   const Length E = counts.ElementCount;
   const Length K = counts.KK;
@@ -58,6 +58,14 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts) {
   place(integer.OrderReactions, counts.OrderReactionCount);
   place(integer.OrderSpecies,
         SaturatingMultiply(counts.MaxOrderSpecies, counts.OrderReactionCount));
+  place(integer.PressureTableReactions, tables.PressureTableReactionCount);
+  place(integer.PressureTableFirstRow, tables.PressureTableReactionCount);
+  place(integer.PressureTableRows, tables.PressureTableReactionCount);
+  place(integer.ChebyshevReactions, tables.ChebyshevReactionCount);
+  place(integer.ChebyshevTemperatureCount, tables.ChebyshevReactionCount);
+  place(integer.ChebyshevPressureCount, tables.ChebyshevReactionCount);
+  place(integer.ChebyshevFirstCoefficient, tables.ChebyshevReactionCount);
+  place(integer.ActivatedReactions, tables.ActivatedReactionCount);
   layout.usedIntLength = next - 1;
 
   RealSections& real = layout.real;
@@ -98,6 +106,12 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts) {
   place(real.ForwardProgressScratch, I);
   place(real.ReverseProgressScratch, I);
   place(real.ThirdBodyScratch, I);
+  place(real.PressureTablePressures, tables.PressureRowCount);
+  place(real.PressureTableParameters,
+        SaturatingMultiply(kTableRateParameterCount, tables.PressureRowCount));
+  place(real.ChebyshevRanges,
+        SaturatingMultiply(kChebyshevRangeCount, tables.ChebyshevReactionCount));
+  place(real.ChebyshevCoefficients, tables.ChebyshevCoefficientCount);
   layout.usedRealLength = next - 1;
 
   layout.character.ElementNames = 1;

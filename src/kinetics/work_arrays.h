@@ -50,6 +50,16 @@ struct KineticsCounts {
   std::int32_t MaxOrderSpecies = 0;
 };
 
+// The counts of the pressure-table record that follows the last record of a file of the
+// table version (see linking_file.h); all zero for files without it.
+struct TableCounts {
+  std::int32_t PressureTableReactionCount = 0;  // reactions with a table of Arrhenius rows
+  std::int32_t PressureRowCount = 0;            // rows of all pressure tables together
+  std::int32_t ChebyshevReactionCount = 0;      // reactions with a Chebyshev fit
+  std::int32_t ChebyshevCoefficientCount = 0;   // coefficients of all fits together
+  std::int32_t ActivatedReactionCount = 0;      // chemically activated fall-off reactions
+};
+
 // Section starts of IKWORK (1-based positions).
 struct IntegerSections {
   std::int64_t InitMark = 1;
@@ -79,6 +89,15 @@ struct IntegerSections {
   std::int64_t RealStoichReactions = 0;
   std::int64_t OrderReactions = 0;
   std::int64_t OrderSpecies = 0;
+  // The pressure-table sections follow every section of the base layout.
+  std::int64_t PressureTableReactions = 0;
+  std::int64_t PressureTableFirstRow = 0;  // 1-based row of the reaction's lowest pressure
+  std::int64_t PressureTableRows = 0;
+  std::int64_t ChebyshevReactions = 0;
+  std::int64_t ChebyshevTemperatureCount = 0;
+  std::int64_t ChebyshevPressureCount = 0;
+  std::int64_t ChebyshevFirstCoefficient = 0;  // 1-based entry of the reaction's first one
+  std::int64_t ActivatedReactions = 0;
 };
 
 // Section starts of RKWORK (1-based positions).
@@ -111,6 +130,11 @@ struct RealSections {
   std::int64_t ForwardProgressScratch = 0;
   std::int64_t ReverseProgressScratch = 0;
   std::int64_t ThirdBodyScratch = 0;
+  // The pressure-table sections follow every section of the base layout.
+  std::int64_t PressureTablePressures = 0;   // atm, ascending within a reaction
+  std::int64_t PressureTableParameters = 0;  // A, beta, E/R of each row
+  std::int64_t ChebyshevRanges = 0;          // Tmin, Tmax (K), Pmin, Pmax (atm)
+  std::int64_t ChebyshevCoefficients = 0;    // temperature index outer, pressure index inner
 };
 
 // Section starts of SKWORK (1-based positions).
@@ -129,10 +153,16 @@ struct WorkArrayLayout {
   std::int64_t usedCharLength = 0;  // ElementCount + KK
 };
 
+// Per-row and per-fit strides of the pressure-table sections.
+inline constexpr std::int32_t kTableRateParameterCount = 3;  // A, beta, E/R
+inline constexpr std::int32_t kChebyshevRangeCount = 4;      // Tmin, Tmax, Pmin, Pmax
+
 // Computes every section start from the counts. Negative counts are the caller's to refuse;
 // here they are treated as given. Lengths and starts saturate (common/saturating.h), so absurd
-// counts give an absurd layout instead of overflowing.
-WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts);
+// counts give an absurd layout instead of overflowing. Without tables the pressure-table
+// sections are empty and the layout is the base layout, position for position.
+WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts,
+                                       const TableCounts& tables = {});
 
 // The floor of the rate kernel's divisions and logarithms: 1.0e-300 as the kinetics library
 // has always stored it, a few units in the last place above the nearest double.
@@ -144,6 +174,7 @@ struct KineticsState {
   std::int32_t RequiredRealLength = 0;
   std::int32_t RequiredCharLength = 0;
   KineticsCounts counts;
+  TableCounts tables;
   std::int32_t EnthalpyCoefficient = 0;     // CpCoefficientCount + 1
   std::int32_t CoefficientsPerRange = 0;    // CpCoefficientCount + 2
   std::int32_t CoefficientsPerSpecies = 0;  // (MaxTemperatures - 1) * CoefficientsPerRange
