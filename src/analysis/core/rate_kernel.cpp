@@ -64,6 +64,84 @@ double Arrhenius(double A, double beta, double E, double logT, double T) {
   return A * std::exp(beta * logT - E / T);
 }
 
+// The rate constant of one pressure table at `P` (atm). Rows at one pressure add up; between
+// two pressures of the table ln k is linear in ln P, at a pressure of the table k is that
+// pressure's rate, and beyond the table the rate of its nearest pressure holds. Rows are in
+// ascending pressure (the loader checks it).
+double PressureTableRate(const ConstRealSection& pressures, const ConstRealSection& parameters,
+                         std::int64_t first, std::int64_t rows, double P, double logT, double T,
+                         double small) {
+  const std::int64_t last = first + rows - 1;
+  // The sum of the rows from `row` on that share its pressure.
+  auto rateAt = [&](std::int64_t row) {
+    const double p = pressures(row);
+    double sum = 0.0;
+    for (; row <= last && pressures(row) == p; ++row) {
+      sum += Arrhenius(parameters(row, 1), parameters(row, 2), parameters(row, 3), logT, T);
+    }
+    return sum;
+  };
+  if (P <= pressures(first)) return rateAt(first);
+  if (P >= pressures(last)) {
+    std::int64_t row = last;
+    while (row > first && pressures(row - 1) == pressures(last)) --row;
+    return rateAt(row);
+  }
+  std::int64_t lower = first;
+  std::int64_t upper = first;
+  for (; pressures(upper) <= P; ++upper) {
+    if (pressures(upper) != pressures(lower)) lower = upper;
+  }
+  const double lowerRate = rateAt(lower);
+  if (P == pressures(lower)) return lowerRate;
+  const double lowerLog = std::log(std::max(lowerRate, small));
+  const double upperLog = std::log(std::max(rateAt(upper), small));
+  const double lowerPressureLog = std::log(pressures(lower));
+  const double fraction =
+      (std::log(P) - lowerPressureLog) / (std::log(pressures(upper)) - lowerPressureLog);
+  return std::exp(lowerLog + (upperLog - lowerLog) * fraction);
+}
+
+// k = 10^(sum over t, p of a(t, p) phi_t(x) phi_p(y)), phi_n the Chebyshev polynomial of
+// degree n - 1, x the reduced inverse temperature and y the reduced log10 pressure, both held
+// to [-1, 1]: outside the range of its fit the rate of the nearest edge holds, as the series
+// grows without bound there.
+double ChebyshevRate(const ConstRealSection& ranges, const ConstRealSection& coefficients,
+                     std::int64_t n, std::int64_t first, std::int64_t temperatureTerms,
+                     std::int64_t pressureTerms, double P, double T) {
+  const double inverseLow = 1.0 / ranges(n, 1);
+  const double inverseHigh = 1.0 / ranges(n, 2);
+  const double x =
+      std::clamp((2.0 / T - inverseLow - inverseHigh) / (inverseHigh - inverseLow), -1.0, 1.0);
+  const double logLow = std::log10(ranges(n, 3));
+  const double logHigh = std::log10(ranges(n, 4));
+  const double y =
+      std::clamp((2.0 * std::log10(P) - logLow - logHigh) / (logHigh - logLow), -1.0, 1.0);
+  double logRate = 0.0;
+  double temperatureTerm = 1.0;
+  double previousTemperatureTerm = 0.0;
+  for (std::int64_t t = 1; t <= temperatureTerms; ++t) {
+    if (t > 1) {
+      const double next = t == 2 ? x : 2.0 * x * temperatureTerm - previousTemperatureTerm;
+      previousTemperatureTerm = temperatureTerm;
+      temperatureTerm = next;
+    }
+    double inner = 0.0;
+    double pressureTerm = 1.0;
+    double previousPressureTerm = 0.0;
+    for (std::int64_t p = 1; p <= pressureTerms; ++p) {
+      if (p > 1) {
+        const double next = p == 2 ? y : 2.0 * y * pressureTerm - previousPressureTerm;
+        previousPressureTerm = pressureTerm;
+        pressureTerm = next;
+      }
+      inner += coefficients(first + (t - 1) * pressureTerms + p - 1) * pressureTerm;
+    }
+    logRate += inner * temperatureTerm;
+  }
+  return std::pow(10.0, logRate);
+}
+
 // The reaction slots: coefficients and species numbers, MaxReactionSpecies per reaction.
 struct Slots {
   Slots(const KineticsState& state, std::span<const std::int32_t> IKWORK)
@@ -167,9 +245,9 @@ void GibbsTerms(const KineticsState& state, double temperature,
   }
 }
 
-void RateCoefficients(const KineticsState& state, std::span<const double> temperatures,
-                      std::span<const std::int32_t> IKWORK, std::span<double> RKWORK,
-                      common::Console& console) {
+void RateCoefficients(const KineticsState& state, double pressure,
+                      std::span<const double> temperatures, std::span<const std::int32_t> IKWORK,
+                      std::span<double> RKWORK, common::Console& console) {
   const auto& counts = state.counts;
   const auto& integer = state.layout.integer;
   const auto& real = state.layout.real;
@@ -203,6 +281,32 @@ void RateCoefficients(const KineticsState& state, std::span<const double> temper
       const std::int64_t i = list(n);
       forward(i) =
           forward(i) * std::exp(parameters(n, 1) / rootThird + parameters(n, 2) / rootTwoThirds);
+    }
+  }
+
+  // Rate constants that depend on the pressure replace the placeholder Arrhenius form before
+  // the reverse rates are formed from them.
+  if (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0) {
+    const double P = pressure / common::Entry(RKWORK, real.StandardPressure, 1);  // atm
+    const IntSection tableList(IKWORK, integer.PressureTableReactions);
+    const IntSection firstRow(IKWORK, integer.PressureTableFirstRow);
+    const IntSection rowCount(IKWORK, integer.PressureTableRows);
+    const ConstRealSection pressures(RKWORK, real.PressureTablePressures);
+    const ConstRealSection rows(RKWORK, real.PressureTableParameters,
+                                kinetics::kTableRateParameterCount);
+    for (std::int64_t n = 1; n <= state.tables.PressureTableReactionCount; ++n) {
+      forward(tableList(n)) =
+          PressureTableRate(pressures, rows, firstRow(n), rowCount(n), P, logT, T, small);
+    }
+    const IntSection fitList(IKWORK, integer.ChebyshevReactions);
+    const IntSection temperatureTerms(IKWORK, integer.ChebyshevTemperatureCount);
+    const IntSection pressureTerms(IKWORK, integer.ChebyshevPressureCount);
+    const IntSection firstCoefficient(IKWORK, integer.ChebyshevFirstCoefficient);
+    const ConstRealSection ranges(RKWORK, real.ChebyshevRanges, kinetics::kChebyshevRangeCount);
+    const ConstRealSection coefficients(RKWORK, real.ChebyshevCoefficients);
+    for (std::int64_t n = 1; n <= state.tables.ChebyshevReactionCount; ++n) {
+      forward(fitList(n)) = ChebyshevRate(ranges, coefficients, n, firstCoefficient(n),
+                                          temperatureTerms(n), pressureTerms(n), P, T);
     }
   }
 
@@ -378,8 +482,14 @@ void RatesOfProgress(const KineticsState& state, std::span<const double> tempera
     const IntSection form(IKWORK, integer.FallOffForm);
     const IntSection namedBody(IKWORK, integer.FallOffThirdBody);
     const RealSection parameter(RKWORK, real.FallOffParameters, counts.FallOffParameterCount);
+    const IntSection activatedList(IKWORK, integer.ActivatedReactions);
     for (std::int64_t n = 1; n <= counts.FallOffReactionCount; ++n) {
       const std::int64_t i = list(n);
+      // A chemically activated reaction falls from its low-pressure rate as the pressure rises:
+      // k = k_low F / (1 + Pr) instead of k_high F Pr / (1 + Pr).
+      const bool activated =
+          state.tables.ActivatedReactionCount > 0 &&
+          ListPosition(activatedList, state.tables.ActivatedReactionCount, i) != 0;
       const double lowPressure =
           Arrhenius(parameter(n, 1), parameter(n, 2), parameter(n, 3), logT, T);
       const double highPressure = forward(i);
@@ -391,7 +501,7 @@ void RatesOfProgress(const KineticsState& state, std::span<const double> tempera
       } else {
         reduced = lowPressure * concentration(namedBody(n)) / highPressure;
       }
-      double factor = reduced / (1.0 + reduced);
+      double factor = activated ? 1.0 / (1.0 + reduced) : reduced / (1.0 + reduced);
       const std::int32_t code = form(n);
       if (code > 1) {
         const double reducedLog = std::log10(std::max(reduced, small));
@@ -413,6 +523,13 @@ void RatesOfProgress(const KineticsState& state, std::span<const double> tempera
           const double factorLog = centreLog / (1.0 + ratio * ratio);
           factor = std::pow(10.0, factorLog) * factor;
         }
+      }
+      if (activated) {
+        // The reverse rate keeps its ratio to the forward one.
+        const double rate = factor * lowPressure;
+        reverse(i) = reverse(i) / highPressure * rate;
+        forward(i) = rate;
+        continue;
       }
       forward(i) = factor * highPressure;
       reverse(i) = factor * reverse(i);
@@ -485,7 +602,7 @@ void CaseRates(const KineticsState& state, std::int32_t temperatureCount, double
   if (usable < 2) StopForTemperatureCount(console);
   const std::span<const double> used = temperatures.first(usable);
 
-  RateCoefficients(state, used, IKWORK, RKWORK, console);
+  RateCoefficients(state, pressure, used, IKWORK, RKWORK, console);
   MolarConcentrations(state, pressure, used, massFractions, RKWORK);
   RatesOfProgress(state, used, IKWORK, RKWORK);
 
