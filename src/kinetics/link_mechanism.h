@@ -94,6 +94,17 @@ struct LinkChebyshev {
   std::vector<double> coefficients;   // temperatureCount x pressureCount, pressure index inner
 };
 
+// A chemically activated fall-off: k = k_low F / (1 + Pr), Pr = k_low [M] / k_high.
+struct LinkActivated {
+  std::int32_t reaction = 0;
+  std::int32_t form = 1;              // as in record 7: 1 Lindemann, 2 SRI, 3 and 4 Troe
+  std::int32_t thirdBody = 0;         // 0 = the mixture, else a species number
+  std::array<double, 3> high{};       // high-pressure A, beta, E/R
+  std::vector<double> values;         // low-pressure A, beta, E/R, then the form parameters (8)
+  std::vector<std::int32_t> species;  // enhanced third bodies of the mixture
+  std::vector<double> efficiencies;   // one per species
+};
+
 struct LinkMechanism {
   // Record 1.
   std::string version = "3.9";
@@ -130,11 +141,11 @@ struct LinkMechanism {
   std::vector<LinkParameterEntry> realStoich;           // record 16 (one value per slot)
   std::vector<LinkOrder> order;                         // record 17
 
-  // The pressure-table record; any entry makes the writer use the table version.
+  // The pressure-table record, written after the last present record when any list is
+  // non-empty. Record 5 holds these reactions' rates at one atmosphere.
   std::vector<LinkPressureTable> pressureTables;
   std::vector<LinkChebyshev> chebyshev;
-  std::vector<std::int32_t> activated;  // fall-off reactions of record 7 that are chemically
-                                        // activated
+  std::vector<LinkActivated> activated;
 
   // Declared lengths; when unset the writer computes them from the work-array layout.
   // Tests set them to write files that declare too little.

@@ -3,8 +3,7 @@
 // Record 2 is made from the mechanism's strides and the sizes of its lists, so the file always
 // agrees with itself: the counts are the list sizes and every per-entry list is cut or padded
 // with zeros to the stride record 2 gives it. Records 6 to 17 are written only for non-empty
-// lists, as the reader expects; record 18 only when the mechanism has tables, and then the
-// version is the table version whatever the mechanism says.
+// lists, as the reader expects, and the pressure-table record only when it has entries.
 #include <algorithm>
 #include <cstddef>
 #include <limits>
@@ -89,7 +88,18 @@ FieldWriter tableRecord(const LinkMechanism& m, const TableCounts& t) {
     putPadded(record, fit.coefficients,
               std::int64_t{std::max(fit.temperatureCount, 0)} * std::max(fit.pressureCount, 0));
   }
-  for (std::int32_t reaction : m.activated) record.putInt(reaction);
+  for (const LinkActivated& entry : m.activated) {
+    record.putInt(entry.reaction);
+    record.putInt(entry.form);
+    record.putInt(entry.thirdBody);
+    record.putInt(countOf(entry.species.size()));
+    for (double value : entry.high) record.putReal(value);
+    putPadded(record, entry.values, kActivatedParameterCount);
+    for (std::size_t j = 0; j < entry.species.size(); ++j) {
+      record.putInt(entry.species[j]);
+      record.putReal(j < entry.efficiencies.size() ? entry.efficiencies[j] : 0.0);
+    }
+  }
   return record;
 }
 
@@ -111,6 +121,11 @@ TableCounts TableCountsOf(const LinkMechanism& m) {
   }
   counts.ChebyshevCoefficientCount = countOf(coefficients);
   counts.ActivatedReactionCount = countOf(m.activated.size());
+  std::int64_t efficiencies = 0;
+  for (const LinkActivated& entry : m.activated) {
+    efficiencies += static_cast<std::int64_t>(entry.species.size());
+  }
+  counts.ActivatedEfficiencyCount = countOf(efficiencies);
   return counts;
 }
 
@@ -162,7 +177,7 @@ bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::str
 
   std::vector<FieldWriter> records;
   FieldWriter first;
-  first.putName(hasTables(m) ? std::string(kTableVersion) : m.version, kNameLength);
+  first.putName(m.version, kNameLength);
   first.putName(m.precision, kNameLength);
   first.putLogical(m.errorFlag);
   records.push_back(first);

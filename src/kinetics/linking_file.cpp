@@ -78,7 +78,7 @@ constexpr std::string_view kExcitationReadFailure = " Error reading excitation-r
 constexpr std::string_view kRealStoichReadFailure = " Error reading real stoichometric data...";
 constexpr std::string_view kOrderReadFailure = " Error reading order data...";
 constexpr std::string_view kTableReadFailure = " Error reading pressure-table data...";
-constexpr int kTableRecord = 18;
+constexpr int kTableRecord = 18;  // the pressure-table record, wherever it lies
 
 [[noreturn]] void stopAfter(Console& messages, std::string_view line) {
   common::stopRun(messages, {std::string(line)}, true);
@@ -93,6 +93,7 @@ constexpr int kTableRecord = 18;
 }
 
 std::string recordContext(int record) {
+  if (record == kTableRecord) return " The pressure-table record of the kinetics linking file";
   return " Record " + std::to_string(record) + " of the kinetics linking file";
 }
 
@@ -168,7 +169,7 @@ bool versionAccepted(std::string_view version) {
   for (std::string_view accepted : kAcceptedVersions) {
     if (version == paddedName(accepted)) return true;
   }
-  return version == paddedName(kTableVersion);
+  return false;
 }
 
 // The steps common to ReadLinkHeader and QueryLinkSizes.
@@ -546,21 +547,17 @@ class RecordLoader {
     }
   }
 
-  // Record 18. Its counts come first; the sections they add to the layout must fit the
-  // declared lengths before anything is stored.
+  // The pressure-table record, when a record follows the last present one. Its counts come
+  // first; the sections they add to the layout must fit the declared lengths before anything
+  // is stored.
   void readTables(const LinkSizes& required) {
     const RecordStatus status = unit_.next();
-    if (status == RecordStatus::EndOfFile) {
-      common::stopRun(messages_,
-                      {" End of file " + unit_.path() +
-                       " reached where the pressure-table record should begin."},
-                      false);
-    }
+    if (status == RecordStatus::EndOfFile) return;
     if (status == RecordStatus::Failure) stopAfter(messages_, kTableReadFailure);
     RecordFields fields(unit_.payload(), messages_, kTableReadFailure);
     const std::string context = recordContext(kTableRecord);
     if (fields.name(kHeaderNameLength) != paddedName(kTableRecordMark)) {
-      stopAfter(messages_, context + " does not start with its mark \"" +
+      stopAfter(messages_, " The record after the last one the counts give does not start with \"" +
                                std::string(kTableRecordMark) + "\".");
     }
     const std::int32_t format = fields.integer();
@@ -577,7 +574,8 @@ class RecordLoader {
         {"PressureRowCount", &t.PressureRowCount},
         {"ChebyshevReactionCount", &t.ChebyshevReactionCount},
         {"ChebyshevCoefficientCount", &t.ChebyshevCoefficientCount},
-        {"ActivatedReactionCount", &t.ActivatedReactionCount}};
+        {"ActivatedReactionCount", &t.ActivatedReactionCount},
+        {"ActivatedEfficiencyCount", &t.ActivatedEfficiencyCount}};
     for (const auto& [name, value] : named) {
       *value = fields.integer();
       if (*value < 0) {
@@ -598,19 +596,7 @@ class RecordLoader {
     state_.layout = layout;
     readPressureTables(fields, t);
     readChebyshevFits(fields, t);
-    for (std::int64_t n = 1; n <= t.ActivatedReactionCount; ++n) {
-      const std::int32_t number = reaction(fields, kTableRecord, n);
-      // The kernel applies the activated form inside the fall-off evaluation only.
-      bool fallOff = false;
-      for (std::int64_t j = 1; j <= counts_.FallOffReactionCount; ++j) {
-        fallOff = fallOff || Entry(IKWORK_, integer_.FallOffReactions, j) == number;
-      }
-      if (!fallOff) {
-        stopAfter(messages_, context + ", activated entry " + std::to_string(n) + ": reaction " +
-                                 std::to_string(number) + " is not a fall-off reaction.");
-      }
-      Entry(IKWORK_, integer_.ActivatedReactions, n) = number;
-    }
+    readActivated(fields, t);
   }
 
  private:
@@ -686,6 +672,42 @@ class RecordLoader {
       stopAfter(messages_, context + ": the fits hold " + std::to_string(used) +
                                " coefficients, not ChebyshevCoefficientCount = " +
                                std::to_string(t.ChebyshevCoefficientCount) + ".");
+    }
+  }
+
+  void readActivated(RecordFields& fields, const TableCounts& t) {
+    std::int64_t used = 0;
+    for (std::int64_t n = 1; n <= t.ActivatedReactionCount; ++n) {
+      const std::string where = entryWhere("activated entry", n);
+      Entry(IKWORK_, integer_.ActivatedReactions, n) = reaction(fields, kTableRecord, n);
+      const std::int32_t form = fields.integer();
+      if (form < 1 || form > 4) stopOutOfRange(messages_, kTableRecord, where, "form", form, 1, 4);
+      Entry(IKWORK_, integer_.ActivatedForm, n) = form;
+      const std::int32_t thirdBody = fields.integer();
+      checkSpecies(kTableRecord, where, thirdBody, 0, "third body");
+      Entry(IKWORK_, integer_.ActivatedThirdBody, n) = thirdBody;
+      const std::int32_t enhanced = fields.integer();
+      if (enhanced < 0 || enhanced > t.ActivatedEfficiencyCount - used) {
+        stopOutOfRange(messages_, kTableRecord, where, "count of enhanced third bodies", enhanced,
+                       0, t.ActivatedEfficiencyCount - used);
+      }
+      Entry(IKWORK_, integer_.ActivatedFirstEfficiency, n) = static_cast<std::int32_t>(used + 1);
+      Entry(IKWORK_, integer_.ActivatedEfficiencyCount, n) = enhanced;
+      readReals(fields, real_.ActivatedHighParameters, kTableRateParameterCount, n);
+      readReals(fields, real_.ActivatedParameters, kActivatedParameterCount, n);
+      for (std::int64_t j = used + 1; j <= used + enhanced; ++j) {
+        const std::int32_t species = fields.integer();
+        checkSpecies(kTableRecord, where, species, 1);
+        Entry(IKWORK_, integer_.ActivatedEfficiencySpecies, j) = species;
+        Entry(RKWORK_, real_.ActivatedEfficiencies, j) = fields.real();
+      }
+      used += enhanced;
+    }
+    if (used != t.ActivatedEfficiencyCount) {
+      stopAfter(messages_, recordContext(kTableRecord) + ": the activated entries hold " +
+                               std::to_string(used) +
+                               " enhanced third bodies, not ActivatedEfficiencyCount = " +
+                               std::to_string(t.ActivatedEfficiencyCount) + ".");
     }
   }
 
@@ -794,7 +816,7 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
   unit.rewind();
   RecordFields first(readRecord(unit, messages, 1, kBinaryReadFailure), messages,
                      kBinaryReadFailure);
-  const bool tables = first.name(kHeaderNameLength) == paddedName(kTableVersion);
+  first.name(kHeaderNameLength);
   first.name(kHeaderNameLength);
   first.logical();
   RecordFields second(readRecord(unit, messages, 2, kBinaryReadFailure), messages,
@@ -813,7 +835,7 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
   loaded.RequiredRealLength = required.RequiredRealLength;
   loaded.RequiredCharLength = required.RequiredCharLength;
   loaded.counts = countsFromRecord2(ints);
-  loaded.tables = {};  // until record 18 is read
+  loaded.tables = {};  // until a pressure-table record is read
   loaded.HeaderTolerance = headerTolerance;
   loaded.layout = ComputeWorkArrayLayout(loaded.counts);
   checkCounts(loaded.counts, required, loaded.layout, messages);
@@ -843,7 +865,7 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
     return LoadOutcome::EndedBeforeReactions;
   }
   loader.readAuxiliaryRecords();
-  if (tables) loader.readTables(required);
+  loader.readTables(required);
   return LoadOutcome::Complete;
 }
 

@@ -5,28 +5,29 @@
 // gives them, filling the process-wide KineticsState. Every failure writes its message lines
 // to the console and throws common::Stop; nothing is read or written outside an array.
 //
-// Pressure tables. Rate constants given as tables over pressure, Chebyshev fits and chemically
-// activated fall-off have no place in records 1 to 17. A file that carries them declares the
-// version kTableVersion, which readers that do not know the tables refuse instead of
-// evaluating those reactions with their placeholder parameters, and holds one more record, 18,
-// after its last present record:
+// Pressure tables. Rate constants tabulated over pressure (PLOG), Chebyshev fits and chemically
+// activated fall-off have no place in records 1 to 17. A file that carries them holds one more
+// record after its last present record, the pressure-table record (18 in messages):
 //
 //   name     kTableRecordMark
 //   int      kTableRecordFormat
 //   real     kTablePressureUnit: pascals per unit of the table pressures (one atmosphere)
-//   5 ints   PressureTableReactionCount, PressureRowCount, ChebyshevReactionCount,
-//            ChebyshevCoefficientCount, ActivatedReactionCount (TableCounts)
+//   6 ints   the TableCounts, in their order
 //   for each pressure table: reaction (int); row count (int); per row, in ascending pressure:
 //            pressure (atm), A, beta, E/R (4 reals), units as in record 5
 //   for each Chebyshev fit: reaction (int); temperature terms N (int); pressure terms M (int);
 //            Tmin, Tmax (K), Pmin, Pmax (atm) (4 reals); N x M coefficients of log10 k
 //            (k in mol, cm3, s), pressure index inner
-//   for each chemically activated reaction: reaction (int), a reaction of record 7 whose
-//            record-5 parameters are the high-pressure limit and whose record-7 ones the
-//            low-pressure limit
+//   for each chemically activated reaction: reaction (int); form (int, as in record 7); third
+//            body (int, 0 = the mixture); enhanced third bodies E (int); high-pressure A, beta,
+//            E/R (3 reals); low-pressure A, beta, E/R and the form parameters (8 reals, as in
+//            record 7); E pairs of species (int) and efficiency (real)
 //
-// The declared lengths of record 2 include the sections of record 18, which follow every
-// section of the base layout (work_arrays.h); a file without tables is laid out as before.
+// Record 5 holds each of these reactions' rate at one atmosphere as an Arrhenius form, and
+// records 7 and 8 do not list them, so a reader that stops after the last present record, as
+// readers of this format do, gets a sound mechanism at one atmosphere. The declared lengths of
+// record 2 include the sections of the pressure-table record, which follow every section of
+// the base layout (work_arrays.h); a file without it is laid out and read as before.
 #pragma once
 
 #include <cstdint>
@@ -42,8 +43,7 @@
 
 namespace kinetics {
 
-inline constexpr std::string_view kTableVersion = "3.9+tables";
-inline constexpr std::string_view kTableRecordMark = "PRESSURE TABLES";
+inline constexpr std::string_view kTableRecordMark = "PRESSURE-TABLES";
 inline constexpr std::int32_t kTableRecordFormat = 1;
 inline constexpr double kTablePressureUnit = 101325.0;  // Pa
 
@@ -99,7 +99,7 @@ bool WriteKineticsLink(const std::string& path, const LinkMechanism& mechanism, 
 // The counts of record 2 that `mechanism` gives.
 KineticsCounts CountsOf(const LinkMechanism& mechanism);
 
-// The counts of record 18 that `mechanism` gives (all zero without tables).
+// The counts of the pressure-table record that `mechanism` gives (all zero without tables).
 TableCounts TableCountsOf(const LinkMechanism& mechanism);
 
 }  // namespace kinetics

@@ -66,6 +66,11 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts, const Table
   place(integer.ChebyshevPressureCount, tables.ChebyshevReactionCount);
   place(integer.ChebyshevFirstCoefficient, tables.ChebyshevReactionCount);
   place(integer.ActivatedReactions, tables.ActivatedReactionCount);
+  place(integer.ActivatedForm, tables.ActivatedReactionCount);
+  place(integer.ActivatedThirdBody, tables.ActivatedReactionCount);
+  place(integer.ActivatedFirstEfficiency, tables.ActivatedReactionCount);
+  place(integer.ActivatedEfficiencyCount, tables.ActivatedReactionCount);
+  place(integer.ActivatedEfficiencySpecies, tables.ActivatedEfficiencyCount);
   layout.usedIntLength = next - 1;
 
   RealSections& real = layout.real;
@@ -112,6 +117,11 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts, const Table
   place(real.ChebyshevRanges,
         SaturatingMultiply(kChebyshevRangeCount, tables.ChebyshevReactionCount));
   place(real.ChebyshevCoefficients, tables.ChebyshevCoefficientCount);
+  place(real.ActivatedHighParameters,
+        SaturatingMultiply(kTableRateParameterCount, tables.ActivatedReactionCount));
+  place(real.ActivatedParameters,
+        SaturatingMultiply(kActivatedParameterCount, tables.ActivatedReactionCount));
+  place(real.ActivatedEfficiencies, tables.ActivatedEfficiencyCount);
   layout.usedRealLength = next - 1;
 
   layout.character.ElementNames = 1;

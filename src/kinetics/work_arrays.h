@@ -50,14 +50,15 @@ struct KineticsCounts {
   std::int32_t MaxOrderSpecies = 0;
 };
 
-// The counts of the pressure-table record that follows the last record of a file of the
-// table version (see linking_file.h); all zero for files without it.
+// The counts of the pressure-table record that may follow the last present record (see
+// linking_file.h); all zero for files without it.
 struct TableCounts {
   std::int32_t PressureTableReactionCount = 0;  // reactions with a table of Arrhenius rows
   std::int32_t PressureRowCount = 0;            // rows of all pressure tables together
   std::int32_t ChebyshevReactionCount = 0;      // reactions with a Chebyshev fit
   std::int32_t ChebyshevCoefficientCount = 0;   // coefficients of all fits together
   std::int32_t ActivatedReactionCount = 0;      // chemically activated fall-off reactions
+  std::int32_t ActivatedEfficiencyCount = 0;    // their enhanced third bodies together
 };
 
 // Section starts of IKWORK (1-based positions).
@@ -98,6 +99,11 @@ struct IntegerSections {
   std::int64_t ChebyshevPressureCount = 0;
   std::int64_t ChebyshevFirstCoefficient = 0;  // 1-based entry of the reaction's first one
   std::int64_t ActivatedReactions = 0;
+  std::int64_t ActivatedForm = 0;
+  std::int64_t ActivatedThirdBody = 0;  // 0 = the mixture, else a species number
+  std::int64_t ActivatedFirstEfficiency = 0;
+  std::int64_t ActivatedEfficiencyCount = 0;
+  std::int64_t ActivatedEfficiencySpecies = 0;
 };
 
 // Section starts of RKWORK (1-based positions).
@@ -135,6 +141,9 @@ struct RealSections {
   std::int64_t PressureTableParameters = 0;  // A, beta, E/R of each row
   std::int64_t ChebyshevRanges = 0;          // Tmin, Tmax (K), Pmin, Pmax (atm)
   std::int64_t ChebyshevCoefficients = 0;    // temperature index outer, pressure index inner
+  std::int64_t ActivatedHighParameters = 0;  // high-pressure A, beta, E/R
+  std::int64_t ActivatedParameters = 0;      // low-pressure A, beta, E/R, form parameters
+  std::int64_t ActivatedEfficiencies = 0;
 };
 
 // Section starts of SKWORK (1-based positions).
@@ -156,6 +165,7 @@ struct WorkArrayLayout {
 // Per-row and per-fit strides of the pressure-table sections.
 inline constexpr std::int32_t kTableRateParameterCount = 3;  // A, beta, E/R
 inline constexpr std::int32_t kChebyshevRangeCount = 4;      // Tmin, Tmax, Pmin, Pmax
+inline constexpr std::int32_t kActivatedParameterCount = 8;  // as FallOffParameterCount
 
 // Computes every section start from the counts. Negative counts are the caller's to refuse;
 // here they are treated as given. Lengths and starts saturate (common/saturating.h), so absurd

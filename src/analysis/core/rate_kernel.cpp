@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/work_array.h"
+#include "kinetics/pressure_rates.h"
 
 // Every formula keeps the operation order it is written in: products and sums left to right,
 // integer powers by repeated multiplication, nothing contracted into fused multiply-add. The
@@ -20,19 +21,12 @@ namespace {
 
 using kinetics::KineticsState;
 
-// Constants that the fall-off and Landau-Teller forms hold in single precision.
-constexpr double kOneThird = 0.3333333432674408;         // 1/3
-constexpr double kTwoThirds = 0.6666666865348816;        // 2/3
-constexpr double kTroeCentreSlope = 1.2699999809265137;  // 1.27
-constexpr double kTroeOffset = 0.4000000059604645;       // 0.4
-constexpr double kTroeOffsetSlope = 0.6700000166893005;  // 0.67
-constexpr double kTroeWidth = 0.14000000059604645;       // 0.14
+// Constants that the Landau-Teller forms hold in single precision (the fall-off ones are in
+// kinetics/pressure_rates.cpp).
+constexpr double kOneThird = 0.3333333432674408;   // 1/3
+constexpr double kTwoThirds = 0.6666666865348816;  // 2/3
 static_assert(kOneThird == static_cast<double>(1.0f / 3.0f));
 static_assert(kTwoThirds == static_cast<double>(2.0f / 3.0f));
-static_assert(kTroeCentreSlope == static_cast<double>(1.27f));
-static_assert(kTroeOffset == static_cast<double>(0.4f));
-static_assert(kTroeOffsetSlope == static_cast<double>(0.67f));
-static_assert(kTroeWidth == static_cast<double>(0.14f));
 
 // Kelvin per electron volt, as the Janev-type fits are written.
 constexpr double kKelvinPerElectronVolt = 11600.0;
@@ -61,85 +55,14 @@ double IntegerPower(double base, std::int64_t exponent) {
 }
 
 double Arrhenius(double A, double beta, double E, double logT, double T) {
-  return A * std::exp(beta * logT - E / T);
+  return kinetics::ArrheniusRate(A, beta, E, logT, T);
 }
 
-// The rate constant of one pressure table at `P` (atm). Rows at one pressure add up; between
-// two pressures of the table ln k is linear in ln P, at a pressure of the table k is that
-// pressure's rate, and beyond the table the rate of its nearest pressure holds. Rows are in
-// ascending pressure (the loader checks it).
-double PressureTableRate(const ConstRealSection& pressures, const ConstRealSection& parameters,
-                         std::int64_t first, std::int64_t rows, double P, double logT, double T,
-                         double small) {
-  const std::int64_t last = first + rows - 1;
-  // The sum of the rows from `row` on that share its pressure.
-  auto rateAt = [&](std::int64_t row) {
-    const double p = pressures(row);
-    double sum = 0.0;
-    for (; row <= last && pressures(row) == p; ++row) {
-      sum += Arrhenius(parameters(row, 1), parameters(row, 2), parameters(row, 3), logT, T);
-    }
-    return sum;
-  };
-  if (P <= pressures(first)) return rateAt(first);
-  if (P >= pressures(last)) {
-    std::int64_t row = last;
-    while (row > first && pressures(row - 1) == pressures(last)) --row;
-    return rateAt(row);
-  }
-  std::int64_t lower = first;
-  std::int64_t upper = first;
-  for (; pressures(upper) <= P; ++upper) {
-    if (pressures(upper) != pressures(lower)) lower = upper;
-  }
-  const double lowerRate = rateAt(lower);
-  if (P == pressures(lower)) return lowerRate;
-  const double lowerLog = std::log(std::max(lowerRate, small));
-  const double upperLog = std::log(std::max(rateAt(upper), small));
-  const double lowerPressureLog = std::log(pressures(lower));
-  const double fraction =
-      (std::log(P) - lowerPressureLog) / (std::log(pressures(upper)) - lowerPressureLog);
-  return std::exp(lowerLog + (upperLog - lowerLog) * fraction);
-}
-
-// k = 10^(sum over t, p of a(t, p) phi_t(x) phi_p(y)), phi_n the Chebyshev polynomial of
-// degree n - 1, x the reduced inverse temperature and y the reduced log10 pressure, both held
-// to [-1, 1]: outside the range of its fit the rate of the nearest edge holds, as the series
-// grows without bound there.
-double ChebyshevRate(const ConstRealSection& ranges, const ConstRealSection& coefficients,
-                     std::int64_t n, std::int64_t first, std::int64_t temperatureTerms,
-                     std::int64_t pressureTerms, double P, double T) {
-  const double inverseLow = 1.0 / ranges(n, 1);
-  const double inverseHigh = 1.0 / ranges(n, 2);
-  const double x =
-      std::clamp((2.0 / T - inverseLow - inverseHigh) / (inverseHigh - inverseLow), -1.0, 1.0);
-  const double logLow = std::log10(ranges(n, 3));
-  const double logHigh = std::log10(ranges(n, 4));
-  const double y =
-      std::clamp((2.0 * std::log10(P) - logLow - logHigh) / (logHigh - logLow), -1.0, 1.0);
-  double logRate = 0.0;
-  double temperatureTerm = 1.0;
-  double previousTemperatureTerm = 0.0;
-  for (std::int64_t t = 1; t <= temperatureTerms; ++t) {
-    if (t > 1) {
-      const double next = t == 2 ? x : 2.0 * x * temperatureTerm - previousTemperatureTerm;
-      previousTemperatureTerm = temperatureTerm;
-      temperatureTerm = next;
-    }
-    double inner = 0.0;
-    double pressureTerm = 1.0;
-    double previousPressureTerm = 0.0;
-    for (std::int64_t p = 1; p <= pressureTerms; ++p) {
-      if (p > 1) {
-        const double next = p == 2 ? y : 2.0 * y * pressureTerm - previousPressureTerm;
-        previousPressureTerm = pressureTerm;
-        pressureTerm = next;
-      }
-      inner += coefficients(first + (t - 1) * pressureTerms + p - 1) * pressureTerm;
-    }
-    logRate += inner * temperatureTerm;
-  }
-  return std::pow(10.0, logRate);
+// The rest of RKWORK from the first entry of block n of a section: the fall-off forms read
+// their parameters through it.
+std::span<const double> BlockFrom(std::span<const double> array, std::int64_t start,
+                                  std::int64_t stride, std::int64_t n) {
+  return array.subspan(static_cast<std::size_t>(start + (n - 1) * stride - 1));
 }
 
 // The reaction slots: coefficients and species numbers, MaxReactionSpecies per reaction.
@@ -291,22 +214,29 @@ void RateCoefficients(const KineticsState& state, double pressure,
     const IntSection tableList(IKWORK, integer.PressureTableReactions);
     const IntSection firstRow(IKWORK, integer.PressureTableFirstRow);
     const IntSection rowCount(IKWORK, integer.PressureTableRows);
-    const ConstRealSection pressures(RKWORK, real.PressureTablePressures);
-    const ConstRealSection rows(RKWORK, real.PressureTableParameters,
-                                kinetics::kTableRateParameterCount);
+    const auto section = [&RKWORK](std::int64_t start, std::int64_t first, std::int64_t count) {
+      return std::span<const double>(RKWORK).subspan(static_cast<std::size_t>(start + first - 2),
+                                                     static_cast<std::size_t>(count));
+    };
+    const std::int64_t perRow = kinetics::kTableRateParameterCount;
     for (std::int64_t n = 1; n <= state.tables.PressureTableReactionCount; ++n) {
-      forward(tableList(n)) =
-          PressureTableRate(pressures, rows, firstRow(n), rowCount(n), P, logT, T, small);
+      forward(tableList(n)) = kinetics::PressureTableRate(
+          section(real.PressureTablePressures, firstRow(n), rowCount(n)),
+          section(real.PressureTableParameters, (firstRow(n) - 1) * perRow + 1,
+                  rowCount(n) * perRow),
+          P, T, small);
     }
     const IntSection fitList(IKWORK, integer.ChebyshevReactions);
     const IntSection temperatureTerms(IKWORK, integer.ChebyshevTemperatureCount);
     const IntSection pressureTerms(IKWORK, integer.ChebyshevPressureCount);
     const IntSection firstCoefficient(IKWORK, integer.ChebyshevFirstCoefficient);
-    const ConstRealSection ranges(RKWORK, real.ChebyshevRanges, kinetics::kChebyshevRangeCount);
-    const ConstRealSection coefficients(RKWORK, real.ChebyshevCoefficients);
+    const std::int64_t perFit = kinetics::kChebyshevRangeCount;
     for (std::int64_t n = 1; n <= state.tables.ChebyshevReactionCount; ++n) {
-      forward(fitList(n)) = ChebyshevRate(ranges, coefficients, n, firstCoefficient(n),
-                                          temperatureTerms(n), pressureTerms(n), P, T);
+      forward(fitList(n)) =
+          kinetics::ChebyshevRate(section(real.ChebyshevRanges, (n - 1) * perFit + 1, perFit),
+                                  section(real.ChebyshevCoefficients, firstCoefficient(n),
+                                          std::int64_t{temperatureTerms(n)} * pressureTerms(n)),
+                                  temperatureTerms(n), pressureTerms(n), P, T);
     }
   }
 
@@ -482,14 +412,8 @@ void RatesOfProgress(const KineticsState& state, std::span<const double> tempera
     const IntSection form(IKWORK, integer.FallOffForm);
     const IntSection namedBody(IKWORK, integer.FallOffThirdBody);
     const RealSection parameter(RKWORK, real.FallOffParameters, counts.FallOffParameterCount);
-    const IntSection activatedList(IKWORK, integer.ActivatedReactions);
     for (std::int64_t n = 1; n <= counts.FallOffReactionCount; ++n) {
       const std::int64_t i = list(n);
-      // A chemically activated reaction falls from its low-pressure rate as the pressure rises:
-      // k = k_low F / (1 + Pr) instead of k_high F Pr / (1 + Pr).
-      const bool activated =
-          state.tables.ActivatedReactionCount > 0 &&
-          ListPosition(activatedList, state.tables.ActivatedReactionCount, i) != 0;
       const double lowPressure =
           Arrhenius(parameter(n, 1), parameter(n, 2), parameter(n, 3), logT, T);
       const double highPressure = forward(i);
@@ -501,38 +425,59 @@ void RatesOfProgress(const KineticsState& state, std::span<const double> tempera
       } else {
         reduced = lowPressure * concentration(namedBody(n)) / highPressure;
       }
-      double factor = activated ? 1.0 / (1.0 + reduced) : reduced / (1.0 + reduced);
+      double factor = reduced / (1.0 + reduced);
       const std::int32_t code = form(n);
       if (code > 1) {
-        const double reducedLog = std::log10(std::max(reduced, small));
-        if (code == 2) {
-          const double exponent = 1.0 / (1.0 + reducedLog * reducedLog);
-          const double broadening = std::pow(parameter(n, 4) * std::exp(-parameter(n, 5) / T) +
-                                                 std::exp(-T / parameter(n, 6)),
-                                             exponent) *
-                                    parameter(n, 7) * std::pow(T, parameter(n, 8));
-          factor = broadening * factor;
-        } else if (code == 3 || code == 4) {
-          double centre = (1.0 - parameter(n, 4)) * std::exp(-T / parameter(n, 5)) +
-                          parameter(n, 4) * std::exp(-T / parameter(n, 6));
-          if (code == 4) centre = centre + std::exp(-parameter(n, 7) / T);
-          const double centreLog = std::log10(std::max(centre, small));
-          const double width = 0.75 - kTroeCentreSlope * centreLog;
-          const double shifted = reducedLog - (kTroeOffset + kTroeOffsetSlope * centreLog);
-          const double ratio = shifted / (width - kTroeWidth * shifted);
-          const double factorLog = centreLog / (1.0 + ratio * ratio);
-          factor = std::pow(10.0, factorLog) * factor;
-        }
-      }
-      if (activated) {
-        // The reverse rate keeps its ratio to the forward one.
-        const double rate = factor * lowPressure;
-        reverse(i) = reverse(i) / highPressure * rate;
-        forward(i) = rate;
-        continue;
+        factor =
+            kinetics::FallOffBroadening(
+                code, BlockFrom(RKWORK, real.FallOffParameters, counts.FallOffParameterCount, n),
+                reduced, T, small) *
+            factor;
       }
       forward(i) = factor * highPressure;
       reverse(i) = factor * reverse(i);
+    }
+  }
+
+  if (state.tables.ActivatedReactionCount > 0) {
+    // Chemically activated reactions fall from their low-pressure rate as the pressure rises:
+    // k = k_low F / (1 + Pr). Record 5 held their rate at one atmosphere; the reverse rate keeps
+    // its ratio to the forward one, which makes it k / K_c as for every reaction.
+    double total = 0.0;
+    for (std::int64_t k = 1; k <= counts.KK; ++k) total += concentration(k);
+    const auto& tables = state.tables;
+    const IntSection list(IKWORK, integer.ActivatedReactions);
+    const IntSection form(IKWORK, integer.ActivatedForm);
+    const IntSection namedBody(IKWORK, integer.ActivatedThirdBody);
+    const IntSection firstEfficiency(IKWORK, integer.ActivatedFirstEfficiency);
+    const IntSection enhancedCount(IKWORK, integer.ActivatedEfficiencyCount);
+    const IntSection enhancedSpecies(IKWORK, integer.ActivatedEfficiencySpecies);
+    const RealSection efficiency(RKWORK, real.ActivatedEfficiencies);
+    const RealSection high(RKWORK, real.ActivatedHighParameters,
+                           kinetics::kTableRateParameterCount);
+    const RealSection low(RKWORK, real.ActivatedParameters, kinetics::kActivatedParameterCount);
+    for (std::int64_t n = 1; n <= tables.ActivatedReactionCount; ++n) {
+      const std::int64_t i = list(n);
+      double bath = total;
+      if (namedBody(n) != 0) {
+        bath = concentration(namedBody(n));
+      } else {
+        for (std::int64_t j = firstEfficiency(n); j < firstEfficiency(n) + enhancedCount(n); ++j) {
+          bath += (efficiency(j) - 1.0) * concentration(enhancedSpecies(j));
+        }
+      }
+      const double lowPressure = Arrhenius(low(n, 1), low(n, 2), low(n, 3), logT, T);
+      const double highPressure = Arrhenius(high(n, 1), high(n, 2), high(n, 3), logT, T);
+      const double reduced = lowPressure * bath / highPressure;
+      const double factor =
+          kinetics::FallOffBroadening(
+              form(n),
+              BlockFrom(RKWORK, real.ActivatedParameters, kinetics::kActivatedParameterCount, n),
+              reduced, T, small) /
+          (1.0 + reduced);
+      const double rate = factor * lowPressure;
+      reverse(i) = forward(i) != 0.0 ? reverse(i) / forward(i) * rate : 0.0;
+      forward(i) = rate;
     }
   }
 
