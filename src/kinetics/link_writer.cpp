@@ -69,7 +69,7 @@ FieldWriter tableRecord(const LinkMechanism& m, const TableCounts& t) {
   record.putReal(kTablePressureUnit);
   for (std::int32_t count :
        {t.PressureTableReactionCount, t.PressureRowCount, t.ChebyshevReactionCount,
-        t.ChebyshevCoefficientCount, t.ActivatedReactionCount}) {
+        t.ChebyshevCoefficientCount, t.ActivatedReactionCount, t.ActivatedEfficiencyCount}) {
     record.putInt(count);
   }
   for (const LinkPressureTable& table : m.pressureTables) {

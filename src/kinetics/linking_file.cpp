@@ -645,8 +645,9 @@ class RecordLoader {
       if (temperatureTerms < 1 || pressureTerms < 1 ||
           std::int64_t{temperatureTerms} * pressureTerms > left) {
         stopAfter(messages_, context + ", " + where + ": " + std::to_string(temperatureTerms) +
-                                 " x " + std::to_string(pressureTerms) + " terms, where 1 to " +
-                                 std::to_string(left) + " coefficients are left.");
+                                 " x " + std::to_string(pressureTerms) +
+                                 " terms; each must be 1 or more and their product at most " +
+                                 std::to_string(left) + ".");
       }
       Entry(IKWORK_, integer_.ChebyshevTemperatureCount, n) = temperatureTerms;
       Entry(IKWORK_, integer_.ChebyshevPressureCount, n) = pressureTerms;
