@@ -787,7 +787,8 @@ TEST(LinkingFile, RefusesADamagedTableRecord) {
        [&](Payload& p) { test_support::PatchInt(p, kCounts + 4, 1000); },
        t + ": its tables need 113 integer and 4165 real work entries, more than the 113 and 177 "
            "declared.\n"},
-      {"counts beyond the record", [](LinkMechanism& m) { m.RequiredRealLength = 200; },
+      {"counts beyond the record",
+       [](LinkMechanism& m) { m.RequiredIntLength = m.RequiredRealLength = 200; },
        [&](Payload& p) {
          // One more enhanced third body, in the counts and in the last entry.
          test_support::PatchInt(p, kCounts + 20, 3);
