@@ -852,9 +852,13 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
 
   const WorkArrayLayout& layout = state.layout;
   Entry(IKWORK, layout.integer.InitMark, 1) = 1;
-  Entry(RKWORK, layout.real.GasConstant, 1) = kGasConstant;
-  Entry(RKWORK, layout.real.GasConstantCal, 1) = kGasConstantCal;
-  Entry(RKWORK, layout.real.StandardPressure, 1) = kStandardPressure;
+  // The constants follow the table sections, so a pressure-table record moves them.
+  const auto storeConstants = [&layout, RKWORK] {
+    Entry(RKWORK, layout.real.GasConstant, 1) = kGasConstant;
+    Entry(RKWORK, layout.real.GasConstantCal, 1) = kGasConstantCal;
+    Entry(RKWORK, layout.real.StandardPressure, 1) = kStandardPressure;
+  };
+  storeConstants();
 
   RecordLoader loader(unit, messages, state, IKWORK, RKWORK, SKWORK,
                       static_cast<std::size_t>(skworkElementLength));
@@ -867,6 +871,7 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
   }
   loader.readAuxiliaryRecords();
   loader.readTables(required);
+  storeConstants();
   return LoadOutcome::Complete;
 }
 

@@ -26,8 +26,8 @@
 // Record 5 holds each of these reactions' rate at one atmosphere as an Arrhenius form, and
 // records 7 and 8 do not list them, so a reader that stops after the last present record, as
 // readers of this format do, gets a sound mechanism at one atmosphere. The declared lengths of
-// record 2 include the sections of the pressure-table record, which follow every section of
-// the base layout (work_arrays.h); a file without it is laid out and read as before.
+// record 2 include the sections of the pressure-table record (work_arrays.h), which are empty
+// in a file without it: such a file is laid out and read as before.
 #pragma once
 
 #include <cstdint>

@@ -99,6 +99,19 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts, const Table
   place(real.RealStoichCoefficients,
         SaturatingMultiply(counts.MaxReactionSpecies, counts.RealStoichReactionCount));
   place(real.OrderValues, SaturatingMultiply(counts.MaxOrderSpecies, counts.OrderReactionCount));
+  // The table data keep to the data, before the constants and the kernel's scratch; without
+  // tables they are empty and nothing moves.
+  place(real.PressureTablePressures, tables.PressureRowCount);
+  place(real.PressureTableParameters,
+        SaturatingMultiply(kTableRateParameterCount, tables.PressureRowCount));
+  place(real.ChebyshevRanges,
+        SaturatingMultiply(kChebyshevRangeCount, tables.ChebyshevReactionCount));
+  place(real.ChebyshevCoefficients, tables.ChebyshevCoefficientCount);
+  place(real.ActivatedHighParameters,
+        SaturatingMultiply(kTableRateParameterCount, tables.ActivatedReactionCount));
+  place(real.ActivatedParameters,
+        SaturatingMultiply(kActivatedParameterCount, tables.ActivatedReactionCount));
+  place(real.ActivatedEfficiencies, tables.ActivatedEfficiencyCount);
   place(real.GasConstant, 1);
   place(real.GasConstantCal, 1);
   place(real.StandardPressure, 1);
@@ -111,17 +124,6 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts, const Table
   place(real.ForwardProgressScratch, I);
   place(real.ReverseProgressScratch, I);
   place(real.ThirdBodyScratch, I);
-  place(real.PressureTablePressures, tables.PressureRowCount);
-  place(real.PressureTableParameters,
-        SaturatingMultiply(kTableRateParameterCount, tables.PressureRowCount));
-  place(real.ChebyshevRanges,
-        SaturatingMultiply(kChebyshevRangeCount, tables.ChebyshevReactionCount));
-  place(real.ChebyshevCoefficients, tables.ChebyshevCoefficientCount);
-  place(real.ActivatedHighParameters,
-        SaturatingMultiply(kTableRateParameterCount, tables.ActivatedReactionCount));
-  place(real.ActivatedParameters,
-        SaturatingMultiply(kActivatedParameterCount, tables.ActivatedReactionCount));
-  place(real.ActivatedEfficiencies, tables.ActivatedEfficiencyCount);
   layout.usedRealLength = next - 1;
 
   layout.character.ElementNames = 1;

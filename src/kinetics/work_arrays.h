@@ -124,6 +124,14 @@ struct RealSections {
   std::int64_t ExcitationEnergies = 0;
   std::int64_t RealStoichCoefficients = 0;
   std::int64_t OrderValues = 0;
+  // The pressure-table sections, empty without tables.
+  std::int64_t PressureTablePressures = 0;   // atm, ascending within a reaction
+  std::int64_t PressureTableParameters = 0;  // A, beta, E/R of each row
+  std::int64_t ChebyshevRanges = 0;          // Tmin, Tmax (K), Pmin, Pmax (atm)
+  std::int64_t ChebyshevCoefficients = 0;    // temperature index outer, pressure index inner
+  std::int64_t ActivatedHighParameters = 0;  // high-pressure A, beta, E/R
+  std::int64_t ActivatedParameters = 0;      // low-pressure A, beta, E/R, form parameters
+  std::int64_t ActivatedEfficiencies = 0;
   std::int64_t GasConstant = 0;
   std::int64_t GasConstantCal = 0;
   std::int64_t StandardPressure = 0;
@@ -136,14 +144,6 @@ struct RealSections {
   std::int64_t ForwardProgressScratch = 0;
   std::int64_t ReverseProgressScratch = 0;
   std::int64_t ThirdBodyScratch = 0;
-  // The pressure-table sections follow every section of the base layout.
-  std::int64_t PressureTablePressures = 0;   // atm, ascending within a reaction
-  std::int64_t PressureTableParameters = 0;  // A, beta, E/R of each row
-  std::int64_t ChebyshevRanges = 0;          // Tmin, Tmax (K), Pmin, Pmax (atm)
-  std::int64_t ChebyshevCoefficients = 0;    // temperature index outer, pressure index inner
-  std::int64_t ActivatedHighParameters = 0;  // high-pressure A, beta, E/R
-  std::int64_t ActivatedParameters = 0;      // low-pressure A, beta, E/R, form parameters
-  std::int64_t ActivatedEfficiencies = 0;
 };
 
 // Section starts of SKWORK (1-based positions).

@@ -718,11 +718,13 @@ TEST(LinkingFile, TheTableRecordLoadsAfterTheLastRecord) {
   const RealSections& R = state.layout.real;
   EXPECT_EQ(state.tables.PressureRowCount, 3);
   EXPECT_EQ(state.tables.ActivatedEfficiencyCount, 2);
-  // The base sections keep their places; the table sections follow them.
+  // The sections of records 3 to 17 keep their places; the integer table sections follow
+  // them, the real ones come before the constants and the scratch.
   const WorkArrayLayout base = ComputeWorkArrayLayout(CountsOf(m));
-  EXPECT_EQ(R.ThirdBodyScratch, base.real.ThirdBodyScratch);
+  EXPECT_EQ(R.OrderValues, base.real.OrderValues);
   EXPECT_EQ(I.PressureTableReactions, base.usedIntLength + 1);
-  EXPECT_EQ(R.PressureTablePressures, base.usedRealLength + 1);
+  EXPECT_EQ(R.PressureTablePressures, base.real.GasConstant);
+  EXPECT_EQ(a.RKWORK[At(R.StandardPressure, 1, 1, 1)], kStandardPressure);
   EXPECT_EQ(a.RKWORK.size(), static_cast<std::size_t>(state.layout.usedRealLength));
 
   int row = 0;
