@@ -28,7 +28,8 @@ double PressureTableRate(std::span<const double> pressures, std::span<const doub
                          double P, double T, double small) {
   const double logT = std::log(T);
   const auto last = static_cast<std::int64_t>(pressures.size());
-  // The sum of the rows from `row` on that share its pressure.
+  // The sum of the rows from `row` on that share its pressure. Rows of negative A can make it
+  // negative outside the temperatures they were fitted for; it is held to `small` there.
   auto rateAt = [&](std::int64_t row) {
     const double p = at(pressures, row);
     double sum = 0.0;
@@ -36,7 +37,7 @@ double PressureTableRate(std::span<const double> pressures, std::span<const doub
       sum += ArrheniusRate(at(parameters, 3 * row - 2), at(parameters, 3 * row - 1),
                            at(parameters, 3 * row), logT, T);
     }
-    return sum;
+    return std::max(sum, small);
   };
   if (P <= at(pressures, 1)) return rateAt(1);
   if (P >= at(pressures, last)) {
@@ -51,8 +52,8 @@ double PressureTableRate(std::span<const double> pressures, std::span<const doub
   }
   const double lowerRate = rateAt(lower);
   if (P == at(pressures, lower)) return lowerRate;
-  const double lowerLog = std::log(std::max(lowerRate, small));
-  const double upperLog = std::log(std::max(rateAt(upper), small));
+  const double lowerLog = std::log(lowerRate);
+  const double upperLog = std::log(rateAt(upper));
   const double lowerPressureLog = std::log(at(pressures, lower));
   const double fraction =
       (std::log(P) - lowerPressureLog) / (std::log(at(pressures, upper)) - lowerPressureLog);

@@ -20,7 +20,7 @@ inline double ArrheniusRate(double A, double beta, double E, double logT, double
 // The rate constant of one pressure table at `P` (atm). `pressures` ascend; `parameters` holds
 // A, beta, E/R per row. Rows at one pressure add up; between two pressures of the table ln k is
 // linear in ln P, at a pressure of the table k is that pressure's rate, and beyond the table the
-// rate of its nearest pressure holds. Rates below `small` are taken as `small` before the logs.
+// rate of its nearest pressure holds. A pressure's rate below `small` is taken as `small`.
 double PressureTableRate(std::span<const double> pressures, std::span<const double> parameters,
                          double P, double T, double small);
 

@@ -1,5 +1,7 @@
 #include "support/pressure_rate_oracle.h"
 
+#include "kinetics/work_arrays.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -12,6 +14,7 @@ double TableRateOracle(const kinetics::LinkPressureTable& table, double P, doubl
   for (const kinetics::LinkPressureRow& row : table.rows) {
     rates[row.pressure] += row.rate[0] * std::pow(T, row.rate[1]) * std::exp(-row.rate[2] / T);
   }
+  for (auto& [pressure, rate] : rates) rate = std::max(rate, kinetics::kSmallValue);
   if (P <= rates.begin()->first) return rates.begin()->second;
   if (P >= rates.rbegin()->first) return rates.rbegin()->second;
   const auto above = rates.upper_bound(P);

@@ -6,8 +6,9 @@
 
 namespace test_support {
 
-// A T^beta exp(-E/R / T) summed over the rows at each pressure; ln k linear in ln P between the
-// two table pressures around `P` (atm), the rate of the nearest table pressure outside them.
+// A T^beta exp(-E/R / T) summed over the rows at each pressure and held to the kernel's floor of
+// 1e-300; ln k linear in ln P between the two table pressures around `P` (atm), the rate of the
+// nearest table pressure outside them.
 double TableRateOracle(const kinetics::LinkPressureTable& table, double P, double T);
 
 // 10^(sum a(t, p) cos((t - 1) acos x) cos((p - 1) acos y)) with x from 1/T and y from log10 P,

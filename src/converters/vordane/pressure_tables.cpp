@@ -61,14 +61,15 @@ constexpr double kFitLow = 300.0;
 constexpr double kFitHigh = 3000.0;
 constexpr double kFitStep = 10.0;
 
-// Least squares of ln k = ln A + beta ln T - (E/R) / T over the temperatures where k > 0.
+// Least squares of ln k = ln A + beta ln T - (E/R) / T over the temperatures where k is above
+// the kernel's floor.
 ReferenceForm FitArrhenius(const std::function<double(double)>& rate) {
   // Normal equations in the basis 1, ln T, -1000/T (scaled so that they are well conditioned).
   std::array<std::array<double, 4>, 3> system{};
   std::vector<std::pair<double, double>> samples;
   for (double T = kFitLow; T <= kFitHigh; T += kFitStep) {
     const double k = rate(T);
-    if (!(k > 0.0) || !std::isfinite(k)) continue;
+    if (!(k > kinetics::kSmallValue) || !std::isfinite(k)) continue;
     samples.emplace_back(T, k);
     const std::array<double, 4> row = {1.0, std::log(T), -1000.0 / T, std::log(k)};
     for (int r = 0; r < 3; ++r) {
