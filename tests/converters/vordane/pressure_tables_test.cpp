@@ -16,6 +16,7 @@
 #include "support/record_files.h"
 #include "support/scratch_folder.h"
 #include "support/shared_data.h"
+#include "vordane_support.h"
 
 namespace vordane {
 namespace {
@@ -144,6 +145,45 @@ TEST(VordanePressureTables, ReadersThatStopAtRecord17GetTheRateAtOneAtmosphere) 
       EXPECT_TRUE(std::isfinite(reference[at])) << "reaction " << at + 1;
     }
   }
+}
+
+// What the pressure-table record stores of each form, in the units of record 5: rows sorted by
+// pressure, E in the reaction's units made E/R, A per molecule made per mole with the order of
+// the limit (HIGH: one less than the reaction's), a Chebyshev fit's log10 k shifted likewise.
+TEST(VordanePressureTables, EachFormIsStoredInTheUnitsOfRecord5) {
+  constexpr double kAvogadro = 6.02214076e23;
+  constexpr double kCalories = 1.9872155831739962;
+  const Interpretation result = Interpret(
+      {"inline", fixture::Mechanism("H+O2<=>HO2 1.0 0.0 0.0\n UNITS / KCAL /\n"
+                                    " PLOG / 10.0 3.0E12 0.5 2.0 /\n PLOG / 0.1 1.0E12 0.0 1.0 /\n"
+                                    "H+OH(+M)<=>H2O(+M) 1.0 0.0 0.0\n UNITS / MOLEC /\n"
+                                    " TCHEB / 300 2000 / PCHEB / 0.01 100 / CHEB / 1 1 -10.0 /\n"
+                                    "O+OH(+M)<=>HO2(+M) 2.0E-30 0.0 0.0\n UNITS / MOLEC /\n"
+                                    " HIGH / 3.0E-11 0.0 0.0 / TROE / 0.5 100 1000 /\n"
+                                    " H2O / 5.0 /\n")},
+      nullptr);
+  ASSERT_TRUE(result.ok()) << result.listing;
+  const kinetics::LinkMechanism& m = result.mechanism;
+  ASSERT_EQ(m.pressureTables.size(), 1u);
+  const auto& rows = m.pressureTables[0].rows;
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].pressure, 0.1);
+  EXPECT_EQ(rows[0].rate[2], 1000.0 / kCalories);
+  EXPECT_EQ(rows[1].rate[0], 3.0e12);
+  ASSERT_EQ(m.chebyshev.size(), 1u);
+  EXPECT_NEAR(m.chebyshev[0].coefficients[0], -10.0 + std::log10(kAvogadro), 1e-12);
+  ASSERT_EQ(m.activated.size(), 1u);
+  const kinetics::LinkActivated& high = m.activated[0];
+  EXPECT_EQ(high.form, 3);
+  EXPECT_NEAR(high.values[0], 2.0e-30 * kAvogadro, 1e-12 * 2.0e-30 * kAvogadro);
+  EXPECT_EQ(high.high[0], 3.0e-11);  // order 1: nothing to scale
+  EXPECT_EQ(high.species, std::vector<std::int32_t>{6});
+  // Neither a fall-off nor a third-body entry: readers without the record see 1-atm rates.
+  EXPECT_TRUE(m.fallOff.empty());
+  EXPECT_TRUE(m.thirdBody.empty());
+  // Between two single rows the 1-atm form is exact: the geometric mean here.
+  EXPECT_NEAR(m.reactions[0].rateParameters[0], std::sqrt(3.0e24), 1e-9 * std::sqrt(3.0e24));
+  EXPECT_NEAR(m.reactions[0].rateParameters[1], 0.25, 1e-15);
 }
 
 }  // namespace
