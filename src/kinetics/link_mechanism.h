@@ -4,6 +4,7 @@
 // writer to the stride that the counts give it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,6 +72,39 @@ struct LinkOrder {
   std::vector<double> values;
 };
 
+// One row of a pressure table: the Arrhenius parameters that hold at one pressure.
+struct LinkPressureRow {
+  double pressure = 0.0;         // atm
+  std::array<double, 3> rate{};  // A, beta, E/R
+};
+
+// A rate constant tabulated over pressure; rows in ascending pressure, equal pressures next to
+// each other (their rates add up).
+struct LinkPressureTable {
+  std::int32_t reaction = 0;
+  std::vector<LinkPressureRow> rows;
+};
+
+// log10 k as a double Chebyshev series in reduced inverse temperature and reduced log pressure.
+struct LinkChebyshev {
+  std::int32_t reaction = 0;
+  std::int32_t temperatureCount = 0;  // terms in temperature
+  std::int32_t pressureCount = 0;     // terms in pressure
+  std::array<double, 4> ranges{};     // Tmin, Tmax (K), Pmin, Pmax (atm)
+  std::vector<double> coefficients;   // temperatureCount x pressureCount, pressure index inner
+};
+
+// A chemically activated fall-off: k = k_low F / (1 + Pr), Pr = k_low [M] / k_high.
+struct LinkActivated {
+  std::int32_t reaction = 0;
+  std::int32_t form = 1;              // as in record 7: 1 Lindemann, 2 SRI, 3 and 4 Troe
+  std::int32_t thirdBody = 0;         // 0 = the mixture, else a species number
+  std::array<double, 3> high{};       // high-pressure A, beta, E/R
+  std::vector<double> values;         // low-pressure A, beta, E/R, then the form parameters (8)
+  std::vector<std::int32_t> species;  // enhanced third bodies of the mixture
+  std::vector<double> efficiencies;   // one per species
+};
+
 struct LinkMechanism {
   // Record 1.
   std::string version = "3.9";
@@ -106,6 +140,12 @@ struct LinkMechanism {
   std::vector<LinkParameterEntry> excitation;           // record 15 (one value)
   std::vector<LinkParameterEntry> realStoich;           // record 16 (one value per slot)
   std::vector<LinkOrder> order;                         // record 17
+
+  // The pressure-table record, written after the last present record when any list is
+  // non-empty. Record 5 holds these reactions' rates at one atmosphere.
+  std::vector<LinkPressureTable> pressureTables;
+  std::vector<LinkChebyshev> chebyshev;
+  std::vector<LinkActivated> activated;
 
   // Declared lengths; when unset the writer computes them from the work-array layout.
   // Tests set them to write files that declare too little.

@@ -3,7 +3,7 @@
 // Record 2 is made from the mechanism's strides and the sizes of its lists, so the file always
 // agrees with itself: the counts are the list sizes and every per-entry list is cut or padded
 // with zeros to the stride record 2 gives it. Records 6 to 17 are written only for non-empty
-// lists, as the reader expects.
+// lists, as the reader expects, and the pressure-table record only when it has entries.
 #include <algorithm>
 #include <cstddef>
 #include <limits>
@@ -52,7 +52,82 @@ FieldWriter parameterRecord(const std::vector<LinkParameterEntry>& entries, std:
   return record;
 }
 
+// Sums of list sizes saturate at the largest count the file can hold.
+std::int32_t countOf(std::int64_t size) {
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(size, 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+bool hasTables(const LinkMechanism& m) {
+  return !m.pressureTables.empty() || !m.chebyshev.empty() || !m.activated.empty();
+}
+
+FieldWriter tableRecord(const LinkMechanism& m, const TableCounts& t) {
+  FieldWriter record;
+  record.putName(std::string(kTableRecordMark), kNameLength);
+  record.putInt(kTableRecordFormat);
+  record.putReal(kTablePressureUnit);
+  for (std::int32_t count :
+       {t.PressureTableReactionCount, t.PressureRowCount, t.ChebyshevReactionCount,
+        t.ChebyshevCoefficientCount, t.ActivatedReactionCount, t.ActivatedEfficiencyCount}) {
+    record.putInt(count);
+  }
+  for (const LinkPressureTable& table : m.pressureTables) {
+    record.putInt(table.reaction);
+    record.putInt(countOf(table.rows.size()));
+    for (const LinkPressureRow& row : table.rows) {
+      record.putReal(row.pressure);
+      for (double value : row.rate) record.putReal(value);
+    }
+  }
+  for (const LinkChebyshev& fit : m.chebyshev) {
+    record.putInt(fit.reaction);
+    record.putInt(fit.temperatureCount);
+    record.putInt(fit.pressureCount);
+    for (double value : fit.ranges) record.putReal(value);
+    putPadded(record, fit.coefficients,
+              std::int64_t{std::max(fit.temperatureCount, 0)} * std::max(fit.pressureCount, 0));
+  }
+  for (const LinkActivated& entry : m.activated) {
+    record.putInt(entry.reaction);
+    record.putInt(entry.form);
+    record.putInt(entry.thirdBody);
+    record.putInt(countOf(entry.species.size()));
+    for (double value : entry.high) record.putReal(value);
+    putPadded(record, entry.values, kActivatedParameterCount);
+    for (std::size_t j = 0; j < entry.species.size(); ++j) {
+      record.putInt(entry.species[j]);
+      record.putReal(j < entry.efficiencies.size() ? entry.efficiencies[j] : 0.0);
+    }
+  }
+  return record;
+}
+
 }  // namespace
+
+TableCounts TableCountsOf(const LinkMechanism& m) {
+  TableCounts counts;
+  counts.PressureTableReactionCount = countOf(m.pressureTables.size());
+  std::int64_t rows = 0;
+  for (const LinkPressureTable& table : m.pressureTables) {
+    rows += static_cast<std::int64_t>(table.rows.size());
+  }
+  counts.PressureRowCount = countOf(rows);
+  counts.ChebyshevReactionCount = countOf(m.chebyshev.size());
+  std::int64_t coefficients = 0;
+  for (const LinkChebyshev& fit : m.chebyshev) {
+    coefficients +=
+        std::int64_t{std::max(fit.temperatureCount, 0)} * std::max(fit.pressureCount, 0);
+  }
+  counts.ChebyshevCoefficientCount = countOf(coefficients);
+  counts.ActivatedReactionCount = countOf(m.activated.size());
+  std::int64_t efficiencies = 0;
+  for (const LinkActivated& entry : m.activated) {
+    efficiencies += static_cast<std::int64_t>(entry.species.size());
+  }
+  counts.ActivatedEfficiencyCount = countOf(efficiencies);
+  return counts;
+}
 
 KineticsCounts CountsOf(const LinkMechanism& m) {
   KineticsCounts counts;
@@ -91,7 +166,8 @@ bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::str
     error = "the mechanism has more entries than the kinetics linking file can count";
     return false;
   }
-  const WorkArrayLayout layout = ComputeWorkArrayLayout(c);
+  const TableCounts tables = TableCountsOf(m);
+  const WorkArrayLayout layout = ComputeWorkArrayLayout(c, tables);
   // A declared length beyond 32 bits cannot be written; the layout is then absurd anyway.
   auto declared = [](const std::optional<std::int32_t>& given, std::int64_t used) {
     if (given) return *given;
@@ -235,6 +311,7 @@ bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::str
     }
     records.push_back(record);
   }
+  if (hasTables(m)) records.push_back(tableRecord(m, tables));
 
   common::RecordWriter writer;
   if (!writer.open(path)) {

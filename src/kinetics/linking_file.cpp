@@ -14,6 +14,7 @@
 #include "kinetics/linking_file.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -76,6 +77,8 @@ constexpr std::string_view kFitReadFailure = " Error reading Fit # 1 data...";
 constexpr std::string_view kExcitationReadFailure = " Error reading excitation-reaction data...";
 constexpr std::string_view kRealStoichReadFailure = " Error reading real stoichometric data...";
 constexpr std::string_view kOrderReadFailure = " Error reading order data...";
+constexpr std::string_view kTableReadFailure = " Error reading pressure-table data...";
+constexpr int kTableRecord = 18;  // the pressure-table record, wherever it lies
 
 [[noreturn]] void stopAfter(Console& messages, std::string_view line) {
   common::stopRun(messages, {std::string(line)}, true);
@@ -90,6 +93,7 @@ constexpr std::string_view kOrderReadFailure = " Error reading order data...";
 }
 
 std::string recordContext(int record) {
+  if (record == kTableRecord) return " The pressure-table record of the kinetics linking file";
   return " Record " + std::to_string(record) + " of the kinetics linking file";
 }
 
@@ -155,11 +159,15 @@ class RecordFields {
   std::string_view failure_;
 };
 
+std::string paddedName(std::string_view text) {
+  std::string padded(text);
+  padded.resize(kHeaderNameLength, ' ');
+  return padded;
+}
+
 bool versionAccepted(std::string_view version) {
   for (std::string_view accepted : kAcceptedVersions) {
-    std::string padded(accepted);
-    padded.resize(kHeaderNameLength, ' ');
-    if (version == padded) return true;
+    if (version == paddedName(accepted)) return true;
   }
   return false;
 }
@@ -361,7 +369,7 @@ void checkCounts(const KineticsCounts& c, const LinkSizes& required, const WorkA
 // Reads and stores records 3 to 17 once the layout is known to fit the arrays.
 class RecordLoader {
  public:
-  RecordLoader(RecordReader& unit, Console& messages, const KineticsState& state,
+  RecordLoader(RecordReader& unit, Console& messages, KineticsState& state,
                std::span<std::int32_t> IKWORK, std::span<double> RKWORK,
                std::span<std::string> SKWORK, std::size_t nameLength)
       : unit_(unit),
@@ -539,7 +547,171 @@ class RecordLoader {
     }
   }
 
+  // The pressure-table record, when a record follows the last present one. Its counts come
+  // first; the sections they add to the layout must fit the declared lengths before anything
+  // is stored.
+  void readTables(const LinkSizes& required) {
+    const RecordStatus status = unit_.next();
+    if (status == RecordStatus::EndOfFile) return;
+    if (status == RecordStatus::Failure) stopAfter(messages_, kTableReadFailure);
+    RecordFields fields(unit_.payload(), messages_, kTableReadFailure);
+    const std::string context = recordContext(kTableRecord);
+    if (fields.name(kHeaderNameLength) != paddedName(kTableRecordMark)) {
+      stopAfter(messages_, " The record after the last one the counts give does not start with \"" +
+                               std::string(kTableRecordMark) + "\".");
+    }
+    const std::int32_t format = fields.integer();
+    if (format != kTableRecordFormat) {
+      stopAfter(messages_, context + " has format " + std::to_string(format) +
+                               "; this reader knows " + std::to_string(kTableRecordFormat) + ".");
+    }
+    if (fields.real() != kTablePressureUnit) {
+      stopAfter(messages_, context + " gives its pressures in another unit than the atmosphere.");
+    }
+    TableCounts t;
+    const std::pair<std::string_view, std::int32_t*> named[] = {
+        {"PressureTableReactionCount", &t.PressureTableReactionCount},
+        {"PressureRowCount", &t.PressureRowCount},
+        {"ChebyshevReactionCount", &t.ChebyshevReactionCount},
+        {"ChebyshevCoefficientCount", &t.ChebyshevCoefficientCount},
+        {"ActivatedReactionCount", &t.ActivatedReactionCount},
+        {"ActivatedEfficiencyCount", &t.ActivatedEfficiencyCount}};
+    for (const auto& [name, value] : named) {
+      *value = fields.integer();
+      if (*value < 0) {
+        stopAfter(messages_, context + ": " + std::string(name) + " = " + std::to_string(*value) +
+                                 " is negative.");
+      }
+    }
+    const WorkArrayLayout layout = ComputeWorkArrayLayout(counts_, t);
+    if (layout.usedIntLength > required.RequiredIntLength ||
+        layout.usedRealLength > required.RequiredRealLength) {
+      stopAfter(messages_, context + ": its tables need " + std::to_string(layout.usedIntLength) +
+                               " integer and " + std::to_string(layout.usedRealLength) +
+                               " real work entries, more than the " +
+                               std::to_string(required.RequiredIntLength) + " and " +
+                               std::to_string(required.RequiredRealLength) + " declared.");
+    }
+    state_.tables = t;
+    state_.layout = layout;
+    readPressureTables(fields, t);
+    readChebyshevFits(fields, t);
+    readActivated(fields, t);
+  }
+
  private:
+  void readPressureTables(RecordFields& fields, const TableCounts& t) {
+    const std::string context = recordContext(kTableRecord);
+    std::int64_t rowsUsed = 0;
+    for (std::int64_t n = 1; n <= t.PressureTableReactionCount; ++n) {
+      Entry(IKWORK_, integer_.PressureTableReactions, n) = reaction(fields, kTableRecord, n);
+      const std::int32_t rows = fields.integer();
+      if (rows < 1 || rows > t.PressureRowCount - rowsUsed) {
+        stopOutOfRange(messages_, kTableRecord, entryWhere("pressure table", n), "row count", rows,
+                       1, t.PressureRowCount - rowsUsed);
+      }
+      Entry(IKWORK_, integer_.PressureTableFirstRow, n) = static_cast<std::int32_t>(rowsUsed + 1);
+      Entry(IKWORK_, integer_.PressureTableRows, n) = rows;
+      double previous = 0.0;
+      for (std::int64_t r = rowsUsed + 1; r <= rowsUsed + rows; ++r) {
+        const double pressure = fields.real();
+        // The kernel interpolates in ln P between ascending pressures.
+        if (!(pressure > 0.0) || !std::isfinite(pressure) || pressure < previous) {
+          stopAfter(messages_, context + ", " + entryWhere("pressure table", n) +
+                                   ": the pressures are not positive and ascending.");
+        }
+        previous = pressure;
+        Entry(RKWORK_, real_.PressureTablePressures, r) = pressure;
+        readReals(fields, real_.PressureTableParameters, kTableRateParameterCount, r);
+      }
+      rowsUsed += rows;
+    }
+    if (rowsUsed != t.PressureRowCount) {
+      stopAfter(messages_,
+                context + ": the tables hold " + std::to_string(rowsUsed) +
+                    " rows, not PressureRowCount = " + std::to_string(t.PressureRowCount) + ".");
+    }
+  }
+
+  void readChebyshevFits(RecordFields& fields, const TableCounts& t) {
+    const std::string context = recordContext(kTableRecord);
+    std::int64_t used = 0;
+    for (std::int64_t n = 1; n <= t.ChebyshevReactionCount; ++n) {
+      const std::string where = entryWhere("Chebyshev fit", n);
+      Entry(IKWORK_, integer_.ChebyshevReactions, n) = reaction(fields, kTableRecord, n);
+      const std::int32_t temperatureTerms = fields.integer();
+      const std::int32_t pressureTerms = fields.integer();
+      const std::int64_t left = t.ChebyshevCoefficientCount - used;
+      if (temperatureTerms < 1 || pressureTerms < 1 ||
+          std::int64_t{temperatureTerms} * pressureTerms > left) {
+        stopAfter(messages_, context + ", " + where + ": " + std::to_string(temperatureTerms) +
+                                 " x " + std::to_string(pressureTerms) +
+                                 " terms; each must be 1 or more and their product at most " +
+                                 std::to_string(left) + ".");
+      }
+      Entry(IKWORK_, integer_.ChebyshevTemperatureCount, n) = temperatureTerms;
+      Entry(IKWORK_, integer_.ChebyshevPressureCount, n) = pressureTerms;
+      Entry(IKWORK_, integer_.ChebyshevFirstCoefficient, n) = static_cast<std::int32_t>(used + 1);
+      readReals(fields, real_.ChebyshevRanges, kChebyshevRangeCount, n);
+      const common::Section<double> range(RKWORK_, real_.ChebyshevRanges, kChebyshevRangeCount);
+      // The reduced variables divide by the widths of the ranges, in 1/T and in log P.
+      const bool ranges = range(n, 1) > 0.0 && range(n, 2) > range(n, 1) &&
+                          std::isfinite(range(n, 2)) && range(n, 3) > 0.0 &&
+                          range(n, 4) > range(n, 3) && std::isfinite(range(n, 4));
+      if (!ranges) {
+        stopAfter(messages_, context + ", " + where +
+                                 ": the temperature or pressure range is not positive and "
+                                 "increasing.");
+      }
+      const std::int64_t terms = std::int64_t{temperatureTerms} * pressureTerms;
+      for (std::int64_t j = used + 1; j <= used + terms; ++j) {
+        Entry(RKWORK_, real_.ChebyshevCoefficients, j) = fields.real();
+      }
+      used += terms;
+    }
+    if (used != t.ChebyshevCoefficientCount) {
+      stopAfter(messages_, context + ": the fits hold " + std::to_string(used) +
+                               " coefficients, not ChebyshevCoefficientCount = " +
+                               std::to_string(t.ChebyshevCoefficientCount) + ".");
+    }
+  }
+
+  void readActivated(RecordFields& fields, const TableCounts& t) {
+    std::int64_t used = 0;
+    for (std::int64_t n = 1; n <= t.ActivatedReactionCount; ++n) {
+      const std::string where = entryWhere("activated entry", n);
+      Entry(IKWORK_, integer_.ActivatedReactions, n) = reaction(fields, kTableRecord, n);
+      const std::int32_t form = fields.integer();
+      if (form < 1 || form > 4) stopOutOfRange(messages_, kTableRecord, where, "form", form, 1, 4);
+      Entry(IKWORK_, integer_.ActivatedForm, n) = form;
+      const std::int32_t thirdBody = fields.integer();
+      checkSpecies(kTableRecord, where, thirdBody, 0, "third body");
+      Entry(IKWORK_, integer_.ActivatedThirdBody, n) = thirdBody;
+      const std::int32_t enhanced = fields.integer();
+      if (enhanced < 0 || enhanced > t.ActivatedEfficiencyCount - used) {
+        stopOutOfRange(messages_, kTableRecord, where, "count of enhanced third bodies", enhanced,
+                       0, t.ActivatedEfficiencyCount - used);
+      }
+      Entry(IKWORK_, integer_.ActivatedFirstEfficiency, n) = static_cast<std::int32_t>(used + 1);
+      Entry(IKWORK_, integer_.ActivatedEfficiencyCount, n) = enhanced;
+      readReals(fields, real_.ActivatedHighParameters, kTableRateParameterCount, n);
+      readReals(fields, real_.ActivatedParameters, kActivatedParameterCount, n);
+      for (std::int64_t j = used + 1; j <= used + enhanced; ++j) {
+        const std::int32_t species = fields.integer();
+        checkSpecies(kTableRecord, where, species, 1);
+        Entry(IKWORK_, integer_.ActivatedEfficiencySpecies, j) = species;
+        Entry(RKWORK_, real_.ActivatedEfficiencies, j) = fields.real();
+      }
+      used += enhanced;
+    }
+    if (used != t.ActivatedEfficiencyCount) {
+      stopAfter(messages_, recordContext(kTableRecord) + ": the activated entries hold " +
+                               std::to_string(used) +
+                               " enhanced third bodies, not ActivatedEfficiencyCount = " +
+                               std::to_string(t.ActivatedEfficiencyCount) + ".");
+    }
+  }
+
   RecordFields open(int record, std::string_view failure) {
     return RecordFields(readRecord(unit_, messages_, record, failure), messages_, failure);
   }
@@ -579,7 +751,7 @@ class RecordLoader {
 
   RecordReader& unit_;
   Console& messages_;
-  const KineticsState& state_;
+  KineticsState& state_;
   const KineticsCounts& counts_;
   const IntegerSections& integer_;
   const RealSections& real_;
@@ -664,6 +836,7 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
   loaded.RequiredRealLength = required.RequiredRealLength;
   loaded.RequiredCharLength = required.RequiredCharLength;
   loaded.counts = countsFromRecord2(ints);
+  loaded.tables = {};  // until a pressure-table record is read
   loaded.HeaderTolerance = headerTolerance;
   loaded.layout = ComputeWorkArrayLayout(loaded.counts);
   checkCounts(loaded.counts, required, loaded.layout, messages);
@@ -679,9 +852,13 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
 
   const WorkArrayLayout& layout = state.layout;
   Entry(IKWORK, layout.integer.InitMark, 1) = 1;
-  Entry(RKWORK, layout.real.GasConstant, 1) = kGasConstant;
-  Entry(RKWORK, layout.real.GasConstantCal, 1) = kGasConstantCal;
-  Entry(RKWORK, layout.real.StandardPressure, 1) = kStandardPressure;
+  // The constants follow the table sections, so a pressure-table record moves them.
+  const auto storeConstants = [&layout, RKWORK] {
+    Entry(RKWORK, layout.real.GasConstant, 1) = kGasConstant;
+    Entry(RKWORK, layout.real.GasConstantCal, 1) = kGasConstantCal;
+    Entry(RKWORK, layout.real.StandardPressure, 1) = kStandardPressure;
+  };
+  storeConstants();
 
   RecordLoader loader(unit, messages, state, IKWORK, RKWORK, SKWORK,
                       static_cast<std::size_t>(skworkElementLength));
@@ -693,6 +870,8 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
     return LoadOutcome::EndedBeforeReactions;
   }
   loader.readAuxiliaryRecords();
+  loader.readTables(required);
+  storeConstants();
   return LoadOutcome::Complete;
 }
 

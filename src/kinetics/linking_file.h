@@ -4,11 +4,36 @@
 // loads records 3 to 17 into IKWORK, RKWORK and SKWORK at the places the work-array layout
 // gives them, filling the process-wide KineticsState. Every failure writes its message lines
 // to the console and throws common::Stop; nothing is read or written outside an array.
+//
+// Pressure tables. Rate constants tabulated over pressure (PLOG), Chebyshev fits and chemically
+// activated fall-off have no place in records 1 to 17. A file that carries them holds one more
+// record after its last present record, the pressure-table record (18 in messages):
+//
+//   name     kTableRecordMark
+//   int      kTableRecordFormat
+//   real     kTablePressureUnit: pascals per unit of the table pressures (one atmosphere)
+//   6 ints   the TableCounts, in their order
+//   for each pressure table: reaction (int); row count (int); per row, in ascending pressure:
+//            pressure (atm), A, beta, E/R (4 reals), units as in record 5
+//   for each Chebyshev fit: reaction (int); temperature terms N (int); pressure terms M (int);
+//            Tmin, Tmax (K), Pmin, Pmax (atm) (4 reals); N x M coefficients of log10 k
+//            (k in mol, cm3, s), pressure index inner
+//   for each chemically activated reaction: reaction (int); form (int, as in record 7); third
+//            body (int, 0 = the mixture); enhanced third bodies E (int); high-pressure A, beta,
+//            E/R (3 reals); low-pressure A, beta, E/R and the form parameters (8 reals, as in
+//            record 7); E pairs of species (int) and efficiency (real)
+//
+// Record 5 holds each of these reactions' rate at one atmosphere as an Arrhenius form, and
+// records 7 and 8 do not list them, so a reader that stops after the last present record, as
+// readers of this format do, gets a sound mechanism at one atmosphere. The declared lengths of
+// record 2 include the sections of the pressure-table record (work_arrays.h), which are empty
+// in a file without it: such a file is laid out and read as before.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/console.h"
@@ -17,6 +42,10 @@
 #include "kinetics/work_arrays.h"
 
 namespace kinetics {
+
+inline constexpr std::string_view kTableRecordMark = "PRESSURE-TABLES";
+inline constexpr std::int32_t kTableRecordFormat = 1;
+inline constexpr double kTablePressureUnit = 101325.0;  // Pa
 
 struct LinkSizes {
   std::int32_t RequiredIntLength = 0;
@@ -69,5 +98,8 @@ bool WriteKineticsLink(const std::string& path, const LinkMechanism& mechanism, 
 
 // The counts of record 2 that `mechanism` gives.
 KineticsCounts CountsOf(const LinkMechanism& mechanism);
+
+// The counts of the pressure-table record that `mechanism` gives (all zero without tables).
+TableCounts TableCountsOf(const LinkMechanism& mechanism);
 
 }  // namespace kinetics

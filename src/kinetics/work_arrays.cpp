@@ -12,7 +12,7 @@ KineticsState& MutableKineticsState() {
   return state;
 }
 
-WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts) {
+WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts, const TableCounts& tables) {
   using Length = std::int64_t;
   const Length E = counts.ElementCount;
   const Length K = counts.KK;
@@ -58,6 +58,19 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts) {
   place(integer.OrderReactions, counts.OrderReactionCount);
   place(integer.OrderSpecies,
         SaturatingMultiply(counts.MaxOrderSpecies, counts.OrderReactionCount));
+  place(integer.PressureTableReactions, tables.PressureTableReactionCount);
+  place(integer.PressureTableFirstRow, tables.PressureTableReactionCount);
+  place(integer.PressureTableRows, tables.PressureTableReactionCount);
+  place(integer.ChebyshevReactions, tables.ChebyshevReactionCount);
+  place(integer.ChebyshevTemperatureCount, tables.ChebyshevReactionCount);
+  place(integer.ChebyshevPressureCount, tables.ChebyshevReactionCount);
+  place(integer.ChebyshevFirstCoefficient, tables.ChebyshevReactionCount);
+  place(integer.ActivatedReactions, tables.ActivatedReactionCount);
+  place(integer.ActivatedForm, tables.ActivatedReactionCount);
+  place(integer.ActivatedThirdBody, tables.ActivatedReactionCount);
+  place(integer.ActivatedFirstEfficiency, tables.ActivatedReactionCount);
+  place(integer.ActivatedEfficiencyCount, tables.ActivatedReactionCount);
+  place(integer.ActivatedEfficiencySpecies, tables.ActivatedEfficiencyCount);
   layout.usedIntLength = next - 1;
 
   RealSections& real = layout.real;
@@ -86,6 +99,19 @@ WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts) {
   place(real.RealStoichCoefficients,
         SaturatingMultiply(counts.MaxReactionSpecies, counts.RealStoichReactionCount));
   place(real.OrderValues, SaturatingMultiply(counts.MaxOrderSpecies, counts.OrderReactionCount));
+  // The table data keep to the data, before the constants and the kernel's scratch; without
+  // tables they are empty and nothing moves.
+  place(real.PressureTablePressures, tables.PressureRowCount);
+  place(real.PressureTableParameters,
+        SaturatingMultiply(kTableRateParameterCount, tables.PressureRowCount));
+  place(real.ChebyshevRanges,
+        SaturatingMultiply(kChebyshevRangeCount, tables.ChebyshevReactionCount));
+  place(real.ChebyshevCoefficients, tables.ChebyshevCoefficientCount);
+  place(real.ActivatedHighParameters,
+        SaturatingMultiply(kTableRateParameterCount, tables.ActivatedReactionCount));
+  place(real.ActivatedParameters,
+        SaturatingMultiply(kActivatedParameterCount, tables.ActivatedReactionCount));
+  place(real.ActivatedEfficiencies, tables.ActivatedEfficiencyCount);
   place(real.GasConstant, 1);
   place(real.GasConstantCal, 1);
   place(real.StandardPressure, 1);

@@ -50,6 +50,17 @@ struct KineticsCounts {
   std::int32_t MaxOrderSpecies = 0;
 };
 
+// The counts of the pressure-table record that may follow the last present record (see
+// linking_file.h); all zero for files without it.
+struct TableCounts {
+  std::int32_t PressureTableReactionCount = 0;  // reactions with a table of Arrhenius rows
+  std::int32_t PressureRowCount = 0;            // rows of all pressure tables together
+  std::int32_t ChebyshevReactionCount = 0;      // reactions with a Chebyshev fit
+  std::int32_t ChebyshevCoefficientCount = 0;   // coefficients of all fits together
+  std::int32_t ActivatedReactionCount = 0;      // chemically activated fall-off reactions
+  std::int32_t ActivatedEfficiencyCount = 0;    // their enhanced third bodies together
+};
+
 // Section starts of IKWORK (1-based positions).
 struct IntegerSections {
   std::int64_t InitMark = 1;
@@ -79,6 +90,20 @@ struct IntegerSections {
   std::int64_t RealStoichReactions = 0;
   std::int64_t OrderReactions = 0;
   std::int64_t OrderSpecies = 0;
+  // The pressure-table sections follow every section of the base layout.
+  std::int64_t PressureTableReactions = 0;
+  std::int64_t PressureTableFirstRow = 0;  // 1-based row of the reaction's lowest pressure
+  std::int64_t PressureTableRows = 0;
+  std::int64_t ChebyshevReactions = 0;
+  std::int64_t ChebyshevTemperatureCount = 0;
+  std::int64_t ChebyshevPressureCount = 0;
+  std::int64_t ChebyshevFirstCoefficient = 0;  // 1-based entry of the reaction's first one
+  std::int64_t ActivatedReactions = 0;
+  std::int64_t ActivatedForm = 0;
+  std::int64_t ActivatedThirdBody = 0;  // 0 = the mixture, else a species number
+  std::int64_t ActivatedFirstEfficiency = 0;
+  std::int64_t ActivatedEfficiencyCount = 0;
+  std::int64_t ActivatedEfficiencySpecies = 0;
 };
 
 // Section starts of RKWORK (1-based positions).
@@ -99,6 +124,14 @@ struct RealSections {
   std::int64_t ExcitationEnergies = 0;
   std::int64_t RealStoichCoefficients = 0;
   std::int64_t OrderValues = 0;
+  // The pressure-table sections, empty without tables.
+  std::int64_t PressureTablePressures = 0;   // atm, ascending within a reaction
+  std::int64_t PressureTableParameters = 0;  // A, beta, E/R of each row
+  std::int64_t ChebyshevRanges = 0;          // Tmin, Tmax (K), Pmin, Pmax (atm)
+  std::int64_t ChebyshevCoefficients = 0;    // temperature index outer, pressure index inner
+  std::int64_t ActivatedHighParameters = 0;  // high-pressure A, beta, E/R
+  std::int64_t ActivatedParameters = 0;      // low-pressure A, beta, E/R, form parameters
+  std::int64_t ActivatedEfficiencies = 0;
   std::int64_t GasConstant = 0;
   std::int64_t GasConstantCal = 0;
   std::int64_t StandardPressure = 0;
@@ -129,10 +162,17 @@ struct WorkArrayLayout {
   std::int64_t usedCharLength = 0;  // ElementCount + KK
 };
 
+// Per-row and per-fit strides of the pressure-table sections.
+inline constexpr std::int32_t kTableRateParameterCount = 3;  // A, beta, E/R
+inline constexpr std::int32_t kChebyshevRangeCount = 4;      // Tmin, Tmax, Pmin, Pmax
+inline constexpr std::int32_t kActivatedParameterCount = 8;  // as FallOffParameterCount
+
 // Computes every section start from the counts. Negative counts are the caller's to refuse;
 // here they are treated as given. Lengths and starts saturate (common/saturating.h), so absurd
-// counts give an absurd layout instead of overflowing.
-WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts);
+// counts give an absurd layout instead of overflowing. Without tables the pressure-table
+// sections are empty and the layout is the base layout, position for position.
+WorkArrayLayout ComputeWorkArrayLayout(const KineticsCounts& counts,
+                                       const TableCounts& tables = {});
 
 // The floor of the rate kernel's divisions and logarithms: 1.0e-300 as the kinetics library
 // has always stored it, a few units in the last place above the nearest double.
@@ -144,6 +184,7 @@ struct KineticsState {
   std::int32_t RequiredRealLength = 0;
   std::int32_t RequiredCharLength = 0;
   KineticsCounts counts;
+  TableCounts tables;
   std::int32_t EnthalpyCoefficient = 0;     // CpCoefficientCount + 1
   std::int32_t CoefficientsPerRange = 0;    // CpCoefficientCount + 2
   std::int32_t CoefficientsPerSpecies = 0;  // (MaxTemperatures - 1) * CoefficientsPerRange

@@ -692,3 +692,146 @@ TEST(LinkingFile, RefusesReactionNumbersOutOfRange) {
 
 }  // namespace
 }  // namespace kinetics
+
+namespace kinetics {
+namespace {
+
+// FullMechanism with a pressure-table record: two tables, one Chebyshev fit, one activated
+// reaction; every value distinct.
+LinkMechanism TableMechanism() {
+  LinkMechanism m = FullMechanism();
+  m.pressureTables = {{1, {{0.1, {1e10, 0.5, 100.0}}, {1.0, {2e10, 0.6, 200.0}}}},
+                      {3, {{2.0, {3e10, 0.7, 300.0}}}}};
+  m.chebyshev = {{2, 2, 3, {300.0, 2000.0, 0.01, 100.0}, {1.1, 1.2, 1.3, 1.4, 1.5, 1.6}}};
+  m.activated = {
+      {4, 3, 0, {5e12, 0.1, 50.0}, {6e16, -1.0, 60.0, 0.7, 80.0, 900.0, 0, 0}, {2, 3}, {2.5, 0.5}}};
+  return m;
+}
+
+TEST(LinkingFile, TheTableRecordLoadsAfterTheLastRecord) {
+  const LinkMechanism m = TableMechanism();
+  WorkArrays a(0, 0, 0);
+  const Captured run = LoadDeclared(WriteFixture("tables.bin", m), &a);
+  ASSERT_FALSE(run.stopped) << run.text;
+  const KineticsState& state = CurrentKineticsState();
+  const IntegerSections& I = state.layout.integer;
+  const RealSections& R = state.layout.real;
+  EXPECT_EQ(state.tables.PressureRowCount, 3);
+  EXPECT_EQ(state.tables.ActivatedEfficiencyCount, 2);
+  // The sections of records 3 to 17 keep their places; the integer table sections follow
+  // them, the real ones come before the constants and the scratch.
+  const WorkArrayLayout base = ComputeWorkArrayLayout(CountsOf(m));
+  EXPECT_EQ(R.OrderValues, base.real.OrderValues);
+  EXPECT_EQ(I.PressureTableReactions, base.usedIntLength + 1);
+  EXPECT_EQ(R.PressureTablePressures, base.real.GasConstant);
+  EXPECT_EQ(a.RKWORK[At(R.StandardPressure, 1, 1, 1)], kStandardPressure);
+  EXPECT_EQ(a.RKWORK.size(), static_cast<std::size_t>(state.layout.usedRealLength));
+
+  int row = 0;
+  for (int n = 1; n <= 2; ++n) {
+    const LinkPressureTable& table = m.pressureTables[n - 1];
+    EXPECT_EQ(a.IKWORK[At(I.PressureTableReactions, 1, 1, n)], table.reaction);
+    EXPECT_EQ(a.IKWORK[At(I.PressureTableFirstRow, 1, 1, n)], row + 1);
+    EXPECT_EQ(a.IKWORK[At(I.PressureTableRows, 1, 1, n)], static_cast<int>(table.rows.size()));
+    for (const LinkPressureRow& r : table.rows) {
+      ++row;
+      EXPECT_EQ(a.RKWORK[At(R.PressureTablePressures, 1, 1, row)], r.pressure);
+      for (int j = 1; j <= 3; ++j)
+        EXPECT_EQ(a.RKWORK[At(R.PressureTableParameters, 3, row, j)], r.rate[j - 1]);
+    }
+  }
+  const LinkChebyshev& fit = m.chebyshev[0];
+  EXPECT_EQ(a.IKWORK[At(I.ChebyshevReactions, 1, 1, 1)], 2);
+  EXPECT_EQ(a.IKWORK[At(I.ChebyshevTemperatureCount, 1, 1, 1)], 2);
+  EXPECT_EQ(a.IKWORK[At(I.ChebyshevPressureCount, 1, 1, 1)], 3);
+  for (int j = 1; j <= 4; ++j)
+    EXPECT_EQ(a.RKWORK[At(R.ChebyshevRanges, 4, 1, j)], fit.ranges[j - 1]);
+  for (int j = 1; j <= 6; ++j)
+    EXPECT_EQ(a.RKWORK[At(R.ChebyshevCoefficients, 1, 1, j)], fit.coefficients[j - 1]);
+  const LinkActivated& activated = m.activated[0];
+  EXPECT_EQ(a.IKWORK[At(I.ActivatedReactions, 1, 1, 1)], 4);
+  EXPECT_EQ(a.IKWORK[At(I.ActivatedForm, 1, 1, 1)], 3);
+  EXPECT_EQ(a.IKWORK[At(I.ActivatedEfficiencyCount, 1, 1, 1)], 2);
+  for (int j = 1; j <= 3; ++j)
+    EXPECT_EQ(a.RKWORK[At(R.ActivatedHighParameters, 3, 1, j)], activated.high[j - 1]);
+  for (int j = 1; j <= 8; ++j)
+    EXPECT_EQ(a.RKWORK[At(R.ActivatedParameters, 8, 1, j)], activated.values[j - 1]);
+  for (int j = 1; j <= 2; ++j) {
+    EXPECT_EQ(a.IKWORK[At(I.ActivatedEfficiencySpecies, 1, 1, j)], activated.species[j - 1]);
+    EXPECT_EQ(a.RKWORK[At(R.ActivatedEfficiencies, 1, 1, j)], activated.efficiencies[j - 1]);
+  }
+}
+
+TEST(LinkingFile, RefusesADamagedTableRecord) {
+  using Edit = std::function<void(LinkMechanism&)>;
+  using Patch = std::function<void(Payload&)>;
+  struct Case {
+    const char* what;
+    Edit edit;
+    Patch patch;  // of the table record
+    std::string lines;
+  };
+  const std::string t = " The pressure-table record of the kinetics linking file";
+  // Byte offsets in the record: the mark (16), the format (4), the unit (8), then the counts.
+  constexpr std::size_t kFormat = 16;
+  constexpr std::size_t kCounts = 28;
+  const Case cases[] = {
+      {"truncated", nullptr, [](Payload& p) { p.resize(p.size() - 8); },
+       " Error reading pressure-table data...\n"},
+      {"another mark", nullptr, [](Payload& p) { p[0] = std::byte{'X'}; },
+       " The record after the last one the counts give does not start with "
+       "\"PRESSURE-TABLES\".\n"},
+      {"another format", nullptr, [&](Payload& p) { test_support::PatchInt(p, kFormat, 2); },
+       t + " has format 2; this reader knows 1.\n"},
+      {"negative count", nullptr, [&](Payload& p) { test_support::PatchInt(p, kCounts + 8, -1); },
+       t + ": ChebyshevReactionCount = -1 is negative.\n"},
+      {"counts beyond the declared lengths", nullptr,
+       [&](Payload& p) { test_support::PatchInt(p, kCounts + 4, 1000); },
+       t + ": its tables need 113 integer and 4165 real work entries, more than the 113 and 177 "
+           "declared.\n"},
+      {"counts beyond the record",
+       [](LinkMechanism& m) { m.RequiredIntLength = m.RequiredRealLength = 200; },
+       [&](Payload& p) {
+         // One more enhanced third body, in the counts and in the last entry.
+         test_support::PatchInt(p, kCounts + 20, 3);
+         test_support::PatchInt(p, p.size() - 2 * 12 - 11 * 8 - 4, 3);
+       },
+       " Error reading pressure-table data...\n"},
+      {"rows beyond the row count", nullptr,
+       [&](Payload& p) { test_support::PatchInt(p, kCounts + 24 + 4, 4); },
+       t + ", pressure table 1: row count 4 is outside 1 to 3.\n"},
+      {"pressures not ascending",
+       [](LinkMechanism& m) { m.pressureTables[0].rows[1].pressure = 0.05; }, nullptr,
+       t + ", pressure table 1: the pressures are not positive and ascending.\n"},
+      {"a Chebyshev range that does not increase",
+       [](LinkMechanism& m) { m.chebyshev[0].ranges[1] = 300.0; }, nullptr,
+       t + ", Chebyshev fit 1: the temperature or pressure range is not positive and "
+           "increasing.\n"},
+      {"Chebyshev terms beyond the coefficients",
+       [](LinkMechanism& m) { m.chebyshev[0].temperatureCount = 0; }, nullptr,
+       t + ", Chebyshev fit 1: 0 x 3 terms; each must be 1 or more and their product at most "
+           "0.\n"},
+      {"an activated reaction out of range", [](LinkMechanism& m) { m.activated[0].reaction = 5; },
+       nullptr, t + ", entry 1: reaction 5 is outside 1 to 4.\n"},
+      {"an activated form out of range", [](LinkMechanism& m) { m.activated[0].form = 5; }, nullptr,
+       t + ", activated entry 1: form 5 is outside 1 to 4.\n"},
+      {"an enhanced third body above KK", [](LinkMechanism& m) { m.activated[0].species[1] = 4; },
+       nullptr, t + ", activated entry 1: species 4 is outside 1 to 3.\n"},
+  };
+  for (const Case& c : cases) {
+    LinkMechanism m = TableMechanism();
+    if (c.edit) c.edit(m);
+    const std::string path = WriteFixture("damaged.bin", m);
+    if (c.patch) {
+      std::vector<Payload> records = ReadRecords(path);
+      c.patch(records.back());
+      WriteRecords(path, records);
+    }
+    const Captured run = LoadDeclared(path);
+    EXPECT_TRUE(run.stopped) << c.what;
+    EXPECT_EQ(run.text, c.lines) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace kinetics

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/work_array.h"
+#include "kinetics/pressure_rates.h"
 
 // Every formula keeps the operation order it is written in: products and sums left to right,
 // integer powers by repeated multiplication, nothing contracted into fused multiply-add. The
@@ -20,19 +21,12 @@ namespace {
 
 using kinetics::KineticsState;
 
-// Constants that the fall-off and Landau-Teller forms hold in single precision.
-constexpr double kOneThird = 0.3333333432674408;         // 1/3
-constexpr double kTwoThirds = 0.6666666865348816;        // 2/3
-constexpr double kTroeCentreSlope = 1.2699999809265137;  // 1.27
-constexpr double kTroeOffset = 0.4000000059604645;       // 0.4
-constexpr double kTroeOffsetSlope = 0.6700000166893005;  // 0.67
-constexpr double kTroeWidth = 0.14000000059604645;       // 0.14
+// Constants that the Landau-Teller forms hold in single precision (the fall-off ones are in
+// kinetics/pressure_rates.cpp).
+constexpr double kOneThird = 0.3333333432674408;   // 1/3
+constexpr double kTwoThirds = 0.6666666865348816;  // 2/3
 static_assert(kOneThird == static_cast<double>(1.0f / 3.0f));
 static_assert(kTwoThirds == static_cast<double>(2.0f / 3.0f));
-static_assert(kTroeCentreSlope == static_cast<double>(1.27f));
-static_assert(kTroeOffset == static_cast<double>(0.4f));
-static_assert(kTroeOffsetSlope == static_cast<double>(0.67f));
-static_assert(kTroeWidth == static_cast<double>(0.14f));
 
 // Kelvin per electron volt, as the Janev-type fits are written.
 constexpr double kKelvinPerElectronVolt = 11600.0;
@@ -61,7 +55,14 @@ double IntegerPower(double base, std::int64_t exponent) {
 }
 
 double Arrhenius(double A, double beta, double E, double logT, double T) {
-  return A * std::exp(beta * logT - E / T);
+  return kinetics::ArrheniusRate(A, beta, E, logT, T);
+}
+
+// The rest of RKWORK from the first entry of block n of a section: the fall-off forms read
+// their parameters through it.
+std::span<const double> BlockFrom(std::span<const double> array, std::int64_t start,
+                                  std::int64_t stride, std::int64_t n) {
+  return array.subspan(static_cast<std::size_t>(start + (n - 1) * stride - 1));
 }
 
 // The reaction slots: coefficients and species numbers, MaxReactionSpecies per reaction.
@@ -167,9 +168,9 @@ void GibbsTerms(const KineticsState& state, double temperature,
   }
 }
 
-void RateCoefficients(const KineticsState& state, std::span<const double> temperatures,
-                      std::span<const std::int32_t> IKWORK, std::span<double> RKWORK,
-                      common::Console& console) {
+void RateCoefficients(const KineticsState& state, double pressure,
+                      std::span<const double> temperatures, std::span<const std::int32_t> IKWORK,
+                      std::span<double> RKWORK, common::Console& console) {
   const auto& counts = state.counts;
   const auto& integer = state.layout.integer;
   const auto& real = state.layout.real;
@@ -203,6 +204,39 @@ void RateCoefficients(const KineticsState& state, std::span<const double> temper
       const std::int64_t i = list(n);
       forward(i) =
           forward(i) * std::exp(parameters(n, 1) / rootThird + parameters(n, 2) / rootTwoThirds);
+    }
+  }
+
+  // Rate constants that depend on the pressure replace the placeholder Arrhenius form before
+  // the reverse rates are formed from them.
+  if (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0) {
+    const double P = pressure / common::Entry(RKWORK, real.StandardPressure, 1);  // atm
+    const IntSection tableList(IKWORK, integer.PressureTableReactions);
+    const IntSection firstRow(IKWORK, integer.PressureTableFirstRow);
+    const IntSection rowCount(IKWORK, integer.PressureTableRows);
+    const auto section = [&RKWORK](std::int64_t start, std::int64_t first, std::int64_t count) {
+      return std::span<const double>(RKWORK).subspan(static_cast<std::size_t>(start + first - 2),
+                                                     static_cast<std::size_t>(count));
+    };
+    const std::int64_t perRow = kinetics::kTableRateParameterCount;
+    for (std::int64_t n = 1; n <= state.tables.PressureTableReactionCount; ++n) {
+      forward(tableList(n)) = kinetics::PressureTableRate(
+          section(real.PressureTablePressures, firstRow(n), rowCount(n)),
+          section(real.PressureTableParameters, (firstRow(n) - 1) * perRow + 1,
+                  rowCount(n) * perRow),
+          P, T, small);
+    }
+    const IntSection fitList(IKWORK, integer.ChebyshevReactions);
+    const IntSection temperatureTerms(IKWORK, integer.ChebyshevTemperatureCount);
+    const IntSection pressureTerms(IKWORK, integer.ChebyshevPressureCount);
+    const IntSection firstCoefficient(IKWORK, integer.ChebyshevFirstCoefficient);
+    const std::int64_t perFit = kinetics::kChebyshevRangeCount;
+    for (std::int64_t n = 1; n <= state.tables.ChebyshevReactionCount; ++n) {
+      forward(fitList(n)) =
+          kinetics::ChebyshevRate(section(real.ChebyshevRanges, (n - 1) * perFit + 1, perFit),
+                                  section(real.ChebyshevCoefficients, firstCoefficient(n),
+                                          std::int64_t{temperatureTerms(n)} * pressureTerms(n)),
+                                  temperatureTerms(n), pressureTerms(n), P, T);
     }
   }
 
@@ -394,28 +428,56 @@ void RatesOfProgress(const KineticsState& state, std::span<const double> tempera
       double factor = reduced / (1.0 + reduced);
       const std::int32_t code = form(n);
       if (code > 1) {
-        const double reducedLog = std::log10(std::max(reduced, small));
-        if (code == 2) {
-          const double exponent = 1.0 / (1.0 + reducedLog * reducedLog);
-          const double broadening = std::pow(parameter(n, 4) * std::exp(-parameter(n, 5) / T) +
-                                                 std::exp(-T / parameter(n, 6)),
-                                             exponent) *
-                                    parameter(n, 7) * std::pow(T, parameter(n, 8));
-          factor = broadening * factor;
-        } else if (code == 3 || code == 4) {
-          double centre = (1.0 - parameter(n, 4)) * std::exp(-T / parameter(n, 5)) +
-                          parameter(n, 4) * std::exp(-T / parameter(n, 6));
-          if (code == 4) centre = centre + std::exp(-parameter(n, 7) / T);
-          const double centreLog = std::log10(std::max(centre, small));
-          const double width = 0.75 - kTroeCentreSlope * centreLog;
-          const double shifted = reducedLog - (kTroeOffset + kTroeOffsetSlope * centreLog);
-          const double ratio = shifted / (width - kTroeWidth * shifted);
-          const double factorLog = centreLog / (1.0 + ratio * ratio);
-          factor = std::pow(10.0, factorLog) * factor;
-        }
+        factor =
+            kinetics::FallOffBroadening(
+                code, BlockFrom(RKWORK, real.FallOffParameters, counts.FallOffParameterCount, n),
+                reduced, T, small) *
+            factor;
       }
       forward(i) = factor * highPressure;
       reverse(i) = factor * reverse(i);
+    }
+  }
+
+  if (state.tables.ActivatedReactionCount > 0) {
+    // Chemically activated reactions fall from their low-pressure rate as the pressure rises:
+    // k = k_low F / (1 + Pr). Record 5 held their rate at one atmosphere; the reverse rate keeps
+    // its ratio to the forward one, which makes it k / K_c as for every reaction.
+    double total = 0.0;
+    for (std::int64_t k = 1; k <= counts.KK; ++k) total += concentration(k);
+    const auto& tables = state.tables;
+    const IntSection list(IKWORK, integer.ActivatedReactions);
+    const IntSection form(IKWORK, integer.ActivatedForm);
+    const IntSection namedBody(IKWORK, integer.ActivatedThirdBody);
+    const IntSection firstEfficiency(IKWORK, integer.ActivatedFirstEfficiency);
+    const IntSection enhancedCount(IKWORK, integer.ActivatedEfficiencyCount);
+    const IntSection enhancedSpecies(IKWORK, integer.ActivatedEfficiencySpecies);
+    const RealSection efficiency(RKWORK, real.ActivatedEfficiencies);
+    const RealSection high(RKWORK, real.ActivatedHighParameters,
+                           kinetics::kTableRateParameterCount);
+    const RealSection low(RKWORK, real.ActivatedParameters, kinetics::kActivatedParameterCount);
+    for (std::int64_t n = 1; n <= tables.ActivatedReactionCount; ++n) {
+      const std::int64_t i = list(n);
+      double bath = total;
+      if (namedBody(n) != 0) {
+        bath = concentration(namedBody(n));
+      } else {
+        for (std::int64_t j = firstEfficiency(n); j < firstEfficiency(n) + enhancedCount(n); ++j) {
+          bath += (efficiency(j) - 1.0) * concentration(enhancedSpecies(j));
+        }
+      }
+      const double lowPressure = Arrhenius(low(n, 1), low(n, 2), low(n, 3), logT, T);
+      const double highPressure = Arrhenius(high(n, 1), high(n, 2), high(n, 3), logT, T);
+      const double reduced = lowPressure * bath / highPressure;
+      const double factor =
+          kinetics::FallOffBroadening(
+              form(n),
+              BlockFrom(RKWORK, real.ActivatedParameters, kinetics::kActivatedParameterCount, n),
+              reduced, T, small) /
+          (1.0 + reduced);
+      const double rate = factor * lowPressure;
+      reverse(i) = forward(i) != 0.0 ? reverse(i) / forward(i) * rate : 0.0;
+      forward(i) = rate;
     }
   }
 
@@ -485,7 +547,7 @@ void CaseRates(const KineticsState& state, std::int32_t temperatureCount, double
   if (usable < 2) StopForTemperatureCount(console);
   const std::span<const double> used = temperatures.first(usable);
 
-  RateCoefficients(state, used, IKWORK, RKWORK, console);
+  RateCoefficients(state, pressure, used, IKWORK, RKWORK, console);
   MolarConcentrations(state, pressure, used, massFractions, RKWORK);
   RatesOfProgress(state, used, IKWORK, RKWORK);
 

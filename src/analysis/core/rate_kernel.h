@@ -1,7 +1,8 @@
 // Forward and reverse rates of progress of every reaction at one thermodynamic state.
 //
-// CaseRates runs four steps: rate coefficients from the temperatures (with the equilibrium
-// constants from the Gibbs terms of the thermodynamic polynomials), molar concentrations,
+// CaseRates runs four steps: rate coefficients from the temperatures and, for pressure tables
+// and Chebyshev fits, the pressure (with the equilibrium constants from the Gibbs terms of the
+// thermodynamic polynomials), molar concentrations,
 // rates of progress (third bodies, fall-off, multipliers, concentration products), and the
 // copy into the caller's arrays. Every intermediate lives in the scratch sections of RKWORK,
 // so the kernel allocates nothing and two evaluations must never overlap on one RKWORK.
@@ -47,12 +48,12 @@ void CaseRates(const kinetics::KineticsState& state, std::int32_t temperatureCou
 
 // The steps. `temperatures` holds exactly the usable entries (at least two).
 
-// k_f and k_r of every reaction. Writes the electron-impact lines; stops on real
-// stoichiometric coefficients, fitted reactions and electron temperature indices outside
-// `temperatures`.
-void RateCoefficients(const kinetics::KineticsState& state, std::span<const double> temperatures,
-                      std::span<const std::int32_t> IKWORK, std::span<double> RKWORK,
-                      common::Console& console);
+// k_f and k_r of every reaction; `pressure` (dyn/cm2) serves the reactions of pressure tables
+// and Chebyshev fits. Writes the electron-impact lines; stops on real stoichiometric
+// coefficients, fitted reactions and electron temperature indices outside `temperatures`.
+void RateCoefficients(const kinetics::KineticsState& state, double pressure,
+                      std::span<const double> temperatures, std::span<const std::int32_t> IKWORK,
+                      std::span<double> RKWORK, common::Console& console);
 
 // g(k) = S_k/R - H_k/(RT) of every species at `temperature`, into `gibbs` (KK entries).
 void GibbsTerms(const kinetics::KineticsState& state, double temperature,

@@ -5,6 +5,7 @@
 //   thermo_reader.cpp     fixed-column NASA entries
 //   reaction_reader.cpp   reaction lines, equations and auxiliary keywords
 //   reaction_checks.cpp   balance, fall-off consistency, duplicates
+//   pressure_tables.cpp   PLOG, Chebyshev and HIGH: checks, records, listing section
 //   link_builder.cpp      the records of the linking file
 //   listing.cpp           the listing text
 //
@@ -112,6 +113,12 @@ struct Participant {
   double coefficient = 0.0;
 };
 
+// One PLOG line as written.
+struct PressureRow {
+  double pressure = 0.0;         // atm
+  std::array<double, 3> rate{};  // A, beta, E in the reaction's units
+};
+
 // One auxiliary keyword as written, for the listing.
 struct AuxiliaryNote {
   std::string keyword;
@@ -146,10 +153,14 @@ struct ReactionEntry {
   std::vector<std::pair<int, double>> reverseOrders;
   std::vector<std::pair<int, double>> efficiencies;
   bool duplicate = false;
-  bool chemicallyActivated = false;  // HIGH: refused, but no further fall-off complaints
-  bool pressureTable = false;        // PLOG or CHEB: refused once, not once per line
-  bool fallOffInside = false;        // "(+M)" was not written at the end of a side
-  bool valid = true;                 // the equation could be read
+  std::optional<std::array<double, 3>> high;  // HIGH: chemically activated
+  std::vector<PressureRow> pressureRows;      // PLOG, in the order written
+  std::vector<double> chebyshev;              // CHEB values: the term counts, coefficients
+  std::optional<std::array<double, 2>> chebyshevTemperatures;  // TCHEB, K
+  std::optional<std::array<double, 2>> chebyshevPressures;     // PCHEB, atm
+  bool tableRefused = false;   // one error per reaction about its PLOG, CHEB or HIGH
+  bool fallOffInside = false;  // "(+M)" was not written at the end of a side
+  bool valid = true;           // the equation could be read
   std::vector<AuxiliaryNote> notes;
 };
 
@@ -201,10 +212,14 @@ class Interpreter {
 
   // Pass 3.
   void checkReactions();
+  void checkTables(ReactionEntry& reaction, const std::string& number);
+  void tableError(ReactionEntry& reaction, int line, const std::string& message);
   void checkDuplicates();
   void buildMechanism();
+  void buildTables(const ReactionEntry& reaction, int number, double reactantOrder);
   void writeListing();
   void writeAppendix();
+  void writeTableListing();
 
   std::vector<double> numbersOf(const std::string& file, int line, const std::string& keyword,
                                 std::string_view text);
@@ -221,6 +236,9 @@ class Interpreter {
                                  // is notes, not read
   std::string mechanismFile_;
   std::string thermoFile_;
+  // Reactions of the pressure-table record, with the largest relative deviation of their
+  // one-atmosphere form in record 5 (0 when exact).
+  std::vector<std::pair<int, double>> referenceDeviations_;
 };
 
 }  // namespace vordane::detail

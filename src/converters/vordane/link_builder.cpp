@@ -105,6 +105,11 @@ void Interpreter::buildMechanism() {
                           reaction.rate[1],
                           EnergyToKelvin(reaction.rate[2], reaction.units.energy)};
     link.reactions.push_back(std::move(out));
+    // PLOG, CHEB and HIGH go to the pressure-table record, and their rate at one atmosphere
+    // replaces the parameters of record 5.
+    const bool tabulated =
+        !reaction.pressureRows.empty() || !reaction.chebyshev.empty() || reaction.high;
+    if (tabulated) buildTables(reaction, number, reactantOrder);
 
     if (reaction.reverse && !zeroReverse) {
       const auto& reverseRate = *reaction.reverse;
@@ -137,7 +142,7 @@ void Interpreter::buildMechanism() {
       entry.values.resize(8, 0.0);
       link.fallOff.push_back(std::move(entry));
     }
-    if (mixture) {
+    if (mixture && !tabulated) {
       kinetics::LinkThirdBody entry;
       entry.reaction = number;
       for (const auto& [species, efficiency] : reaction.efficiencies) {

@@ -290,6 +290,7 @@ Interpretation Interpreter::run(const SourceText& mechanism, const SourceText* t
   checkDuplicates();
   buildMechanism();
   writeListing();
+  writeTableListing();
   return std::move(result_);
 }
 

@@ -97,7 +97,8 @@ void Interpreter::checkReactions() {
       error(reaction.file, reaction.line,
             "third-body efficiencies on " + number + ", which has no M");
     }
-    if (fallOff && !reaction.low && !reaction.chemicallyActivated) {
+    // A Chebyshev fit or HIGH gives the pressure dependence instead of LOW.
+    if (fallOff && !reaction.low && !reaction.high && reaction.chebyshev.empty()) {
       error(reaction.file, reaction.line, "fall-off " + number + " without LOW");
     }
     if (!fallOff && (reaction.low || reaction.troe || reaction.sri)) {
@@ -135,6 +136,7 @@ void Interpreter::checkReactions() {
     };
     checkOrders(reaction.forwardOrders, reaction.reactants, "FORD", "reactant");
     checkOrders(reaction.reverseOrders, reaction.products, "RORD", "product");
+    checkTables(reaction, number);
   }
 }
 

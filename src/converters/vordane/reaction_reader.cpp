@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -466,15 +467,32 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
                 ": the linking file has no place for it; the reaction is kept as an "
                 "ordinary reaction");
   } else if (keyword == "HIGH") {
-    reaction.chemicallyActivated = true;
-    error(file, line, "chemically activated fall-off (HIGH) cannot be held in the linking file");
-  } else if (keyword == "PLOG" || keyword == "CHEB" || keyword == "TCHEB" || keyword == "PCHEB") {
-    if (!reaction.pressureTable) {
-      error(file, line,
-            (keyword == "PLOG" ? "pressure-dependent rate PLOG" : "Chebyshev rate " + keyword) +
-                " cannot be held in the linking file");
+    if (auto values = numbers(3, 3); values && once(reaction.high.has_value()))
+      reaction.high = threeOf(*values);
+  } else if (keyword == "PLOG") {
+    if (auto values = numbers(4, 4)) {
+      const std::vector<double>& row = *values;
+      if (row[0] > 0.0) {
+        reaction.pressureRows.push_back({row[0], {row[1], row[2], row[3]}});
+      } else {
+        tableError(reaction, line,
+                   "PLOG pressure " + FormatReal(row[0], "%g") + " is not positive");
+      }
     }
-    reaction.pressureTable = true;
+  } else if (keyword == "TCHEB" || keyword == "PCHEB") {
+    auto& range = keyword == "TCHEB" ? reaction.chebyshevTemperatures : reaction.chebyshevPressures;
+    if (auto values = numbers(2, 2); values && once(range.has_value())) {
+      if ((*values)[0] > 0.0 && (*values)[1] > (*values)[0]) {
+        range = std::array<double, 2>{(*values)[0], (*values)[1]};
+      } else {
+        tableError(reaction, line,
+                   keyword + " range " + parameterText + " is not positive and increasing");
+      }
+    }
+  } else if (keyword == "CHEB") {
+    if (auto values = numbers(1, std::numeric_limits<std::size_t>::max())) {
+      reaction.chebyshev.insert(reaction.chebyshev.end(), values->begin(), values->end());
+    }
   } else if (const int index = findSpecies(word); index >= 0 && parameters) {
     double value = 0.0;
     if (!ParseReal(parameterText, value) || value < 0.0) {

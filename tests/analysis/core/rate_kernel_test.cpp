@@ -19,6 +19,7 @@
 #include "kinetics/work_arrays.h"
 #include "support/case_library.h"
 #include "support/memory_console.h"
+#include "support/pressure_rate_oracle.h"
 #include "support/scratch_folder.h"
 #include "support/shared_data.h"
 
@@ -455,6 +456,88 @@ TEST(RateKernel, EachReactionKindFollowsItsFormula) {
       ExpectRelative(forward, rates.forward[i], 1e-11, "forward");
       ExpectRelative(reverse, rates.reverse[i], 1e-11, "reverse");
     }
+  }
+}
+
+// Pressure tables, Chebyshev fits and chemically activated fall-off on A + B <=> C + D, at
+// pressures inside and outside each table and at its own pressures, against the oracle of
+// tests/support; the reverse rates through K_c as for every reaction.
+TEST(RateKernel, PressureDependentRatesFollowTheirDefinitions) {
+  // 1 atm holds two rows that add up.
+  const kinetics::LinkPressureTable table{1,
+                                          {{0.1, {2.0e12, 0.3, 3000.0}},
+                                           {1.0, {5.0e12, 0.2, 3500.0}},
+                                           {1.0, {7.0e10, 0.9, 1000.0}},
+                                           {10.0, {3.0e14, -0.4, 4200.0}}}};
+  const kinetics::LinkChebyshev single{1, 1, 1, {300.0, 2500.0, 0.001, 100.0}, {12.5}};
+  const kinetics::LinkChebyshev sixByFour{
+      1,
+      6,
+      4,
+      {290.0, 3000.0, 0.009869232667160128, 98.69232667160128},
+      {-14.428,  0.25997, -0.022432, -0.002787,  22.063,   0.48809,  -0.039643,  -0.0054811,
+       -0.23294, 0.4019,  -0.026073, -0.0050486, -0.29366, 0.28568,  -0.0093373, -0.0040102,
+       -0.22621, 0.16919, 0.0048581, -0.0023803, -0.14322, 0.077111, 0.012708,   -0.00064154}};
+  // Troe with the mixture as third body, C three times as efficient.
+  const kinetics::LinkActivated activated{
+      1,    4,    0, {2.0e12, 0.4, 1500.0}, {4.0e17, -1.2, 300.0, 0.6, 150.0, 1800.0, 4000.0, 0.0},
+      {kC}, {3.0}};
+  const auto activatedRate = [&activated](const State& s) {
+    const std::vector<double> low(activated.values.begin(), activated.values.begin() + 3);
+    const std::vector<double> high(activated.high.begin(), activated.high.end());
+    const double bath = s.total() + 2.0 * s.C(kC);
+    const double reduced = Arrhenius(low, s.T()) * bath / Arrhenius(high, s.T());
+    const double centre = 0.4 * std::exp(-s.T() / 150.0) + 0.6 * std::exp(-s.T() / 1800.0) +
+                          std::exp(-4000.0 / s.T());
+    return Arrhenius(low, s.T()) * TroeFactor(reduced, centre) / (1 + reduced);
+  };
+  struct Case {
+    const char* behaviour;
+    std::function<void(LinkMechanism&)> build;
+    double atmospheres;
+    double temperature;
+    std::function<double(const State&)> rate;  // k of reaction 1
+  };
+  const auto withTable = [&table](LinkMechanism& m) { m.pressureTables = {table}; };
+  const auto tableRate = [&table](const State& s) {
+    return test_support::TableRateOracle(table, s.pressure / kinetics::kStandardPressure, s.T());
+  };
+  const auto withFit = [](const kinetics::LinkChebyshev& fit) {
+    return [fit](LinkMechanism& m) { m.chebyshev = {fit}; };
+  };
+  const auto fitRate = [](const kinetics::LinkChebyshev& fit) {
+    return [fit](const State& s) {
+      return test_support::ChebyshevRateOracle(fit, s.pressure / kinetics::kStandardPressure,
+                                               s.T());
+    };
+  };
+  const Case cases[] = {
+      {"PLOG below its lowest pressure", withTable, 0.01, 1200.0, tableRate},
+      {"PLOG at its lowest pressure", withTable, 0.1, 1200.0, tableRate},
+      {"PLOG between two pressures", withTable, 0.4, 900.0, tableRate},
+      {"PLOG at a pressure of two rows", withTable, 1.0, 1500.0, tableRate},
+      {"PLOG between a doubled and a single pressure", withTable, 3.0, 2100.0, tableRate},
+      {"PLOG above its highest pressure", withTable, 40.0, 700.0, tableRate},
+      {"CHEB 1 x 1", withFit(single), 2.0, 1000.0, fitRate(single)},
+      {"CHEB 6 x 4 inside its ranges", withFit(sixByFour), 2.0, 1000.0, fitRate(sixByFour)},
+      {"CHEB 6 x 4 at low T and P, held to the edge", withFit(sixByFour), 0.001, 250.0,
+       fitRate(sixByFour)},
+      {"CHEB 6 x 4 above its ranges", withFit(sixByFour), 300.0, 3500.0, fitRate(sixByFour)},
+      {"HIGH with Troe, low pressure", [&](LinkMechanism& m) { m.activated = {activated}; }, 0.05,
+       1300.0, activatedRate},
+      {"HIGH with Troe, high pressure", [&](LinkMechanism& m) { m.activated = {activated}; }, 50.0,
+       800.0, activatedRate},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.behaviour);
+    LinkMechanism m = OneReaction();
+    c.build(m);
+    State s = WithTemperatures({c.temperature, c.temperature});
+    s.pressure = c.atmospheres * kinetics::kStandardPressure;
+    const Rates rates = Evaluate(m, s);
+    const double k = c.rate(s);
+    ExpectRelative(k * s.C(kA) * s.C(kB), rates.forward[0], 1e-12, "forward");
+    ExpectRelative(ReverseOfBase(k, s.T()) * s.C(kC) * s.C(kD), rates.reverse[0], 1e-12, "reverse");
   }
 }
 

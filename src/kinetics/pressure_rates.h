@@ -1,0 +1,41 @@
+// Rate constants that depend on the pressure, in one place for the rate kernel and for the
+// mechanism converter, which writes each such reaction's rate at one atmosphere into the
+// Arrhenius parameters that readers without the pressure-table record use.
+//
+// Every formula keeps the operation order it is written in (see rate_kernel.cpp): the rates
+// must be the same bit for bit on every build.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <span>
+
+namespace kinetics {
+
+// A k_0 T^beta exp(-E/R / T).
+inline double ArrheniusRate(double A, double beta, double E, double logT, double T) {
+  return A * std::exp(beta * logT - E / T);
+}
+
+// The rate constant of one pressure table at `P` (atm). `pressures` ascend; `parameters` holds
+// A, beta, E/R per row. Rows at one pressure add up; between two pressures of the table ln k is
+// linear in ln P, at a pressure of the table k is that pressure's rate, and beyond the table the
+// rate of its nearest pressure holds. A pressure's rate below `small` is taken as `small`.
+double PressureTableRate(std::span<const double> pressures, std::span<const double> parameters,
+                         double P, double T, double small);
+
+// k = 10^(sum over t, p of a(t, p) phi_t(x) phi_p(y)), phi_n the Chebyshev polynomial of
+// degree n - 1, x the reduced inverse temperature and y the reduced log10 pressure, both held
+// to [-1, 1]: outside the range of its fit the rate at the nearest edge holds, as the series
+// grows without bound there. `ranges` holds Tmin, Tmax (K), Pmin, Pmax (atm); `coefficients`
+// temperatureTerms x pressureTerms values, pressure index inner.
+double ChebyshevRate(std::span<const double> ranges, std::span<const double> coefficients,
+                     std::int64_t temperatureTerms, std::int64_t pressureTerms, double P, double T);
+
+// The broadening factor F of a fall-off at reduced pressure `reduced`: SRI for form 2, Troe for
+// forms 3 and 4 (the latter with its T** term), 1 otherwise. `parameters` holds the fall-off
+// parameters of record 7 from the first (low-pressure A); the forms read entries 4 to 8.
+double FallOffBroadening(std::int32_t form, std::span<const double> parameters, double reduced,
+                         double T, double small);
+
+}  // namespace kinetics
