@@ -3,9 +3,10 @@
 // was written; here each such reaction is checked as a whole, turned into the entries of the
 // linking file's pressure-table record, and listed.
 //
-// A table or a fit gives the whole rate constant, so it cannot be combined with +M, LOW, TROE,
-// SRI or another form of the rate. CHEB written with (+M) is the usual way to mark the
-// pressure dependence and adds no third body. One error per reaction: the first problem found.
+// A table or a fit gives the whole rate constant, so it cannot be combined with LOW, TROE, SRI
+// or another form of the rate (a +M written with it is not applied). CHEB written with (+M) is the
+// usual way to mark the pressure dependence and adds no third body. One error per reaction: the
+// first problem found.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -174,9 +175,6 @@ void Interpreter::checkTables(ReactionEntry& reaction, const std::string& number
     problem = std::string("both HIGH and ") + form + " on " + number;
   } else if (ranges && !fit) {
     problem = "TCHEB or PCHEB on " + number + ", which has no CHEB";
-  } else if (reaction.thirdBody == ThirdBodyKind::Mixture && !high) {
-    problem = std::string(form) + " on " + number + ", which has +M: the " + form +
-              " rate is the whole rate constant";
   } else if (table && fallOff) {
     problem = "PLOG on the fall-off " + number + ": the table is the whole rate constant";
   } else if (fit && (reaction.low || reaction.troe || reaction.sri)) {
@@ -199,6 +197,17 @@ void Interpreter::checkTables(ReactionEntry& reaction, const std::string& number
   if (!problem.empty()) {
     tableError(reaction, reaction.line, problem);
     return;
+  }
+  // Some files write +M on a tabled reaction; the table already holds the whole rate constant
+  // at each pressure, so the mixture is not applied a second time.
+  if (reaction.thirdBody == ThirdBodyKind::Mixture && !high) {
+    warning(reaction.file, reaction.line,
+            std::string(form) + " on " + number + ", written with +M: the " + form +
+                " rate is the whole rate constant, so " +
+                (reaction.efficiencies.empty() ? "M is" : "M and its efficiencies are") +
+                " not applied");
+    reaction.thirdBody = ThirdBodyKind::None;
+    reaction.efficiencies.clear();
   }
   if (fit && (!reaction.chebyshevTemperatures || !reaction.chebyshevPressures)) {
     warning(

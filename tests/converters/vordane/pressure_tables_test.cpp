@@ -29,19 +29,8 @@ struct Published {
   const char* thermo;  // "" when the mechanism carries it
 };
 
-// The shared keyword test file writes its first PLOG reaction with +M, which a table cannot
-// take; the comparison reads it without.
-std::string MechanismText(const Published& p) {
-  std::string text = test_support::ReadText(SharedData(p.mechanism));
-  const std::string withThirdBody = "R1A+R1B+M=P1+H+M";
-  if (const auto at = text.find(withThirdBody); at != std::string::npos) {
-    text.replace(at, withThirdBody.size(), "R1A+R1B=P1+H");
-  }
-  return text;
-}
-
 kinetics::LinkMechanism Convert(const Published& p) {
-  const SourceText mechanism{p.mechanism, MechanismText(p)};
+  const SourceText mechanism{p.mechanism, test_support::ReadText(SharedData(p.mechanism))};
   const SourceText thermo{p.thermo, *p.thermo ? test_support::ReadText(SharedData(p.thermo)) : ""};
   Interpretation result = Interpret(mechanism, *p.thermo ? &thermo : nullptr);
   EXPECT_TRUE(result.ok()) << p.name << "\n" << result.listing;
