@@ -504,6 +504,16 @@ void Conversion::writeListing() {
     writeErrorTable(text, species_, fits_);
     text << "\n";
   }
+  if (!transportData_.repeats.empty()) {
+    text << "Species given more than once in the transport data (the first entry is used)\n";
+    for (const RepeatedEntry& repeat : transportData_.repeats) {
+      text << "  " << repeat.name << ": line " << repeat.keptLine << " used; line"
+           << (repeat.ignoredLines.size() > 1 ? "s" : "");
+      for (const std::int64_t line : repeat.ignoredLines) text << " " << line;
+      text << " passed over\n";
+    }
+    text << "\n";
+  }
   if (!diagnostics_.empty()) {
     text << "Messages\n";
     for (const Diagnostic& diagnostic : diagnostics_) text << FormatDiagnostic(diagnostic) << "\n";

@@ -1,5 +1,6 @@
 #include "converters/quillet/transport_data.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -195,16 +196,27 @@ TransportData ParseTransportData(std::istream& input, const std::string& fileNam
     entry.parameters.polarizability = values[3];
     entry.parameters.rotationalRelaxation = values[4];
     for (std::size_t k : found->second) {
-      if (data.entries[k]) {
-        diagnostics.warning(fileName, lineNumber,
-                            "species " + name + " given again; the entry of line " +
-                                std::to_string(data.entries[k]->line) + " is kept");
-      } else {
+      if (!data.entries[k]) {
         data.entries[k] = entry;
+        continue;
       }
+      auto repeat = std::find_if(data.repeats.begin(), data.repeats.end(),
+                                 [&name](const RepeatedEntry& r) { return r.name == name; });
+      if (repeat == data.repeats.end()) {
+        repeat = data.repeats.insert(repeat, {name, data.entries[k]->line, {}});
+      }
+      repeat->ignoredLines.push_back(lineNumber);
     }
   }
   if (input.bad()) diagnostics.error(fileName, lineNumber, "reading the file failed");
+  // Files pasted together repeat hundreds of species: one warning, the names in the listing.
+  if (!data.repeats.empty()) {
+    const std::size_t n = data.repeats.size();
+    diagnostics.warning(fileName, data.repeats.front().ignoredLines.front(),
+                        std::to_string(n) + (n == 1 ? " species has" : " species have") +
+                            " more than one entry in " + fileName +
+                            "; the first is used; see the list of repeated entries");
+  }
 
   for (std::size_t k = 0; k < names.size(); ++k) {
     if (!data.entries[k]) {

@@ -14,8 +14,8 @@
 // the three codes is not a value to round. The reals accept a Fortran "D" exponent. Well depth
 // and diameter must be positive; dipole, polarizability and Z_rot must not be negative.
 //
-// The first line of a species wins; a later one is reported as a warning. A species of the
-// mechanism without a line is an error.
+// The first line of a species wins; the later ones are counted in one warning per file and
+// listed in `repeats`. A species of the mechanism without a line is an error.
 //
 // A mechanism file may carry the data in a TRANSPORT section beside its other sections: a line
 // whose first word is TRANSPORT (in any case, abbreviated to no fewer than four letters) and
@@ -42,11 +42,19 @@ struct TransportEntry {
   std::int64_t line = 0;  // line number in the transport data file
 };
 
+// A species of the mechanism given more than once: the line kept and the lines passed over.
+struct RepeatedEntry {
+  std::string name;
+  std::int64_t keptLine = 0;
+  std::vector<std::int64_t> ignoredLines;
+};
+
 struct TransportData {
   std::vector<std::optional<TransportEntry>> entries;  // one per mechanism species
   std::int64_t skippedLines = 0;                       // lines of other species
   bool endSeen = false;
   std::int64_t sectionLine = 0;  // of the first TRANSPORT keyword; 0 for a plain data file
+  std::vector<RepeatedEntry> repeats;
 };
 
 // Reads `input` (named `fileName` in the messages) for the species `names` (trimmed).

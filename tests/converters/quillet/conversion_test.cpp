@@ -413,7 +413,7 @@ TEST_F(SmallMechanism, TransportSectionOfAMechanismFile) {
       {"without END", head + "TRANSPORT\n" + data + "REACTIONS\nEND\n",
        "mech.inp:17: warning: TRANSPORT section without END before REACTIONS"},
       {"a species given again", head + "TRAN\n" + data + "H2 1 1.0 1.0 0 0 0\nEND\n",
-       "mech.inp:17: warning: species H2 given again; the entry of line 10 is kept"},
+       "mech.inp:17: warning: 1 species has more than one entry in"},
   };
   folder_.write("tran.dat", data);
   ASSERT_EQ(run(folder_.path("tran.dat")).errorFlag, kSuccess) << listing();

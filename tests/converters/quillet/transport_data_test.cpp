@@ -103,9 +103,12 @@ TEST(TransportData, FirstEntryWinsAndEndStopsTheData) {
   EXPECT_TRUE(data.endSeen);
   EXPECT_FALSE(data.entries[2]);
   const std::string text = messages(diagnostics);
-  EXPECT_NE(text.find("tran.dat:2: warning: species H2 given again; the entry of line 1 is kept"),
+  EXPECT_NE(text.find("tran.dat:2: warning: 1 species has more than one entry in tran.dat"),
             std::string::npos)
       << text;
+  ASSERT_EQ(data.repeats.size(), 1u);
+  EXPECT_EQ(data.repeats[0].keptLine, 1);
+  EXPECT_EQ(data.repeats[0].ignoredLines, std::vector<std::int64_t>{2});
   EXPECT_NE(text.find("tran.dat: error: no usable transport data for species AR"),
             std::string::npos)
       << text;
@@ -130,7 +133,7 @@ TEST(TransportData, PublishedMalformedFiles) {
        ".dat:3: error: species H2: geometry \"0.9999999999999999\""},
       {"h2o2-missing-species-tran.dat", 1, "error: no usable transport data for species H2O2"},
       {"h2o2-float-geometry-tran.dat", 0, nullptr},
-      {"h2o2-duplicate-species-tran.dat", 0, ".dat:8: warning: species H2O given again"},
+      {"h2o2-duplicate-species-tran.dat", 0, ".dat:8: warning: 3 species have more than one entry"},
   };
   for (const Case& c : kCases) {
     Diagnostics diagnostics;
