@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "analysis/core/rate_kernel.h"
+#include "converters/vordane/vordane.h"
 #include "kinetics/linking_file.h"
 #include "kinetics/work_arrays.h"
 #include "support/case_library.h"
 #include "support/memory_console.h"
+#include "support/scratch_folder.h"
 #include "support/shared_data.h"
 
 namespace {
@@ -66,7 +68,42 @@ void BM_CaseRatesNHeptane(benchmark::State& state) {
   RunCaseRates(state, "llnl_nheptane_v2", 10);
 }
 
+// A mechanism with pressure tables (Glarborg 2018: 1397 reactions, 177 of them PLOG),
+// converted here, at 1500 K and 10 atm (between table rows), equal mass fractions.
+void BM_CaseRatesPressureTables(benchmark::State& benchmarkState) {
+  if (!test_support::SharedDataFound()) {
+    benchmarkState.SkipWithError(test_support::SharedDataMissing().c_str());
+    return;
+  }
+  const std::string data = test_support::SharedData("corpus/glarborg2018/");
+  const test_support::ScratchFolder folder("rate-kernel-bench");
+  if (!vordane::ConvertFiles(data + "mech.dat", data + "thermo.dat", folder.path("chem.bin"),
+                             folder.path("chem.out"))
+           .success) {
+    benchmarkState.SkipWithError("the conversion failed");
+    return;
+  }
+  test_support::MemoryConsole console;
+  const kinetics::LoadedKinetics loaded =
+      kinetics::LoadKineticsFile(folder.path("chem.bin"), console);
+  const auto speciesCount = static_cast<std::size_t>(loaded.state.counts.KK);
+  const std::vector<double> y(speciesCount, 1.0 / static_cast<double>(speciesCount));
+  const std::vector<double> temperatures(4, 1500.0);
+  std::vector<double> forward(static_cast<std::size_t>(loaded.state.counts.ReactionCount) + 1);
+  std::vector<double> reverse(forward.size());
+  std::vector<std::int32_t> IKWORK = loaded.IKWORK;
+  std::vector<double> RKWORK = loaded.RKWORK;
+  for (auto _ : benchmarkState) {
+    analysis::CaseRates(loaded.state, 4, 10.0 * 1013250.0, temperatures, y, IKWORK, RKWORK, forward,
+                        reverse, console);
+    benchmark::DoNotOptimize(forward.data());
+    benchmark::DoNotOptimize(reverse.data());
+  }
+  benchmarkState.counters["reactions"] = static_cast<double>(loaded.state.counts.ReactionCount);
+}
+
 BENCHMARK(BM_CaseRatesGriMech30)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CaseRatesPressureTables)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CaseRatesNHeptane)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
