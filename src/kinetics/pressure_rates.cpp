@@ -22,6 +22,26 @@ double at(std::span<const double> values, std::int64_t j) {
   return values[static_cast<std::size_t>(j - 1)];
 }
 
+// The Chebyshev polynomials at z one after another: phi_1 = 1, phi_2 = z,
+// phi_n = 2 z phi_(n-1) - phi_(n-2).
+class ChebyshevTerms {
+ public:
+  explicit ChebyshevTerms(double z) : z_(z) {}
+  double next() {
+    const double term = count_ == 0 ? 1.0 : count_ == 1 ? z_ : 2.0 * z_ * current_ - previous_;
+    previous_ = current_;
+    current_ = term;
+    ++count_;
+    return term;
+  }
+
+ private:
+  double z_;
+  double current_ = 0.0;
+  double previous_ = 0.0;
+  int count_ = 0;
+};
+
 }  // namespace
 
 double PressureTableRate(std::span<const double> pressures, std::span<const double> parameters,
@@ -71,28 +91,16 @@ double ChebyshevRate(std::span<const double> ranges, std::span<const double> coe
   const double logHigh = std::log10(at(ranges, 4));
   const double y =
       std::clamp((2.0 * std::log10(P) - logLow - logHigh) / (logHigh - logLow), -1.0, 1.0);
-  // phi_1 = 1, phi_2 = z, phi_n = 2 z phi_(n-1) - phi_(n-2).
   double logRate = 0.0;
-  double temperatureTerm = 1.0;
-  double previousTemperatureTerm = 0.0;
+  ChebyshevTerms temperatureTerm(x);
   for (std::int64_t t = 1; t <= temperatureTerms; ++t) {
-    if (t > 1) {
-      const double next = t == 2 ? x : 2.0 * x * temperatureTerm - previousTemperatureTerm;
-      previousTemperatureTerm = temperatureTerm;
-      temperatureTerm = next;
-    }
+    const double phiT = temperatureTerm.next();
     double inner = 0.0;
-    double pressureTerm = 1.0;
-    double previousPressureTerm = 0.0;
+    ChebyshevTerms pressureTerm(y);
     for (std::int64_t p = 1; p <= pressureTerms; ++p) {
-      if (p > 1) {
-        const double next = p == 2 ? y : 2.0 * y * pressureTerm - previousPressureTerm;
-        previousPressureTerm = pressureTerm;
-        pressureTerm = next;
-      }
-      inner += at(coefficients, (t - 1) * pressureTerms + p) * pressureTerm;
+      inner += at(coefficients, (t - 1) * pressureTerms + p) * pressureTerm.next();
     }
-    logRate += inner * temperatureTerm;
+    logRate += inner * phiT;
   }
   return std::pow(10.0, logRate);
 }

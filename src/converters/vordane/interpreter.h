@@ -164,6 +164,10 @@ struct ReactionEntry {
   std::vector<AuxiliaryNote> notes;
 };
 
+// Appends the fall-off form's parameters of `reaction` to `values` (SRI's d and e default to 1
+// and 0) and returns the form: 1 Lindemann, 2 SRI, 3 or 4 Troe with 3 or 4 parameters.
+int AppendFallOffForm(const ReactionEntry& reaction, std::vector<double>& values);
+
 // Coefficients and element counts within this distance of an integer are integers.
 inline bool IsIntegral(double value) {
   return std::abs(value - std::round(value)) < 1e-9;

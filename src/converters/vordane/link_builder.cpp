@@ -11,6 +11,19 @@
 
 namespace vordane::detail {
 
+int AppendFallOffForm(const ReactionEntry& reaction, std::vector<double>& values) {
+  if (reaction.troe) {
+    values.insert(values.end(), reaction.troe->begin(), reaction.troe->end());
+    return reaction.troe->size() == 4 ? 4 : 3;
+  }
+  if (reaction.sri) {
+    values.insert(values.end(), reaction.sri->begin(), reaction.sri->end());
+    if (reaction.sri->size() == 3) values.insert(values.end(), {1.0, 0.0});
+    return 2;
+  }
+  return 1;
+}
+
 void Interpreter::buildMechanism() {
   kinetics::LinkMechanism& link = result_.mechanism;
   link.errorFlag = false;
@@ -126,19 +139,7 @@ void Interpreter::buildMechanism() {
       const auto& low = *reaction.low;
       entry.values = {toMoles(low[0], reactantOrder + 1.0, reaction.units), low[1],
                       EnergyToKelvin(low[2], reaction.units.energy)};
-      if (reaction.troe) {
-        entry.form = reaction.troe->size() == 4 ? 4 : 3;
-        entry.values.insert(entry.values.end(), reaction.troe->begin(), reaction.troe->end());
-      } else if (reaction.sri) {
-        entry.form = 2;
-        entry.values.insert(entry.values.end(), reaction.sri->begin(), reaction.sri->end());
-        if (reaction.sri->size() == 3) {
-          entry.values.push_back(1.0);
-          entry.values.push_back(0.0);
-        }
-      } else {
-        entry.form = 1;
-      }
+      entry.form = AppendFallOffForm(reaction, entry.values);
       entry.values.resize(8, 0.0);
       link.fallOff.push_back(std::move(entry));
     }

@@ -274,14 +274,7 @@ void Interpreter::buildTables(const ReactionEntry& reaction, int number, double 
     entry.high = converted(*reaction.high, reactantOrder - 1.0);
     const std::array<double, 3> low = converted(reaction.rate, reactantOrder);
     entry.values.assign(low.begin(), low.end());
-    if (reaction.troe) {
-      entry.form = reaction.troe->size() == 4 ? 4 : 3;
-      entry.values.insert(entry.values.end(), reaction.troe->begin(), reaction.troe->end());
-    } else if (reaction.sri) {
-      entry.form = 2;
-      entry.values.insert(entry.values.end(), reaction.sri->begin(), reaction.sri->end());
-      if (reaction.sri->size() == 3) entry.values.insert(entry.values.end(), {1.0, 0.0});
-    }
+    entry.form = AppendFallOffForm(reaction, entry.values);
     entry.values.resize(kinetics::kActivatedParameterCount, 0.0);
     for (const auto& [species, efficiency] : reaction.efficiencies) {
       entry.species.push_back(species + 1);
