@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace common {
@@ -72,6 +73,23 @@ std::optional<FileClash> FindOutputClash(std::span<const RoleFile> inputs,
     }
   }
   return std::nullopt;
+}
+
+bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
+  const std::string temporary = path + ".part";
+  std::error_code error;
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    if (!file) {
+      std::filesystem::remove(temporary, error);
+      return false;
+    }
+  }
+  std::filesystem::rename(temporary, path, error);
+  if (error) std::filesystem::remove(temporary, error);
+  return !error;
 }
 
 }  // namespace common

@@ -39,4 +39,9 @@ bool SameFile(const std::string& first, const std::string& second);
 std::optional<FileClash> FindOutputClash(std::span<const RoleFile> inputs,
                                          std::span<const RoleFile> outputs);
 
+// Writes `text` to a temporary file beside `path` and renames it into place, so that a failed
+// write never leaves a file that could pass for a result. False, with the temporary file
+// removed, on any failure.
+bool WriteTextFileAtomically(const std::string& path, const std::string& text);
+
 }  // namespace common

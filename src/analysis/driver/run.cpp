@@ -13,6 +13,7 @@
 #include "analysis/driver/case_library.h"
 #include "analysis/driver/result_lines.h"
 #include "analysis/driver/selection_file.h"
+#include "common/output_files.h"
 #include "common/record_file.h"
 #include "kinetics/linking_file.h"
 #include "kinetics/queries.h"
@@ -99,20 +100,7 @@ class ResultFile {
 // leaves a file that looks like a result.
 void writeTrimFile(const std::string& path, const std::string& counts, const std::string& list,
                    common::Console& console) {
-  const std::string temporary = path + ".part";
-  {
-    std::ofstream file(temporary, std::ios::trunc);
-    file << counts << '\n' << list << '\n';
-    file.close();
-    if (!file) {
-      std::filesystem::remove(temporary);
-      common::stopRun(console, {" Cannot write " + path + "."}, false);
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
+  if (!common::WriteTextFileAtomically(path, counts + '\n' + list + '\n')) {
     common::stopRun(console, {" Cannot write " + path + "."}, false);
   }
 }
