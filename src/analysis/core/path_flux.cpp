@@ -157,6 +157,11 @@ struct PathFluxScratch::Storage {
   std::vector<std::uint8_t> selected;
   std::vector<std::int32_t> frontier;
   std::vector<std::int32_t> nextFrontier;
+
+  // Critical values: the best value found so far per species (final once `selected`) and the
+  // max-heap of (value, species), stale entries left in place.
+  std::vector<double> critical;
+  std::vector<std::pair<double, std::int32_t>> heap;
 };
 
 PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
@@ -307,6 +312,8 @@ PathFluxScratch::PathFluxScratch(std::int32_t NS, std::int32_t NR,
   work.selected.assign(species, 0);
   work.frontier.assign(species, 0);
   work.nextFrontier.assign(species, 0);
+  work.critical.assign(species, 0.0);
+  work.heap.reserve(species);
 }
 
 PathFluxScratch::~PathFluxScratch() = default;
@@ -442,14 +449,20 @@ struct PathFluxPass {
     return count > 1 || (count == 1 && work.infiniteSource[b] != a);
   }
 
-  void expand(std::int32_t a) {
-    if (selectedCount == speciesCount) return;
-    if (anyInfinite && !std::isfinite(work.firstDivisor[a])) {
-      // inf / inf: rcon(A, M) or rpro(A, M) is NaN, and with it R(A, B) for every B.
-      for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
-        if (work.pairs[p].consumption == kInfinity || work.pairs[p].production == kInfinity) return;
+  // inf / inf: rcon(A, M) or rpro(A, M) is NaN, and with it R(A, B) for every B.
+  bool linksNothing(std::int32_t a) const {
+    if (!anyInfinite || std::isfinite(work.firstDivisor[a])) return false;
+    for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
+      if (work.pairs[p].consumption == kInfinity || work.pairs[p].production == kInfinity) {
+        return true;
       }
     }
+    return false;
+  }
+
+  void expand(std::int32_t a) {
+    if (selectedCount == speciesCount) return;
+    if (linksNothing(a)) return;
     if (0.0 > threshold) {
       // Every R(A, B) is at least +0.0, so every B whose R is not NaN is kept.
       for (std::int32_t b = 0; b < speciesCount; ++b) {
@@ -666,6 +679,215 @@ struct PathFluxPass {
     }
   }
 
+  // ----- Critical values: a widest-path search over the same R(A, B).
+  //
+  // Species leave the heap in decreasing order of their best value; when A leaves, its value
+  // c(A) is final and each open B may rise to min(c(A), R(A, B)). `threshold` holds the floor
+  // (or 0), so the estimates are built for it and every B is compared with its own current
+  // value, never below the floor: a link that cannot raise B is dropped on its bound, and only
+  // the rest take the exact sum.
+
+  void raise(std::int32_t b, double value) {
+    work.critical[b] = value;
+    work.heap.emplace_back(value, b);
+    std::push_heap(work.heap.begin(), work.heap.end());
+  }
+
+  // B takes min(c(A), R) when that beats its current value; a NaN R raises nothing.
+  void offer(std::int32_t b, double ca, double coefficient) {
+    const double current = work.critical[b];
+    if (coefficient > current && ca > current) raise(b, coefficient < ca ? coefficient : ca);
+  }
+
+  void sweepFrom(std::int32_t a) {
+    if (linksNothing(a) || !(threshold < kInfinity)) return;
+    if (!estimated || !sweepWithEstimates(a)) sweepExactly(a);
+  }
+
+  // expandExactly with values instead of decisions.
+  void sweepExactly(std::int32_t a) {
+    const double ca = work.critical[a];
+    formFirstGeneration(a);
+    for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = work.partnerSpecies[p];
+      if (!work.selected[m]) touch(m);
+      const double consumptionShare = work.firstConsumption[m];
+      const double productionShare = work.firstProduction[m];
+      if (consumptionShare == 0.0 && productionShare == 0.0) continue;
+      const double d2 = work.secondDivisor[m];
+      for (std::int32_t q = work.partnerBegin[m]; q < work.partnerBegin[m + 1]; ++q) {
+        const std::int32_t b = work.partnerSpecies[q];
+        if (b == a || work.selected[b]) continue;
+        bool added = false;
+        const double consumption = work.pairs[q].consumption;
+        if (consumptionShare != 0.0 && consumption != 0.0) {
+          work.secondConsumption[b] += consumption * consumptionShare / d2;
+          added = true;
+        }
+        const double production = work.pairs[q].production;
+        if (productionShare != 0.0 && production != 0.0) {
+          work.secondProduction[b] += production * productionShare / d2;
+          added = true;
+        }
+        if (added) touch(b);
+      }
+    }
+    forEachTouched([&](std::int32_t b) {
+      const double consumption = work.secondConsumption[b] + work.firstConsumption[b];
+      const double production = work.secondProduction[b] + work.firstProduction[b];
+      work.secondConsumption[b] = 0.0;
+      work.secondProduction[b] = 0.0;
+      if (!poisoned(b, a)) offer(b, ca, consumption + production);
+    });
+    clearFirstGeneration(a);
+  }
+
+  // expandWithEstimates with each B's current value as its threshold (never below the floor
+  // the estimates were built for, so their slack still holds). Returns false, having changed
+  // nothing, when the bounds cannot settle the B that no estimate reaches.
+  bool sweepWithEstimates(std::int32_t a) {
+    const double ca = work.critical[a];
+    const std::int32_t begin = work.partnerBegin[a];
+    const std::int32_t end = work.partnerBegin[a + 1];
+    const double inverse = work.firstInverse[a];
+    const double visitShare = threshold / (4.0 * std::max(end - begin, 1));
+    const double slackBound = 0.5 * threshold * (1.0 + kMargin);
+    double shareSum = 0.0;
+    double leftOut = 0.0;
+    std::int32_t visitCount = 0;
+    for (std::int32_t p = begin; p < end; ++p) {
+      const std::int32_t m = work.partnerSpecies[p];
+      const double consumption = work.pairs[p].consumption * inverse;
+      const double production = work.pairs[p].production * inverse;
+      work.estimatedConsumption[m] = consumption;
+      work.estimatedProduction[m] = production;
+      shareSum += consumption + production;
+      touchIf(m, !work.selected[m] &
+                     ((consumption + production + slackBound) * (1.0 + kMargin) + kUnderflow >
+                      threshold));
+      const double reach = consumption * work.largestConsumptionShare[m] +
+                           production * work.largestProductionShare[m];
+      const bool visit = !(reach < visitShare);
+      leftOut += keepIf(!visit, reach);
+      work.visited[visitCount] = p;
+      visitCount += visit;
+    }
+    for (std::int32_t v = 0; v < visitCount; ++v) {
+      const std::int32_t m = work.partnerSpecies[work.visited[v]];
+      const double consumption = work.estimatedConsumption[m];
+      const double production = work.estimatedProduction[m];
+      const std::int32_t heavyEnd = work.heavyEnd[m];
+      std::int32_t kept = work.partnerBegin[m];
+      for (std::int32_t h = kept; h < heavyEnd; ++h) {
+        const std::int32_t b = work.heavySpecies[h];
+        const double heavyConsumption = work.heavyConsumption[h];
+        const double heavyProduction = work.heavyProduction[h];
+        work.estimate[b] += consumption * heavyConsumption + production * heavyProduction;
+        const bool open = !work.selected[b];
+        touchIf(b, open);
+        work.heavySpecies[kept] = b;
+        work.heavyConsumption[kept] = heavyConsumption;
+        work.heavyProduction[kept] = heavyProduction;
+        kept += open;
+      }
+      work.heavyEnd[m] = kept;
+    }
+    const double slack = heavyShare * shareSum + leftOut;
+    if (!(slack <= slackBound && slack * (1.0 + kMargin) + kUnderflow <= threshold)) {
+      forEachTouched([&](std::int32_t b) { work.estimate[b] = 0.0; });
+      clearEstimatedRows(a);
+      return false;
+    }
+
+    bool exactRow = false;
+    forEachTouched([&](std::int32_t b) {
+      const double estimate =
+          work.estimate[b] + (work.estimatedConsumption[b] + work.estimatedProduction[b]);
+      work.estimate[b] = 0.0;
+      const double current = work.critical[b];
+      if (!(ca > current)) return;
+      if ((estimate + slack) * (1.0 + kMargin) + kUnderflow <= current) return;
+      // R above c(A) makes the new value c(A), whatever R is exactly.
+      if (estimate * (1.0 - kMargin) - kUnderflow > ca) return raise(b, ca);
+      const double full = fullEstimate(a, b);
+      if (full * (1.0 + kMargin) + kUnderflow <= current) return;
+      if (full * (1.0 - kMargin) - kUnderflow > ca) return raise(b, ca);
+      if (!exactRow) formFirstGeneration(a);
+      exactRow = true;
+      offer(b, ca, exactCoefficient(a, b));
+    });
+    if (exactRow) clearFirstGeneration(a);
+    clearEstimatedRows(a);
+    return true;
+  }
+
+  // Below zero every link that is not NaN counts, so every species that some reached species
+  // links to has the value 0 (breadth first from the reached ones, as the selection grows).
+  void reachByZeroLinks() {
+    std::int32_t count = 0;
+    for (std::int32_t k = 0; k < speciesCount; ++k) {
+      if (work.selected[k]) work.frontier[count++] = k;
+    }
+    for (std::int32_t f = 0; f < count; ++f) {
+      const std::int32_t a = work.frontier[f];
+      if (linksNothing(a)) continue;
+      for (std::int32_t b = 0; b < speciesCount; ++b) {
+        if (work.selected[b] || poisoned(b, a)) continue;
+        work.selected[b] = 1;
+        work.critical[b] = 0.0;
+        work.frontier[count++] = b;
+      }
+    }
+  }
+
+  static void sweep(const CriticalValueInput& input, PathFluxScratch& scratch,
+                    std::span<double> critical) {
+    PathFluxScratch::Storage& work = storage(scratch);
+    const std::int32_t speciesCount = work.speciesCount;
+    const auto reactions = static_cast<std::size_t>(std::max(work.reactionDimension - 1, 0));
+    if (critical.size() < static_cast<std::size_t>(speciesCount) ||
+        input.forwardProgress.size() < reactions || input.reverseProgress.size() < reactions) {
+      throw std::invalid_argument("CriticalValuesFromRates: tables too short for the rates");
+    }
+    if (!(input.floor < kInfinity)) {
+      throw std::invalid_argument("CriticalValuesFromRates: the floor is NaN or +inf");
+    }
+    for (const std::int32_t k : input.startSpecies) {
+      if (k < 1 || k > speciesCount) {
+        throw std::invalid_argument("CriticalValuesFromRates: a start species outside 1..KK");
+      }
+    }
+
+    const double floor = input.floor;
+    // Links of value 0 are not searched for on the heap (see reachByZeroLinks), so the search
+    // starts every species at 0 or at the floor, whichever is higher.
+    const double base = std::max(floor, 0.0);
+    PathFluxPass pass{work, base, speciesCount};
+    std::fill_n(work.selected.begin(), speciesCount, std::uint8_t{0});
+    std::fill_n(work.estimate.begin(), speciesCount, 0.0);
+    std::fill_n(work.critical.begin(), speciesCount, base);
+    work.heap.clear();
+    for (const std::int32_t number : input.startSpecies) pass.raise(number - 1, kInfinity);
+
+    if (!work.heap.empty()) pass.formCoefficients(input.forwardProgress, input.reverseProgress);
+    std::int32_t finalCount = 0;
+    while (!work.heap.empty()) {
+      std::pop_heap(work.heap.begin(), work.heap.end());
+      const std::int32_t a = work.heap.back().second;
+      work.heap.pop_back();
+      if (work.selected[a]) continue;
+      work.selected[a] = 1;
+      if (++finalCount == speciesCount) break;
+      pass.sweepFrom(a);
+    }
+    if (floor < 0.0 && finalCount > 0) pass.reachByZeroLinks();
+
+    for (std::int32_t k = 0; k < speciesCount; ++k) {
+      // What the search left open lies at or below the floor (or has no chain at all).
+      critical[k] = work.selected[k] && work.critical[k] > floor ? work.critical[k] : floor;
+    }
+  }
+
   static void run(const SelectionInput& input, PathFluxScratch& scratch, SelectionOutput& output) {
     PathFluxScratch::Storage& work = storage(scratch);
     const std::int32_t speciesCount = work.speciesCount;
@@ -733,6 +955,25 @@ void SelectCase(const kinetics::KineticsState& state, std::span<const std::int32
             at.massFractions, IKWORK, RKWORK, work.forwardProgress, work.reverseProgress, console);
   SelectFromRates({work.forwardProgress, work.reverseProgress, startSpecies, threshold}, scratch,
                   output);
+}
+
+void CriticalValuesFromRates(const CriticalValueInput& input, PathFluxScratch& scratch,
+                             std::span<double> critical) {
+  PathFluxPass::sweep(input, scratch, critical);
+}
+
+void CriticalValuesOfCase(const kinetics::KineticsState& state,
+                          std::span<const std::int32_t> IKWORK, std::span<double> RKWORK,
+                          const CaseState& at, std::span<const std::int32_t> startSpecies,
+                          double floor, PathFluxScratch& scratch, std::span<double> critical,
+                          common::Console& console) {
+  const std::array<double, 4> temperatures{at.temperature, at.temperature, at.temperature,
+                                           at.temperature};
+  PathFluxScratch::Storage& work = PathFluxPass::storage(scratch);
+  CaseRates(state, static_cast<std::int32_t>(temperatures.size()), at.pressure, temperatures,
+            at.massFractions, IKWORK, RKWORK, work.forwardProgress, work.reverseProgress, console);
+  CriticalValuesFromRates({work.forwardProgress, work.reverseProgress, startSpecies, floor},
+                          scratch, critical);
 }
 
 void PathFluxSelect(std::int32_t stoichDimension, std::int32_t NS, std::int32_t NR,

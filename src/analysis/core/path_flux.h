@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 
@@ -79,6 +80,43 @@ void SelectCase(const kinetics::KineticsState& state, std::span<const std::int32
                 std::span<double> RKWORK, const CaseState& at,
                 std::span<const std::int32_t> startSpecies, double threshold,
                 PathFluxScratch& scratch, SelectionOutput& output, common::Console& console);
+
+// Critical values: the selection for every threshold at once.
+//
+// R(A, B) depends on the state, A and B only, so B is kept at threshold t exactly when some
+// chain of links from a start species to B has every R above t. The critical value c(B) is the
+// largest, over such chains, of the smallest R along the chain (+inf for a start species, -inf
+// when no chain exists, 0 when only links of value 0 reach B: those count at thresholds below
+// zero, as in the selection). The values come from the selection's own sums, so KeptAt(c(B), t)
+// decides exactly as SelectFromRates does at t.
+//
+// Values at or below `floor` are written as `floor` itself, which spares the search of every
+// weak link: thresholds at or above the floor are still decided exactly. A floor below zero
+// costs the full search. `critical` receives KK values, species k at index k - 1.
+struct CriticalValueInput {
+  std::span<const double> forwardProgress;
+  std::span<const double> reverseProgress;
+  std::span<const std::int32_t> startSpecies;
+  double floor = 0.0;
+};
+
+// Whether a species of critical value `critical` is kept at `threshold`. The start species are
+// kept at every threshold, +inf and NaN included.
+inline bool KeptAt(double critical, double threshold) {
+  return critical > threshold || critical == std::numeric_limits<double>::infinity();
+}
+
+// Tables too short, start species outside 1..KK or a floor of NaN or +inf are a caller error
+// (std::invalid_argument).
+void CriticalValuesFromRates(const CriticalValueInput& input, PathFluxScratch& scratch,
+                             std::span<double> critical);
+
+// The rates of one case from CaseRates, then CriticalValuesFromRates.
+void CriticalValuesOfCase(const kinetics::KineticsState& state,
+                          std::span<const std::int32_t> IKWORK, std::span<double> RKWORK,
+                          const CaseState& at, std::span<const std::int32_t> startSpecies,
+                          double floor, PathFluxScratch& scratch, std::span<double> critical,
+                          common::Console& console);
 
 // SelectCase on the loaded mechanism, with the analysis program's argument list. The scratch
 // carries the tables; StoichiometryMatrix, SpeciesReactionIndex and the dimensions that only

@@ -106,6 +106,55 @@ std::vector<std::int32_t> keptRow(const AnalysisTables& t, const Selection& s, c
 }
 
 // ---------------------------------------------------------------------------------------------
+// Critical values against the selection itself.
+
+std::vector<double> criticalValues(AnalysisTables& t, std::span<const std::int32_t> start,
+                                   std::span<const double> forward, std::span<const double> reverse,
+                                   double floor) {
+  std::vector<double> critical(t.KK, 12345.0);
+  analysis::CriticalValuesFromRates({forward, reverse, start, floor}, t.scratch, critical);
+  return critical;
+}
+
+// The selection at every threshold where its answer can change (each distinct critical value
+// and its neighbours) keeps exactly the species whose critical value is above it; with a floor,
+// the values above it are unchanged and the others read as the floor. Returns the full values.
+std::vector<double> expectCriticalValuesDecideAsTheSelection(AnalysisTables& t,
+                                                             const std::vector<std::int32_t>& start,
+                                                             std::span<const double> forward,
+                                                             std::span<const double> reverse) {
+  const std::vector<double> full = criticalValues(t, start, forward, reverse, -kInfinity);
+  std::vector<double> thresholds{0.0, -0.0, -1.0, 0.05, 0.3, kInfinity, -kInfinity, kNaN};
+  std::vector<double> floors{-1.0, 0.0, 1.0e-302, 1.0e-9, 0.01, 0.05, 0.3};
+  for (const double c : full) {
+    for (const double threshold :
+         {c, std::nextafter(c, -kInfinity), std::nextafter(c, kInfinity)}) {
+      if (std::find(thresholds.begin(), thresholds.end(), threshold) == thresholds.end()) {
+        thresholds.push_back(threshold);
+        if (threshold > 0.0 && threshold < kInfinity && floors.size() < 14) {
+          floors.push_back(threshold);
+        }
+      }
+    }
+  }
+  Selection s{1, 1, start, 0.0};
+  for (const double threshold : thresholds) {
+    s.threshold = threshold;
+    const Result kept = selectFast(t, s, forward, reverse);
+    std::vector<std::int32_t> predicted(kept.flags);
+    for (std::int32_t k = 0; k < t.KK; ++k)
+      predicted[k] = analysis::KeptAt(full[k], threshold) ? -1 : 0;
+    EXPECT_EQ(kept.flags, predicted) << "threshold " << threshold;
+  }
+  for (const double floor : floors) {
+    std::vector<double> expected(full);
+    for (double& c : expected) c = c > floor ? c : floor;
+    EXPECT_EQ(criticalValues(t, start, forward, reverse, floor), expected) << "floor " << floor;
+  }
+  return full;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Small mechanisms whose coefficients can be worked out by hand.
 
 struct Reaction {
@@ -434,6 +483,36 @@ TEST(PathFluxSelect, RandomMechanismsKeepWhatTheLiteralSelectionKeeps) {
   }
 }
 
+TEST(CriticalValues, RandomMechanismsDecideAsTheSelectionAtEveryThreshold) {
+  for (const RateKind kind : {RateKind::Moderate, RateKind::Wide, RateKind::NonFinite}) {
+    int informative = 0;
+    for (std::uint64_t seed = 5000; seed < 5150; ++seed) {
+      std::mt19937_64 rng(seed + 1000 * static_cast<std::uint64_t>(kind));
+      const Matrix matrix = randomMatrix(rng);
+      AnalysisTables t = matrix.tables();
+      std::vector<double> forward(t.NR), reverse(t.NR);
+      for (int state = 0; state < 3; ++state) {
+        SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << " seed " << seed
+                                        << " state " << state);
+        randomRates(rng, kind, matrix.reactionCount, forward, reverse);
+        const std::vector<std::int32_t> start = randomStart(rng, t.KK);
+        const std::vector<double> full =
+            expectCriticalValuesDecideAsTheSelection(t, start, forward, reverse);
+        informative += std::count_if(full.begin(), full.end(),
+                                     [](double c) { return c > 0.0 && c < kInfinity; }) > 1;
+        if (HasFailure()) return;
+      }
+    }
+    EXPECT_GT(informative, 100);
+  }
+  AnalysisTables t = Matrix(2, 1, 4, 2, 4).tables();
+  const std::vector<double> rates(2, 0.0);
+  const std::vector<std::int32_t> start{1};
+  for (const double floor : {kNaN, kInfinity}) {
+    EXPECT_THROW(criticalValues(t, start, rates, rates, floor), std::invalid_argument);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Real mechanisms and case libraries.
 
@@ -497,6 +576,46 @@ void compareOnLibrary(const std::string& folder, std::size_t caseLimit) {
   // The library exercises real growth, not only the start species or everything.
   EXPECT_GT(largest, static_cast<std::int32_t>(selection.start.size()));
   EXPECT_LT(smallest, KK);
+}
+
+// Critical values of the first `caseLimit` cases of a library against the fast selection.
+void compareCriticalValuesOnLibrary(const std::string& folder, std::size_t caseLimit) {
+  test_support::MemoryConsole console;
+  kinetics::LoadedKinetics k =
+      kinetics::LoadKineticsFile(test_support::SharedData(folder + "/chem.bin"), console);
+  AnalysisTables t = analysis::BuildAnalysisTables(k.state, k.IKWORK);
+  const test_support::SelectionFile selection =
+      test_support::ReadSelectionFile(test_support::SharedData(folder + "/selection.dat"));
+  const std::vector<LibraryCase> cases =
+      readCases(test_support::SharedData(folder + "/libdata.asc"), t.KK, caseLimit);
+  ASSERT_EQ(cases.size(), caseLimit);
+  std::vector<double> massFractions(t.KK), forward(t.NR), reverse(t.NR), critical(t.KK);
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    SCOPED_TRACE(testing::Message() << folder << " case " << c + 1);
+    ASSERT_TRUE(
+        kinetics::MoleToMassFractions(cases[c].moleFractions, k.IKWORK, k.RKWORK, massFractions));
+    const std::vector<double> temperatures(4, cases[c].temperature);
+    analysis::CaseRates(k.state, 4, cases[c].pressure, temperatures, massFractions, k.IKWORK,
+                        k.RKWORK, forward, reverse, console);
+    const std::vector<double> full =
+        expectCriticalValuesDecideAsTheSelection(t, selection.start, forward, reverse);
+    // The driver's entry computes the same rates.
+    analysis::CriticalValuesOfCase(k.state, k.IKWORK, k.RKWORK,
+                                   {cases[c].pressure, cases[c].temperature, massFractions},
+                                   selection.start, -kInfinity, t.scratch, critical, console);
+    EXPECT_EQ(critical, full);
+    if (testing::Test::HasFailure()) return;
+  }
+}
+
+TEST(CriticalValues, EveryMethaneCaseAndFirstHeptaneCasesDecideAsTheSelection) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  compareCriticalValuesOnLibrary("gri30", 120);
+#ifdef PATHFLUX_SANITIZED_BUILD
+  compareCriticalValuesOnLibrary("llnl_nheptane_v2", 1);
+#else
+  compareCriticalValuesOnLibrary("llnl_nheptane_v2", 5);
+#endif
 }
 
 TEST(PathFluxSelect, EveryMethaneCaseKeepsWhatTheLiteralSelectionKeeps) {
