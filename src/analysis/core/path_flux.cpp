@@ -554,6 +554,37 @@ struct PathFluxPass {
     return (consumption + work.firstConsumption[b]) + (production + work.firstProduction[b]);
   }
 
+  // exactCoefficient, bit for bit, walking the partners of A when B has many more: the terms
+  // are those of the M partnered with both, in the same ascending order.
+  double exactCoefficientFromRow(std::int32_t a, std::int32_t b) const {
+    const std::int32_t rowCount = work.partnerBegin[a + 1] - work.partnerBegin[a];
+    if (4 * rowCount >= work.partnerBegin[b + 1] - work.partnerBegin[b]) {
+      return exactCoefficient(a, b);
+    }
+    const std::int32_t* species = work.partnerSpecies.data();
+    double consumption = 0.0;
+    double production = 0.0;
+    for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
+      const std::int32_t m = species[p];
+      if (m == a) continue;
+      const std::int32_t* begin = species + work.partnerBegin[m];
+      const std::int32_t* end = species + work.partnerBegin[m + 1];
+      const std::int32_t* found = std::lower_bound(begin, end, b);
+      if (found == end || *found != b) continue;
+      const auto slot = static_cast<std::size_t>(found - species);  // (M, B)
+      const double d2 = work.secondDivisor[m];
+      const double consumptionShare = work.firstConsumption[m];
+      if (consumptionShare != 0.0 && work.pairs[slot].consumption != 0.0) {
+        consumption += work.pairs[slot].consumption * consumptionShare / d2;
+      }
+      const double productionShare = work.firstProduction[m];
+      if (productionShare != 0.0 && work.pairs[slot].production != 0.0) {
+        production += work.pairs[slot].production * productionShare / d2;
+      }
+    }
+    return (consumption + work.firstConsumption[b]) + (production + work.firstProduction[b]);
+  }
+
   // An estimate of R(A, B) over all partners of B. Needs the estimated rows of A.
   double fullEstimate(std::int32_t a, std::int32_t b) const {
     double sum = work.estimatedConsumption[b] + work.estimatedProduction[b];
@@ -809,12 +840,16 @@ struct PathFluxPass {
       if ((estimate + slack) * (1.0 + kMargin) + kUnderflow <= current) return;
       // R above c(A) makes the new value c(A), whatever R is exactly.
       if (estimate * (1.0 - kMargin) - kUnderflow > ca) return raise(b, ca);
-      const double full = fullEstimate(a, b);
-      if (full * (1.0 + kMargin) + kUnderflow <= current) return;
-      if (full * (1.0 - kMargin) - kUnderflow > ca) return raise(b, ca);
+      // When the estimate already shows R above the current value, the exact sum follows
+      // nearly always, so the full estimate is spared.
+      if (!(estimate * (1.0 - kMargin) - kUnderflow > current)) {
+        const double full = fullEstimate(a, b);
+        if (full * (1.0 + kMargin) + kUnderflow <= current) return;
+        if (full * (1.0 - kMargin) - kUnderflow > ca) return raise(b, ca);
+      }
       if (!exactRow) formFirstGeneration(a);
       exactRow = true;
-      offer(b, ca, exactCoefficient(a, b));
+      offer(b, ca, exactCoefficientFromRow(a, b));
     });
     if (exactRow) clearFirstGeneration(a);
     clearEstimatedRows(a);
