@@ -118,6 +118,32 @@ void CriticalValuesToFloor(benchmark::State& state, const char* folder) {
       std::count_if(l->critical.begin(), l->critical.end(), [](double c) { return c > kFloor; }));
 }
 
+// The per-state operations of the two programs, rates included: tarnwick's selection and
+// tarnwick-sweep's search.
+void SelectCaseAtFloor(benchmark::State& state, const char* folder) {
+  Library* l = library(state, folder);
+  if (l == nullptr) return;
+  const State& s = l->states.at(state.range(0) - 1);
+  for (auto _ : state) {
+    analysis::SelectionOutput output{1, l->keptFlags, l->keptList};
+    analysis::SelectCase(l->kinetics.state, l->kinetics.IKWORK, l->kinetics.RKWORK,
+                         {s.pressure, s.temperature, s.massFractions}, l->start, kFloor,
+                         l->tables->scratch, output, l->console);
+    benchmark::ClobberMemory();
+  }
+}
+void CriticalValuesOfCase(benchmark::State& state, const char* folder) {
+  Library* l = library(state, folder);
+  if (l == nullptr) return;
+  const State& s = l->states.at(state.range(0) - 1);
+  for (auto _ : state) {
+    analysis::CriticalValuesOfCase(l->kinetics.state, l->kinetics.IKWORK, l->kinetics.RKWORK,
+                                   {s.pressure, s.temperature, s.massFractions}, l->start, kFloor,
+                                   l->tables->scratch, l->critical, l->console);
+    benchmark::ClobberMemory();
+  }
+}
+
 // Rates and critical values of every state of the library, merged into the library's maxima.
 void WholeLibrary(benchmark::State& state, const char* folder) {
   Library* l = library(state, folder);
@@ -142,6 +168,8 @@ BENCHMARK_CAPTURE(SelectionAtFloor, methane, "gri30") PATHFLUX_CASES;
 BENCHMARK_CAPTURE(CriticalValuesToFloor, methane, "gri30") PATHFLUX_CASES;
 BENCHMARK_CAPTURE(SelectionAtFloor, heptane, "llnl_nheptane_v2") PATHFLUX_CASES;
 BENCHMARK_CAPTURE(CriticalValuesToFloor, heptane, "llnl_nheptane_v2") PATHFLUX_CASES;
+BENCHMARK_CAPTURE(SelectCaseAtFloor, heptane, "llnl_nheptane_v2") PATHFLUX_CASES;
+BENCHMARK_CAPTURE(CriticalValuesOfCase, heptane, "llnl_nheptane_v2") PATHFLUX_CASES;
 BENCHMARK_CAPTURE(WholeLibrary, methane, "gri30")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(WholeLibrary, heptane, "llnl_nheptane_v2")->Unit(benchmark::kMillisecond);
 
