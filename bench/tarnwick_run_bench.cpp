@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/driver/run.h"
+#include "analysis/driver/sweep.h"
 #include "support/memory_console.h"
 #include "support/scratch_folder.h"
 #include "support/shared_data.h"
@@ -43,7 +44,34 @@ void BM_TarnwickRun_NHeptane(benchmark::State& state) {
   runLibrary(state, "llnl_nheptane_v2");
 }
 
+// A whole tarnwick-sweep run (no curve file) down to the floor given as the argument in
+// thousandths.
+void sweepLibrary(benchmark::State& state, const std::string& folder) {
+  if (!test_support::SharedDataFound()) {
+    state.SkipWithError(test_support::SharedDataMissing().c_str());
+    return;
+  }
+  const std::string data = test_support::SharedData(folder + "/");
+  const driver::SweepOptions options{data + "chem.bin", data + "libdata.asc",
+                                     data + "selection.dat",
+                                     static_cast<double>(state.range(0)) / 1000.0, ""};
+  for (auto _ : state) {
+    test_support::MemoryConsole console;
+    if (driver::RunSweep(console, options) != 0) state.SkipWithError("the sweep ended early");
+    benchmark::DoNotOptimize(console.text().size());
+  }
+}
+
+void BM_SweepRun_GriMech30(benchmark::State& state) {
+  sweepLibrary(state, "gri30");
+}
+void BM_SweepRun_NHeptane(benchmark::State& state) {
+  sweepLibrary(state, "llnl_nheptane_v2");
+}
+
 BENCHMARK(BM_TarnwickRun_GriMech30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepRun_GriMech30)->Arg(0)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepRun_NHeptane)->Arg(0)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TarnwickRun_NHeptane)->Unit(benchmark::kMillisecond);
 
 }  // namespace
