@@ -49,6 +49,13 @@
 // within the margins of t the exact sum does. So the decisions, and with them the kept sets,
 // are those of the full evaluation.
 //
+// Critical values. Since R(A, B) does not depend on what is already kept, B is kept at t
+// exactly when a chain of links above t leads to it, so one widest-path search per case gives
+// every threshold's kept set: species leave a max-heap in decreasing order of their best
+// bottleneck value. The same estimates decide, with each candidate's current value as its
+// threshold (never below the floor they were built for), which links cannot raise it; only the
+// others take the exact sum, the very value the selection compares with t.
+//
 // Non-finite coefficients. With infinite rates a divisor can be infinite, and then a skipped
 // term would have been 0 x inf or x / inf with x infinite, that is NaN; a NaN anywhere in
 // R(A, B) means B is not kept. Such cases take the exact path, which recognises them from the
@@ -493,8 +500,10 @@ struct PathFluxPass {
   }
 
   // Every R(A, B) of an unselected B, formed exactly by scattering each M's terms into its
-  // partners, M ascending.
-  void expandExactly(std::int32_t a) {
+  // partners, M ascending; `take(b, R)` for every B whose R may be non-zero, B ascending (every
+  // other B has R(A, B) = +0.0).
+  template <typename Take>
+  void scatterExactly(std::int32_t a, Take take) {
     formFirstGeneration(a);
     for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
       const std::int32_t m = work.partnerSpecies[p];
@@ -520,16 +529,20 @@ struct PathFluxPass {
         if (added) touch(b);
       }
     }
-
-    // Every other B has R(A, B) = +0.0. Ascending B is also the order of discovery.
     forEachTouched([&](std::int32_t b) {
       const double consumption = work.secondConsumption[b] + work.firstConsumption[b];
       const double production = work.secondProduction[b] + work.firstProduction[b];
       work.secondConsumption[b] = 0.0;
       work.secondProduction[b] = 0.0;
-      if (consumption + production > threshold && !poisoned(b, a)) select(b);
+      take(b, consumption + production);
     });
     clearFirstGeneration(a);
+  }
+
+  void expandExactly(std::int32_t a) {
+    scatterExactly(a, [&](std::int32_t b, double coefficient) {
+      if (coefficient > threshold && !poisoned(b, a)) select(b);
+    });
   }
 
   // R(A, B) of one B exactly: the partners M of B in ascending order are the only M whose
@@ -738,39 +751,9 @@ struct PathFluxPass {
   // expandExactly with values instead of decisions.
   void sweepExactly(std::int32_t a) {
     const double ca = work.critical[a];
-    formFirstGeneration(a);
-    for (std::int32_t p = work.partnerBegin[a]; p < work.partnerBegin[a + 1]; ++p) {
-      const std::int32_t m = work.partnerSpecies[p];
-      if (!work.selected[m]) touch(m);
-      const double consumptionShare = work.firstConsumption[m];
-      const double productionShare = work.firstProduction[m];
-      if (consumptionShare == 0.0 && productionShare == 0.0) continue;
-      const double d2 = work.secondDivisor[m];
-      for (std::int32_t q = work.partnerBegin[m]; q < work.partnerBegin[m + 1]; ++q) {
-        const std::int32_t b = work.partnerSpecies[q];
-        if (b == a || work.selected[b]) continue;
-        bool added = false;
-        const double consumption = work.pairs[q].consumption;
-        if (consumptionShare != 0.0 && consumption != 0.0) {
-          work.secondConsumption[b] += consumption * consumptionShare / d2;
-          added = true;
-        }
-        const double production = work.pairs[q].production;
-        if (productionShare != 0.0 && production != 0.0) {
-          work.secondProduction[b] += production * productionShare / d2;
-          added = true;
-        }
-        if (added) touch(b);
-      }
-    }
-    forEachTouched([&](std::int32_t b) {
-      const double consumption = work.secondConsumption[b] + work.firstConsumption[b];
-      const double production = work.secondProduction[b] + work.firstProduction[b];
-      work.secondConsumption[b] = 0.0;
-      work.secondProduction[b] = 0.0;
-      if (!poisoned(b, a)) offer(b, ca, consumption + production);
+    scatterExactly(a, [&](std::int32_t b, double coefficient) {
+      if (!poisoned(b, a)) offer(b, ca, coefficient);
     });
-    clearFirstGeneration(a);
   }
 
   // expandWithEstimates with each B's current value as its threshold (never below the floor
