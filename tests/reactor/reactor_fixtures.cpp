@@ -1,0 +1,25 @@
+#include "reactor_fixtures.h"
+
+#include "kinetics/linking_file.h"
+#include "support/memory_console.h"
+
+namespace reactor::testing {
+
+const Mechanism& Gri30() {
+  static const Mechanism mechanism = [] {
+    test_support::MemoryConsole console;
+    return Mechanism(
+        kinetics::LoadKineticsFile(test_support::SharedData("gri30/chem.bin"), console));
+  }();
+  return mechanism;
+}
+
+std::vector<double> MethaneAir(const Mechanism& mechanism, double phi) {
+  std::vector<double> x(static_cast<std::size_t>(mechanism.speciesCount()), 0.0);
+  x[static_cast<std::size_t>(mechanism.speciesIndex("CH4"))] = phi;
+  x[static_cast<std::size_t>(mechanism.speciesIndex("O2"))] = 2.0;
+  x[static_cast<std::size_t>(mechanism.speciesIndex("N2"))] = 2.0 * 3.76;
+  return x;
+}
+
+}  // namespace reactor::testing

@@ -1,0 +1,17 @@
+// The mechanism and mixtures the reactor tests share.
+#pragma once
+
+#include <vector>
+
+#include "reactor/reactor.h"
+#include "support/shared_data.h"
+
+namespace reactor::testing {
+
+// GRI-Mech 3.0 from the shared data folder, loaded once.
+const Mechanism& Gri30();
+
+// Methane/air (O2:N2 = 1:3.76 by moles) at equivalence ratio phi.
+std::vector<double> MethaneAir(const Mechanism& mechanism, double phi);
+
+}  // namespace reactor::testing
