@@ -416,7 +416,9 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
     double bestTime = 0.0;
     const double threshold = temperature + kIgnitionRise;
     double t = 0.0;
+    double previousEnd = 0.0;
     while (t < endTime) {
+      previousEnd = t;
       const int flag = CVode(cvode, endTime, integrator.y(), &t, CV_ONE_STEP);
       if (flag < 0) {
         result.failure = "integrator failure at t = " + number(t) + " s" +
@@ -442,7 +444,12 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
           bestSample = s;
         }
       }
-      if (bestSample > 0) {
+      // Refine only where the maximum can lie inside this step: at an interior sample, or just
+      // after the step's start when that start is still the best point. While dT/dt keeps
+      // rising the best sample is the step's end, and the next step looks again.
+      const bool interior = bestSample > 0 && bestSample < kSamplesPerStep;
+      const bool atStart = bestSample < 0 && bestTime == previousEnd;
+      if (interior || atStart) {
         double a = std::max(begin, bestTime - last / kSamplesPerStep);
         double b = std::min(t, bestTime + last / kSamplesPerStep);
         const double golden = 0.5 * (std::sqrt(5.0) - 1.0);
