@@ -121,6 +121,7 @@ void readReactions(Data& d) {
 
   d.thirdBodyEntry.assign(R, 0);
   d.multiplierBath.assign(R, false);
+  d.blendMixture.assign(R, false);
   d.blend.assign(R, Data::Blend::None);
   d.blendEntry.assign(R, 0);
   const IntSection thirdBodyList(IKWORK, integer.ThirdBodyReactions);
@@ -245,11 +246,14 @@ void readReactions(Data& d) {
     const bool multiplies =
         entry != 0 && !(d.blend[i] == Data::Blend::FallOff && fallOffBody(d.blendEntry[i]) == 0);
     d.multiplierBath[i] = multiplies;
+    d.blendMixture[i] = false;
     if (multiplies) listEfficiencies(entry, multiplierAlpha);
     if (blendOnList) {
       listEfficiencies(entry, blendAlpha);
       blendOnMixture = true;
     }
+    d.blendMixture[i] = blendOnMixture && !silent;
+    if (silent) d.multiplierBath[i] = false;  // the kernel leaves such a rate at zero
 
     // Dependencies: every species the rate of progress reads.
     const std::size_t dependencyFirst = d.dependencies.size();
@@ -269,12 +273,16 @@ void readReactions(Data& d) {
         dependency(d.reverseFactors[f].species).reverseFactor =
             static_cast<std::int32_t>(f - reverseFirst);
       }
-      if (multiplies || blendOnMixture) {
-        for (std::int32_t k = 0; k < K; ++k) {
-          Data::Dependency& dep = dependency(k);
-          if (multiplies) dep.multiplierEfficiency = multiplierAlpha[k];
-          if (blendOnMixture) dep.blendEfficiency = blendAlpha[k];
-        }
+      // A mixture bath reads every species with efficiency 1; that uniform part is carried
+      // apart (blendMixture, multiplierBath), so only the species listed with another
+      // efficiency become dependencies, with the excess over 1.
+      for (std::int32_t k = 0; k < K; ++k) {
+        const double multiplierExcess = multiplies ? multiplierAlpha[k] - 1.0 : 0.0;
+        const double blendExcess = blendOnMixture ? blendAlpha[k] - 1.0 : 0.0;
+        if (multiplierExcess == 0.0 && blendExcess == 0.0) continue;
+        Data::Dependency& dep = dependency(k);
+        dep.multiplierEfficiency = multiplierExcess;
+        dep.blendEfficiency = blendExcess;
       }
       if (blendSpecies >= 0) dependency(blendSpecies).blendEfficiency += 1.0;
     }

@@ -1,10 +1,10 @@
 // Time integration of the reactors with CVODES (BDF, Newton) and the KLU sparse direct solver
 // on the analytic Jacobian.
 //
-// The Newton matrix handed to KLU is I - gamma J with J the Jacobian's sparse part: at constant
-// pressure the rank-one density coupling of the species block (reactor_kernel.h) would make it
-// dense, so the solver adds it through the Sherman-Morrison formula around KLU's solve. The
-// Newton matrix is therefore that of the exact Jacobian.
+// The Newton matrix handed to KLU is I - gamma J with J the Jacobian's sparse part: the rank-one
+// part of the species block (mixture baths, density; reactor_kernel.h) would make it dense, so
+// the solver adds it through the Sherman-Morrison formula around KLU's solve. The Newton matrix
+// is therefore that of the exact Jacobian.
 //
 // Stirred reactor. The steady state is reached by integrating the transient. Starting from the
 // inlet composition at 2000 K with a residence time of 10 ms (or the requested one when it is
@@ -17,8 +17,8 @@
 // 10^4 residence times). A stage whose temperature falls within 100 K of the inlet's has
 // blown out: the answer is then the steady state reached from the inlet itself, not burning.
 #include <cvodes/cvodes.h>
+#include <klu.h>
 #include <nvector/nvector_serial.h>
-#include <sunlinsol/sunlinsol_klu.h>
 #include <sunmatrix/sunmatrix_sparse.h>
 #include <chrono>
 #include <cmath>
@@ -63,10 +63,9 @@ struct RunContext {
   Workspace work;
   std::vector<double> rankOneRow, rankOneColumn, solveScratch, rankOneSolution;
   double rankOneDenominator = 1.0;
-  bool rankOne = false;
   void* cvode = nullptr;
-  SUNLinearSolver klu = nullptr;
-  std::string error;  // the first failure of a callback or of CVODES
+  bool freshJacobian = false;  // set by the Jacobian, consumed by the next factorisation
+  std::string error;           // the first failure of a callback or of CVODES
   std::int64_t extraRightHandSides = 0;
 };
 
@@ -105,6 +104,7 @@ int jacobian(sunrealtype, N_Vector y, N_Vector, SUNMatrix J, void* user, N_Vecto
     return -1;
   }
   run.extraRightHandSides += 3;
+  run.freshJacobian = true;
   for (double value : values) {
     if (!std::isfinite(value)) return 1;
   }
@@ -116,69 +116,104 @@ void errorHandler(int, const char*, const char* function, char* message, void* u
   if (run.error.empty()) run.error = std::string(function) + ": " + message;
 }
 
-// KLU wrapped with the rank-one correction. CVODES hands setup M = I - gamma S (S the sparse
-// part); the Newton matrix is M - gamma u v^T, solved by Sherman-Morrison with z = M^-1 u.
-struct RankOneSolver {
-  RunContext* run = nullptr;
+// The linear solver: KLU called directly, with the rank-one correction. CVODES hands setup
+// M = I - gamma S (S the sparse part); the Newton matrix is M - gamma u v^T, solved by
+// Sherman-Morrison with z = M^-1 u. The symbolic analysis (AMD ordering) is made once per run on
+// the mechanism's fixed pattern. A fresh Jacobian gets a full factorisation with partial
+// pivoting; a setup that only changes gamma refactors with the pivots of the last one (as a
+// factorisation that fails does fall back to a full one).
+struct DirectSolver {
+  explicit DirectSolver(RunContext& context) : run(context) { klu_l_defaults(&common); }
+  ~DirectSolver() {
+    if (numeric != nullptr) klu_l_free_numeric(&numeric, &common);
+    if (symbolic != nullptr) klu_l_free_symbolic(&symbolic, &common);
+  }
+  RunContext& run;
+  klu_l_common common{};
+  klu_l_symbolic* symbolic = nullptr;
+  klu_l_numeric* numeric = nullptr;
   double gamma = 0.0;
 };
 
-SUNLinearSolver_Type rankOneType(SUNLinearSolver) {
+DirectSolver& solverOf(SUNLinearSolver S) {
+  return *static_cast<DirectSolver*>(S->content);
+}
+
+SUNLinearSolver_Type directType(SUNLinearSolver) {
   return SUNLINEARSOLVER_DIRECT;
 }
-SUNLinearSolver_ID rankOneId(SUNLinearSolver) {
+SUNLinearSolver_ID directId(SUNLinearSolver) {
   return SUNLINEARSOLVER_CUSTOM;
 }
-int rankOneInitialize(SUNLinearSolver S) {
-  auto& run = *static_cast<RankOneSolver*>(S->content)->run;
-  return SUNLinSolInitialize(run.klu);
+int directInitialize(SUNLinearSolver) {
+  return SUNLS_SUCCESS;
 }
-int rankOneSetup(SUNLinearSolver S, SUNMatrix A) {
-  auto& content = *static_cast<RankOneSolver*>(S->content);
-  auto& run = *content.run;
-  const int flag = SUNLinSolSetup(run.klu, A);
-  if (flag != 0) return flag;
-  run.rankOne = false;
-  if (run.setting.model == Model::ConstantVolume) return 0;
-  CVodeGetCurrentGamma(run.cvode, &content.gamma);
+
+int directSetup(SUNLinearSolver S, SUNMatrix A) {
+  DirectSolver& solver = solverOf(S);
+  RunContext& run = solver.run;
+  auto n = static_cast<SuiteSparse_long>(SUNSparseMatrix_Columns(A));
+  auto* columns = reinterpret_cast<SuiteSparse_long*>(SUNSparseMatrix_IndexPointers(A));
+  auto* rows = reinterpret_cast<SuiteSparse_long*>(SUNSparseMatrix_IndexValues(A));
+  double* values = SUNSparseMatrix_Data(A);
+  if (solver.symbolic == nullptr) {
+    solver.symbolic = klu_l_analyze(n, columns, rows, &solver.common);
+    if (solver.symbolic == nullptr) return SUNLS_PACKAGE_FAIL_UNREC;
+  }
+  bool refactored = false;
+  if (solver.numeric != nullptr && !run.freshJacobian) {
+    refactored =
+        klu_l_refactor(columns, rows, values, solver.symbolic, solver.numeric, &solver.common) != 0;
+  }
+  if (!refactored) {
+    if (solver.numeric != nullptr) klu_l_free_numeric(&solver.numeric, &solver.common);
+    solver.numeric = klu_l_factor(columns, rows, values, solver.symbolic, &solver.common);
+    if (solver.numeric == nullptr) return SUNLS_PACKAGE_FAIL_REC;
+  }
+  run.freshJacobian = false;
+  CVodeGetCurrentGamma(run.cvode, &solver.gamma);
   // z = M^-1 u, kept for the solves until the next setup.
-  const auto n = static_cast<sunindextype>(run.rankOneRow.size());
-  N_Vector b = N_VMake_Serial(n, run.rankOneRow.data(), S->sunctx);
-  N_Vector z = N_VMake_Serial(n, run.rankOneSolution.data(), S->sunctx);
-  const int solved = SUNLinSolSolve(run.klu, A, z, b, 0.0);
-  N_VDestroy(b);
-  N_VDestroy(z);
-  if (solved != 0) return solved;
+  std::copy(run.rankOneRow.begin(), run.rankOneRow.end(), run.rankOneSolution.begin());
+  if (klu_l_solve(solver.symbolic, solver.numeric, n, 1, run.rankOneSolution.data(),
+                  &solver.common) == 0) {
+    return SUNLS_PACKAGE_FAIL_REC;
+  }
   double vz = 0.0;
   for (std::size_t k = 0; k < run.rankOneColumn.size(); ++k) {
     vz += run.rankOneColumn[k] * run.rankOneSolution[k];
   }
-  run.rankOneDenominator = 1.0 - content.gamma * vz;
-  run.rankOne = run.rankOneDenominator != 0.0;
-  return 0;
+  run.rankOneDenominator = 1.0 - solver.gamma * vz;
+  return run.rankOneDenominator != 0.0 ? SUNLS_SUCCESS : SUNLS_PACKAGE_FAIL_REC;
 }
-int rankOneSolve(SUNLinearSolver S, SUNMatrix A, N_Vector x, N_Vector b, sunrealtype tolerance) {
-  auto& content = *static_cast<RankOneSolver*>(S->content);
-  auto& run = *content.run;
-  const int flag = SUNLinSolSolve(run.klu, A, x, b, tolerance);
-  if (flag != 0 || !run.rankOne) return flag;
-  // (M - gamma u v^T)^-1 b = y + gamma z (v.y) / (1 - gamma v.z), y = M^-1 b.
+
+int directSolve(SUNLinearSolver S, SUNMatrix, N_Vector x, N_Vector b, sunrealtype) {
+  DirectSolver& solver = solverOf(S);
+  RunContext& run = solver.run;
+  N_VScale(1.0, b, x);
   double* solution = N_VGetArrayPointer(x);
+  const auto n = static_cast<SuiteSparse_long>(run.rankOneColumn.size());
+  if (klu_l_solve(solver.symbolic, solver.numeric, n, 1, solution, &solver.common) == 0) {
+    return SUNLS_PACKAGE_FAIL_REC;
+  }
+  // (M - gamma u v^T)^-1 b = y + gamma z (v.y) / (1 - gamma v.z), y = M^-1 b.
   double vy = 0.0;
   for (std::size_t k = 0; k < run.rankOneColumn.size(); ++k) {
     vy += run.rankOneColumn[k] * solution[k];
   }
-  const double scale = content.gamma * vy / run.rankOneDenominator;
+  const double scale = solver.gamma * vy / run.rankOneDenominator;
   for (std::size_t k = 0; k < run.rankOneSolution.size(); ++k) {
     solution[k] += scale * run.rankOneSolution[k];
   }
-  return 0;
+  return SUNLS_SUCCESS;
 }
-sunindextype rankOneLastFlag(SUNLinearSolver S) {
-  return SUNLinSolLastFlag(static_cast<RankOneSolver*>(S->content)->run->klu);
+
+sunindextype directLastFlag(SUNLinearSolver S) {
+  return solverOf(S).common.status;
 }
-int rankOneFree(SUNLinearSolver S) {
-  delete static_cast<RankOneSolver*>(S->content);
+
+int directFree(SUNLinearSolver S) {
+  if (S == nullptr) return 0;
+  delete static_cast<DirectSolver*>(S->content);
   S->content = nullptr;
   SUNLinSolFreeEmpty(S);
   return 0;
@@ -195,19 +230,19 @@ class Integrator {
     derivative_ = N_VNew_Serial(n, context_);
     std::copy(y0.begin(), y0.end(), N_VGetArrayPointer(y_));
     matrix_ = SUNSparseMatrix(n, n, run.d.nonZeroCount(), CSC_MAT, context_);
-    run.klu = SUNLinSol_KLU(y_, matrix_, context_);
     solver_ = SUNLinSolNewEmpty(context_);
-    solver_->content = new RankOneSolver{&run, 0.0};
-    solver_->ops->gettype = rankOneType;
-    solver_->ops->getid = rankOneId;
-    solver_->ops->initialize = rankOneInitialize;
-    solver_->ops->setup = rankOneSetup;
-    solver_->ops->solve = rankOneSolve;
-    solver_->ops->lastflag = rankOneLastFlag;
-    solver_->ops->free = rankOneFree;
+    if (solver_ == nullptr) throw std::runtime_error("the linear solver could not be created");
+    solver_->content = new DirectSolver(run);
+    solver_->ops->gettype = directType;
+    solver_->ops->getid = directId;
+    solver_->ops->initialize = directInitialize;
+    solver_->ops->setup = directSetup;
+    solver_->ops->solve = directSolve;
+    solver_->ops->lastflag = directLastFlag;
+    solver_->ops->free = directFree;
     cvode_ = CVodeCreate(CV_BDF, context_);
     run.cvode = cvode_;
-    if (cvode_ == nullptr || matrix_ == nullptr || run.klu == nullptr) {
+    if (cvode_ == nullptr || matrix_ == nullptr) {
       throw std::runtime_error("the integrator could not be created");
     }
     CVodeSetErrHandlerFn(cvode_, errorHandler, &run);
@@ -221,8 +256,6 @@ class Integrator {
   ~Integrator() {
     CVodeFree(&cvode_);
     SUNLinSolFree(solver_);
-    SUNLinSolFree(run_.klu);
-    run_.klu = nullptr;
     SUNMatDestroy(matrix_);
     N_VDestroy(derivative_);
     N_VDestroy(y_);

@@ -159,6 +159,8 @@ Workspace::Workspace(const Data& d)
       rawReverse(d.reactionCount),
       energyChange(d.reactionCount),
       concentrationSlope(d.reactionCount),
+      uniformSlope(d.reactionCount),
+      production2(d.speciesCount),
       rateSlope(d.dependencies.size()),
       temperatureRow(static_cast<std::size_t>(d.stateSize())),
       scratchState(static_cast<std::size_t>(d.stateSize())),
@@ -249,18 +251,25 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
   const double small = state.SmallValue;
 
   std::fill(w.temperatureRow.begin(), w.temperatureRow.end(), 0.0);
+  std::fill(w.production2.begin(), w.production2.end(), 0.0);
   double energySum = 0.0;  // sum_k e_k w_k
   for (std::int32_t k = 0; k < K; ++k) {
     const double e = volume ? w.enthalpy[k] - R * T : w.enthalpy[k];
     energySum += e * w.production[k];
   }
 
+  double total = 0.0;
+  for (std::int32_t k = 0; k < K; ++k) total += C[k];
   double energyOfSlopes = 0.0;  // e . (G C)
+  double uniformEnergy = 0.0;   // sum over reactions of their energy change times uniform slope
+  // rankOneRow first gathers sum_i nu_ki (uniform slope of reaction i).
+  std::fill(w.uniformSlope.begin(), w.uniformSlope.end(), 0.0);
   for (std::int32_t i = 0; i < d.reactionCount; ++i) {
     const std::int32_t first = d.dependencyStart[i];
     const std::int32_t last = d.dependencyStart[i + 1];
-    if (first == last) {
+    if (first == last && !d.multiplierBath[i] && !d.blendMixture[i]) {
       w.concentrationSlope[i] = 0.0;
+      w.uniformSlope[i] = 0.0;
       continue;
     }
     double change = 0.0;
@@ -280,9 +289,9 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
     // Slopes in the two baths.
     double multiplierSlope = 0.0, blendSlope = 0.0;
     if (d.multiplierBath[i] || d.blend[i] != Data::Blend::None) {
-      double bath1 = 1.0, bath2 = 0.0;
+      double bath1 = 1.0, bath2 = d.blendMixture[i] ? total : 0.0;
       if (d.multiplierBath[i]) {
-        bath1 = 0.0;
+        bath1 = total;
         for (std::int32_t a = first; a < last; ++a) {
           bath1 += d.dependencies[a].multiplierEfficiency * C[d.dependencies[a].species];
         }
@@ -328,7 +337,11 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
       blendSlope = bath1 * blendDerivative * difference;
     }
 
-    double slopeTimesConcentration = 0.0;
+    const double uniform =
+        (d.multiplierBath[i] ? multiplierSlope : 0.0) + (d.blendMixture[i] ? blendSlope : 0.0);
+    w.uniformSlope[i] = uniform;
+    uniformEnergy += change * uniform;
+    double slopeTimesConcentration = uniform * total;
     for (std::int32_t a = first; a < last; ++a) {
       const auto& dep = d.dependencies[a];
       double slope = dep.multiplierEfficiency * multiplierSlope + dep.blendEfficiency * blendSlope;
@@ -358,7 +371,7 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
   const double meanWeight = w.meanWeight;
   for (std::int32_t j = 0; j < K; ++j) {
     const double W = d.weights[j];
-    double numeratorSlope = -w.temperatureRow[j] / W;
+    double numeratorSlope = -(w.temperatureRow[j] + uniformEnergy) / W;
     if (!volume) {
       numeratorSlope += meanWeight / (rho * W) * energyOfSlopes - energySum / rho * meanWeight / W;
     }
@@ -372,18 +385,21 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
     }
   }
 
-  // At constant pressure the density couples every concentration to every mass fraction:
-  // d(dY_k/dt)/dY_j gains -(W_k / rho) ((G C)_k - w_k) * (Wbar / W_j).
-  if (!volume) {
-    for (std::int32_t i = 0; i < d.reactionCount; ++i) {
-      for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
-        rankOneRow[d.netSpecies[m] + 1] += d.netCoefficients[m] * w.concentrationSlope[i];
-      }
+  // The rank-one part, u v^T with v_j = 1 / W_j: the uniform bath slopes,
+  // W_k sum_i nu_ki s_i, and at constant pressure the density's coupling,
+  // -(W_k / rho) ((G C)_k - w_k) Wbar.
+  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
+      rankOneRow[d.netSpecies[m] + 1] += d.netCoefficients[m] * w.uniformSlope[i];
+      w.production2[d.netSpecies[m]] += d.netCoefficients[m] * w.concentrationSlope[i];
     }
-    for (std::int32_t k = 0; k < K; ++k) {
-      rankOneRow[k + 1] = -(d.weights[k] / rho) * (rankOneRow[k + 1] - w.production[k]);
-      rankOneColumn[k + 1] = meanWeight / d.weights[k];
+  }
+  for (std::int32_t k = 0; k < K; ++k) {
+    rankOneRow[k + 1] *= d.weights[k];
+    if (!volume) {
+      rankOneRow[k + 1] -= (d.weights[k] / rho) * (w.production2[k] - w.production[k]) * meanWeight;
     }
+    rankOneColumn[k + 1] = 1.0 / d.weights[k];
   }
 }
 

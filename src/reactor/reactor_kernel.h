@@ -16,9 +16,11 @@
 // form the kernel knows (tables, fits, Landau-Teller, fall-off F(T)) at two right-hand sides per
 // Jacobian, negligible beside the factorisation.
 //
-// At constant pressure every concentration depends on every mass fraction through the
-// density; that part of the species block is the rank-one product u v^T and is returned as
-// the two vectors, so that the sparse part keeps the mechanism's own sparsity.
+// Two parts of the species block are dense and of rank one together, so that the sparse part
+// keeps the mechanism's own sparsity: the uniform efficiency 1 of every mixture bath (each
+// species changes [M] alike) and, at constant pressure, the density, through which every
+// concentration depends on every mass fraction. Both are a column vector times
+// v_j = 1 / W_j; the Jacobian returns that product as the two vectors.
 #pragma once
 
 #include <cstdint>
@@ -60,12 +62,14 @@ struct Mechanism::Data {
   // rate (plain third bodies); the fall-off bath M2 enters the reduced pressure.
   enum class Blend : std::int8_t { None, FallOff, Activated };
   std::vector<std::int32_t> thirdBodyEntry;  // 1-based entry of the third-body list, 0 if none
-  std::vector<bool> multiplierBath;          // thirdBodyEntry multiplies the rate
+  std::vector<bool> multiplierBath;          // the mixture of thirdBodyEntry multiplies the rate
+  std::vector<bool> blendMixture;            // the fall-off bath is a mixture (not one species)
   std::vector<Blend> blend;
   std::vector<std::int32_t> blendEntry;  // 1-based entry of the fall-off or activated list
   std::vector<double> multiplier;        // the rate multiplier of the reaction
   // Dependencies of each reaction's rate (CSR, reaction outer): species column, efficiency in
-  // M1, efficiency in M2, index of the forward and reverse factor (-1 when none).
+  // M1 and M2 beyond the mixture's uniform 1 (the whole efficiency for a named bath species),
+  // index of the forward and reverse factor (-1 when none).
   struct Dependency {
     std::int32_t species = 0;
     double multiplierEfficiency = 0.0;
@@ -112,8 +116,9 @@ class Workspace {
   std::vector<double> RKWORK;
   std::vector<double> concentration, production, enthalpy, heatCapacity;  // per species
   std::vector<double> rawForward, rawReverse;                             // per reaction
-  std::vector<double> energyChange, concentrationSlope;                   // per reaction
-  std::vector<double> rateSlope;                                          // per dependency
+  std::vector<double> energyChange, concentrationSlope, uniformSlope;     // per reaction
+  std::vector<double> production2;  // (G C)_k while the Jacobian is formed
+  std::vector<double> rateSlope;    // per dependency
   std::vector<double> temperatureRow, scratchState, plusState, minusState;
   double temperatures[2] = {0.0, 0.0};
   double pressure = 0.0, density = 0.0, meanWeight = 0.0, specificHeat = 0.0;
@@ -130,9 +135,8 @@ void SpeciesThermo(const Mechanism::Data& data, double T, std::span<double> heat
 void RightHandSide(const Mechanism::Data& data, const ReactorSetting& setting,
                    std::span<const double> y, std::span<double> ydot, Workspace& work);
 
-// The Jacobian at y: `values` in the compressed-column order of data.rowIndex, and at constant
-// pressure the rank-one part u v^T of the species block (both spans K + 1 long, entry 0 zero;
-// zero vectors at constant volume).
+// The Jacobian at y: `values` in the compressed-column order of data.rowIndex, and the rank-one
+// part u v^T of the species block (both spans K + 1 long, entry 0 zero). J = sparse + u v^T.
 void Jacobian(const Mechanism::Data& data, const ReactorSetting& setting, std::span<const double> y,
               std::span<double> values, std::span<double> rankOneRow,
               std::span<double> rankOneColumn, Workspace& work);
