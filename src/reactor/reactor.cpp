@@ -450,6 +450,7 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
     const double threshold = temperature + kIgnitionRise;
     double t = 0.0;
     double previousEnd = 0.0;
+    double previousEndSlope = -std::numeric_limits<double>::infinity();
     while (t < endTime) {
       previousEnd = t;
       const int flag = CVode(cvode, endTime, integrator.y(), &t, CV_ONE_STEP);
@@ -466,9 +467,17 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
       double last = 0.0;
       CVodeGetLastStep(cvode, &last);
       const double begin = t - last;
-      // Largest dT/dt: samples inside the step, then a golden-section search around the best.
+      // Largest dT/dt. A step over which dT/dt rises (end above start and middle) only offers
+      // its end; any other is sampled, then searched (golden section) around its best sample.
       int bestSample = -1;
-      for (int s = 1; s <= kSamplesPerStep; ++s) {
+      const double endSlope = slopeAt(t);
+      const bool rising = endSlope > previousEndSlope && slopeAt(begin + 0.5 * last) <= endSlope;
+      previousEndSlope = endSlope;
+      if (rising && endSlope > bestSlope) {
+        bestSlope = endSlope;
+        bestTime = t;
+      }
+      for (int s = 1; !rising && s <= kSamplesPerStep; ++s) {
         const double ts = s == kSamplesPerStep ? t : begin + last * s / kSamplesPerStep;
         const double slope = slopeAt(ts);
         if (slope > bestSlope) {
