@@ -16,6 +16,11 @@
 // form the kernel knows (tables, fits, Landau-Teller, fall-off F(T)) at two right-hand sides per
 // Jacobian, negligible beside the factorisation.
 //
+// At constant volume the pressure follows the state; the pressure tables' and Chebyshev fits'
+// dependence on it is in the temperature column but not in the mass-fraction columns (it would
+// add one more rank-one term), so for such mechanisms at constant volume the Newton matrix is
+// close to, not exactly, the Jacobian; the solution is unaffected.
+//
 // Two parts of the species block are dense and of rank one together, so that the sparse part
 // keeps the mechanism's own sparsity: the uniform efficiency 1 of every mixture bath (each
 // species changes [M] alike) and, at constant pressure, the density, through which every

@@ -1,7 +1,9 @@
 #include "reactor_fixtures.h"
 
+#include "converters/vordane/vordane.h"
 #include "kinetics/linking_file.h"
 #include "support/memory_console.h"
+#include "support/scratch_folder.h"
 
 namespace reactor::testing {
 
@@ -10,6 +12,18 @@ const Mechanism& Gri30() {
     test_support::MemoryConsole console;
     return Mechanism(
         kinetics::LoadKineticsFile(test_support::SharedData("gri30/chem.bin"), console));
+  }();
+  return mechanism;
+}
+
+const Mechanism& Glarborg2018() {
+  static const Mechanism mechanism = [] {
+    const std::string data = test_support::SharedData("corpus/glarborg2018/");
+    const std::string binary = test_support::ScratchPath("glarborg2018.bin");
+    vordane::ConvertFiles(data + "mech.dat", data + "thermo.dat", binary,
+                          test_support::ScratchPath("glarborg2018.out"));
+    test_support::MemoryConsole console;
+    return Mechanism(kinetics::LoadKineticsFile(binary, console));
   }();
   return mechanism;
 }
