@@ -224,6 +224,20 @@ class Integrator {
  public:
   Integrator(RunContext& run, std::span<const double> y0, const Tolerances& tolerances)
       : run_(run) {
+    try {
+      create(y0, tolerances);
+    } catch (...) {
+      release();
+      throw;
+    }
+  }
+  ~Integrator() { release(); }
+  Integrator(const Integrator&) = delete;
+  Integrator& operator=(const Integrator&) = delete;
+
+ private:
+  void create(std::span<const double> y0, const Tolerances& tolerances) {
+    RunContext& run = run_;
     const auto n = static_cast<sunindextype>(run.d.stateSize());
     if (SUNContext_Create(nullptr, &context_) != 0) throw std::runtime_error("SUNContext_Create");
     y_ = N_VNew_Serial(n, context_);
@@ -253,17 +267,17 @@ class Integrator {
     check(CVodeSetLinearSolver(cvode_, solver_, matrix_));
     check(CVodeSetJacFn(cvode_, jacobian));
   }
-  ~Integrator() {
+
+  void release() {
     CVodeFree(&cvode_);
     SUNLinSolFree(solver_);
     SUNMatDestroy(matrix_);
     N_VDestroy(derivative_);
     N_VDestroy(y_);
-    SUNContext_Free(&context_);
+    if (context_ != nullptr) SUNContext_Free(&context_);
   }
-  Integrator(const Integrator&) = delete;
-  Integrator& operator=(const Integrator&) = delete;
 
+ public:
   void* cvode() const { return cvode_; }
   N_Vector y() const { return y_; }
   N_Vector derivative() const { return derivative_; }

@@ -44,13 +44,14 @@ TEST_P(FailureTest, IsReportedWithItsCondition) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, FailureTest,
-    ::testing::Values(BadRun{"few_fractions", 1200, 1013250, 10, 0, 0.01, 1e-9, "mole fractions"},
-                      BadRun{"negative_fraction", 1200, 1013250, -1, -0.1, 0.01, 1e-9, "H2 is"},
-                      BadRun{"cold", -5, 1013250, -1, 0, 0.01, 1e-9, "temperature"},
-                      BadRun{"no_pressure", 1200, 0, -1, 0, 0.01, 1e-9, "pressure"},
-                      BadRun{"no_time", 1200, 1013250, -1, 0, 0, 1e-9, "time"},
-                      BadRun{"too_much_accuracy", 1200, 1013250, -1, 0, 0.01, 1e-30,
-                             "integrator failure"}),
+    ::testing::Values(
+        BadRun{"few_fractions", 1200, 1013250, 10, 0, 0.01, 1e-9, "mole fractions"},
+        BadRun{"negative_fraction", 1200, 1013250, -1, -0.1, 0.01, 1e-9, "H2 is"},
+        BadRun{"cold", -5, 1013250, -1, 0, 0.01, 1e-9, "temperature"},
+        BadRun{"no_pressure", 1200, 0, -1, 0, 0.01, 1e-9, "pressure"},
+        BadRun{"no_time", 1200, 1013250, -1, 0, 0, 1e-9, "time"},
+        BadRun{"too_much_accuracy", 1200, 1013250, -1, 0, 0.01, 1e-30, "integrator failure"},
+        BadRun{"negative_tolerance", 1200, 1013250, -1, 0, 0.01, -1, "integrator set-up failed"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
