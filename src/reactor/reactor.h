@@ -20,7 +20,8 @@ class Mechanism {
  public:
   // Takes the loaded kinetics file (its state and work arrays). Throws std::invalid_argument
   // with a clear message when the mechanism holds reactions the rate kernel refuses (real
-  // stoichiometric coefficients, fitted reactions), naming the first one.
+  // stoichiometric coefficients, fitted reactions) or electron reactions, which need an electron
+  // temperature, naming the first one; and when the file ended before its reactions.
   explicit Mechanism(kinetics::LoadedKinetics loaded);
   ~Mechanism();
   Mechanism(Mechanism&&) noexcept;
@@ -86,7 +87,8 @@ struct RunCounts {
 struct IgnitionResult {
   bool ok = false;
   std::string failure;  // why the run failed, when !ok
-  // Time of the largest dT/dt, located between steps; NaN when the run never ignited.
+  // Time of the largest dT/dt, located between steps; NaN when the run never ignited (never
+  // exceeded T0 + 400 K).
   double delayMaxSlope = 0.0;
   // First time T exceeds T0 + 400 K, located between steps; NaN when it never does.
   double delayTemperatureRise = 0.0;
