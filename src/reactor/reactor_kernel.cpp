@@ -157,9 +157,9 @@ Workspace::Workspace(const Data& d)
       heatCapacity(d.speciesCount),
       rawForward(d.reactionCount),
       rawReverse(d.reactionCount),
-      energyChange(d.reactionCount),
       concentrationSlope(d.reactionCount),
       uniformSlope(d.reactionCount),
+      pressureSlope(d.reactionCount),
       production2(d.speciesCount),
       rateSlope(d.dependencies.size()),
       temperatureRow(static_cast<std::size_t>(d.stateSize())),
@@ -385,12 +385,77 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
     }
   }
 
+  // At constant volume the pressure R T rho sum_j Y_j / W_j moves the rate constants of
+  // pressure tables and Chebyshev fits: dq_i/dY_j = (dq_i/dP) rho R T / W_j, of rank one again.
+  // d ln k / d ln P is a central difference of the kernel's own table rate.
+  std::fill(w.pressureSlope.begin(), w.pressureSlope.end(), 0.0);
+  if (volume &&
+      (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0)) {
+    const auto& integer = state.layout.integer;
+    const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
+    const double P = w.pressure / common::Entry(std::span<const double>(RKWORK),
+                                                real.StandardPressure, 1);  // atm
+    const double up = std::exp(kReducedPressureStep), down = std::exp(-kReducedPressureStep);
+    const auto section = [&RKWORK](std::int64_t start, std::int64_t first, std::int64_t count) {
+      return std::span<const double>(RKWORK).subspan(static_cast<std::size_t>(start + first - 2),
+                                                     static_cast<std::size_t>(count));
+    };
+    const RealSection forwardProgress(RKWORK, real.ForwardProgressScratch);
+    const RealSection reverseProgress(RKWORK, real.ReverseProgressScratch);
+    auto slopeOf = [&](std::int64_t i, auto rateAt) {
+      const double logSlope =
+          (std::log(rateAt(P * up)) - std::log(rateAt(P * down))) / (2.0 * kReducedPressureStep);
+      w.pressureSlope[i - 1] = logSlope * (forwardProgress(i) - reverseProgress(i)) / w.pressure;
+    };
+    const IntSection tableList(IKWORK, integer.PressureTableReactions);
+    const IntSection firstRow(IKWORK, integer.PressureTableFirstRow);
+    const IntSection rowCount(IKWORK, integer.PressureTableRows);
+    const std::int64_t perRow = kinetics::kTableRateParameterCount;
+    for (std::int64_t n = 1; n <= state.tables.PressureTableReactionCount; ++n) {
+      const auto pressures = section(real.PressureTablePressures, firstRow(n), rowCount(n));
+      const auto parameters = section(real.PressureTableParameters, (firstRow(n) - 1) * perRow + 1,
+                                      rowCount(n) * perRow);
+      slopeOf(tableList(n), [&](double p) {
+        return kinetics::PressureTableRate(pressures, parameters, p, T, small);
+      });
+    }
+    const IntSection fitList(IKWORK, integer.ChebyshevReactions);
+    const IntSection temperatureTerms(IKWORK, integer.ChebyshevTemperatureCount);
+    const IntSection pressureTerms(IKWORK, integer.ChebyshevPressureCount);
+    const IntSection firstCoefficient(IKWORK, integer.ChebyshevFirstCoefficient);
+    const std::int64_t perFit = kinetics::kChebyshevRangeCount;
+    for (std::int64_t n = 1; n <= state.tables.ChebyshevReactionCount; ++n) {
+      const auto ranges = section(real.ChebyshevRanges, (n - 1) * perFit + 1, perFit);
+      const auto coefficients = section(real.ChebyshevCoefficients, firstCoefficient(n),
+                                        std::int64_t{temperatureTerms(n)} * pressureTerms(n));
+      slopeOf(fitList(n), [&](double p) {
+        return kinetics::ChebyshevRate(ranges, coefficients, temperatureTerms(n), pressureTerms(n),
+                                       p, T);
+      });
+    }
+    // The temperature row takes its part directly.
+    double energyOfPressureSlopes = 0.0;
+    for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+      if (w.pressureSlope[i] == 0.0) continue;
+      for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
+        const std::int32_t k = d.netSpecies[m];
+        energyOfPressureSlopes +=
+            d.netCoefficients[m] * (w.enthalpy[k] - R * T) * w.pressureSlope[i];
+      }
+    }
+    for (std::int32_t j = 0; j < K; ++j) {
+      values[d.temperatureRowPosition[j + 1]] -=
+          R * T * energyOfPressureSlopes / (w.specificHeat * d.weights[j]);
+    }
+  }
+
   // The rank-one part, u v^T with v_j = 1 / W_j: the uniform bath slopes,
-  // W_k sum_i nu_ki s_i, and at constant pressure the density's coupling,
-  // -(W_k / rho) ((G C)_k - w_k) Wbar.
+  // W_k sum_i nu_ki s_i, the pressure's at constant volume, W_k R T sum_i nu_ki dq_i/dP, and
+  // at constant pressure the density's coupling, -(W_k / rho) ((G C)_k - w_k) Wbar.
   for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    const double slope = w.uniformSlope[i] + R * T * w.pressureSlope[i];
     for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
-      rankOneRow[d.netSpecies[m] + 1] += d.netCoefficients[m] * w.uniformSlope[i];
+      rankOneRow[d.netSpecies[m] + 1] += d.netCoefficients[m] * slope;
       w.production2[d.netSpecies[m]] += d.netCoefficients[m] * w.concentrationSlope[i];
     }
   }

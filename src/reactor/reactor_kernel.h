@@ -16,16 +16,12 @@
 // form the kernel knows (tables, fits, Landau-Teller, fall-off F(T)) at two right-hand sides per
 // Jacobian, negligible beside the factorisation.
 //
-// At constant volume the pressure follows the state; the pressure tables' and Chebyshev fits'
-// dependence on it is in the temperature column but not in the mass-fraction columns (it would
-// add one more rank-one term), so for such mechanisms at constant volume the Newton matrix is
-// close to, not exactly, the Jacobian; the solution is unaffected.
-//
-// Two parts of the species block are dense and of rank one together, so that the sparse part
+// Three parts of the species block are dense and of rank one together, so that the sparse part
 // keeps the mechanism's own sparsity: the uniform efficiency 1 of every mixture bath (each
-// species changes [M] alike) and, at constant pressure, the density, through which every
-// concentration depends on every mass fraction. Both are a column vector times
-// v_j = 1 / W_j; the Jacobian returns that product as the two vectors.
+// species changes [M] alike); at constant pressure the density, through which every
+// concentration depends on every mass fraction; at constant volume the pressure, through which
+// every mass fraction moves the rate constants of pressure tables and Chebyshev fits. Each is a
+// column vector times v_j = 1 / W_j; the Jacobian returns that product as the two vectors.
 #pragma once
 
 #include <cstdint>
@@ -121,7 +117,7 @@ class Workspace {
   std::vector<double> RKWORK;
   std::vector<double> concentration, production, enthalpy, heatCapacity;  // per species
   std::vector<double> rawForward, rawReverse;                             // per reaction
-  std::vector<double> energyChange, concentrationSlope, uniformSlope;     // per reaction
+  std::vector<double> concentrationSlope, uniformSlope, pressureSlope;    // per reaction
   std::vector<double> production2;  // (G C)_k while the Jacobian is formed
   std::vector<double> rateSlope;    // per dependency
   std::vector<double> temperatureRow, scratchState, plusState, minusState;

@@ -121,7 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
         JacobianCase{"constant pressure rich, 20 atm", Model::ConstantPressure, 0.0, 1200, 20, 2},
         JacobianCase{"constant volume", Model::ConstantVolume, 0.0, 1400, 1, 0.5},
         JacobianCase{"stirred reactor", Model::ConstantPressure, 1e-4, 1400, 1, 1},
-        JacobianCase{"pressure tables at 10 atm", Model::ConstantPressure, 0.0, 1400, 10, 1, true}),
+        JacobianCase{"pressure tables at 10 atm", Model::ConstantPressure, 0.0, 1400, 10, 1, true},
+        JacobianCase{"pressure tables at constant volume", Model::ConstantVolume, 0.0, 1400, 3, 1,
+                     true}),
     [](const auto& info) {
       std::string name = info.param.name;
       for (char& ch : name) {
