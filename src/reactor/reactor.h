@@ -20,7 +20,8 @@ class Mechanism {
  public:
   // Takes the loaded kinetics file (its state and work arrays). Throws std::invalid_argument
   // with a clear message when the mechanism holds reactions the rate kernel refuses (real
-  // stoichiometric coefficients, fitted reactions), naming the first one.
+  // stoichiometric coefficients, fitted reactions) or electron reactions, which need an electron
+  // temperature, naming the first one; and when the file ended before its reactions.
   explicit Mechanism(kinetics::LoadedKinetics loaded);
   ~Mechanism();
   Mechanism(Mechanism&&) noexcept;
@@ -28,8 +29,8 @@ class Mechanism {
 
   std::int32_t speciesCount() const;
   const std::vector<std::string>& speciesNames() const;  // trailing blanks removed
-  int speciesIndex(const std::string& name) const;        // 0-based; -1 when unknown
-  std::span<const double> molecularWeights() const;       // g/mol
+  int speciesIndex(const std::string& name) const;       // 0-based; -1 when unknown
+  std::span<const double> molecularWeights() const;      // g/mol
   // Element counts of species k (0-based), by element index; and the element names.
   std::span<const double> composition(std::int32_t k) const;
   const std::vector<std::string>& elementNames() const;
@@ -45,6 +46,24 @@ class Mechanism {
 };
 
 enum class Model { ConstantPressure, ConstantVolume };
+
+// Mixture thermodynamics. Spans hold one entry per species, in the mechanism's order.
+// Molar c_p (erg/(mol K)), h (erg/mol) and s at one atmosphere (erg/(mol K)) of every species at
+// `temperature`, from its polynomial range holding that temperature; any span may be empty.
+void SpeciesThermodynamics(const Mechanism& mechanism, double temperature,
+                           std::span<double> heatCapacities, std::span<double> enthalpies,
+                           std::span<double> entropies);
+double MeanMolecularWeight(const Mechanism& mechanism, std::span<const double> moleFractions);
+double Density(const Mechanism& mechanism, double temperature, double pressure,
+               std::span<const double> moleFractions);  // g/cm3
+void MoleToMassFractions(const Mechanism& mechanism, std::span<const double> moleFractions,
+                         std::span<double> massFractions);
+void MassToMoleFractions(const Mechanism& mechanism, std::span<const double> massFractions,
+                         std::span<double> moleFractions);
+// Net molar production rate of every species, mol/(cm3 s), from the rate kernel's forward and
+// reverse rates of progress. Throws common::Stop where the kernel stops.
+void NetProductionRates(const Mechanism& mechanism, double temperature, double pressure,
+                        std::span<const double> moleFractions, std::span<double> rates);
 
 struct Tolerances {
   double relative = 1e-9;
@@ -68,13 +87,14 @@ struct RunCounts {
 struct IgnitionResult {
   bool ok = false;
   std::string failure;  // why the run failed, when !ok
-  // Time of the largest dT/dt, located between steps; NaN when the run never ignited.
+  // Time of the largest dT/dt, located between steps; NaN when the run never ignited (never
+  // exceeded T0 + 400 K).
   double delayMaxSlope = 0.0;
   // First time T exceeds T0 + 400 K, located between steps; NaN when it never does.
   double delayTemperatureRise = 0.0;
   double finalTemperature = 0.0;
   RunCounts counts;
-  double seconds = 0.0;  // wall time of the run
+  double seconds = 0.0;                 // wall time of the run
   std::vector<StateRecord> trajectory;  // the initial state and every step
 };
 
@@ -94,9 +114,9 @@ struct PsrResult {
 };
 
 // Adiabatic perfectly stirred reactor at constant pressure: inlet (T, P, x), residence time
-// tau (s). The steady state is found by integrating the transient from a burning start (the
-// inlet's adiabatic equilibrium-like state reached by an ignition run) until the rule stated
-// in reactor.cpp holds; an extinguished reactor returns the inlet-like steady state.
+// tau (s). The steady state is found by integrating the transient from a burning start, lowering
+// the residence time in stages to tau (continuation along the burning branch), until the rule
+// stated in reactor.cpp holds; an extinguished reactor returns the inlet-like steady state.
 PsrResult RunPsr(const Mechanism& mechanism, double inletTemperature, double pressure,
                  std::span<const double> inletMoleFractions, double residenceTime,
                  const Tolerances& tolerances = {});

@@ -1,0 +1,471 @@
+#include "reactor/reactor_kernel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/core/rate_kernel.h"
+#include "common/work_array.h"
+#include "kinetics/pressure_rates.h"
+
+namespace reactor {
+namespace {
+
+using IntSection = common::Section<const std::int32_t>;
+using RealSection = common::Section<double>;
+using ConstRealSection = common::Section<const double>;
+using Data = Mechanism::Data;
+
+// Relative step of the temperature column's central difference, and the step in ln Pr of the
+// broadening factor's slope: both leave truncation and rounding near 1e-9 relative.
+constexpr double kTemperatureStep = 1e-6;
+constexpr double kReducedPressureStep = 1e-4;
+
+double power(double c, const Data::Factor& f) {
+  if (f.integerOrder) {
+    double result = 1.0;
+    for (int n = 0; n < static_cast<int>(f.order); ++n) result *= c;
+    return result;
+  }
+  return std::pow(c, f.order);
+}
+
+// d(c^order)/dc.
+double powerSlope(double c, const Data::Factor& f) {
+  if (f.integerOrder) {
+    const int order = static_cast<int>(f.order);
+    double result = static_cast<double>(order);
+    for (int n = 1; n < order; ++n) result *= c;
+    return result;
+  }
+  return c > 0.0 ? f.order * std::pow(c, f.order - 1.0) : 0.0;
+}
+
+double product(std::span<const Data::Factor> factors, std::span<const double> c) {
+  double result = 1.0;
+  for (const auto& f : factors) result *= power(c[f.species], f);
+  return result;
+}
+
+double productSlope(std::span<const Data::Factor> factors, std::size_t which,
+                    std::span<const double> c) {
+  double result = powerSlope(c[factors[which].species], factors[which]);
+  for (std::size_t f = 0; f < factors.size(); ++f) {
+    if (f != which) result *= power(c[factors[f].species], factors[f]);
+  }
+  return result;
+}
+
+// F and d ln F / d ln Pr of a broadening form at reduced pressure Pr.
+void broadening(std::int32_t form, std::span<const double> parameters, double reduced, double T,
+                double small, double& factor, double& slope) {
+  factor = kinetics::FallOffBroadening(form, parameters, reduced, T, small);
+  slope = 0.0;
+  if (form < 2 || !(reduced > 0.0)) return;
+  const double up = kinetics::FallOffBroadening(form, parameters,
+                                                reduced * std::exp(kReducedPressureStep), T, small);
+  const double down = kinetics::FallOffBroadening(
+      form, parameters, reduced * std::exp(-kReducedPressureStep), T, small);
+  slope = (std::log(up) - std::log(down)) / (2.0 * kReducedPressureStep);
+}
+
+// The right-hand side; with `keepRaw` the rate coefficients before the third bodies and the
+// fall-off are kept for the Jacobian. Leaves the rates of progress in work.RKWORK.
+void evaluate(const Data& d, const ReactorSetting& setting, std::span<const double> y,
+              std::span<double> ydot, Workspace& w, bool keepRaw) {
+  const auto& state = d.loaded.state;
+  const auto& real = state.layout.real;
+  const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
+  const std::span<double> RKWORK = w.RKWORK;
+  const std::int32_t K = d.speciesCount;
+  const double R = d.gasConstant;
+  const double T = y[0];
+  const std::span<const double> Y = y.subspan(1);
+
+  double inverseWeight = 0.0;
+  for (std::int32_t k = 0; k < K; ++k) inverseWeight += Y[k] / d.weights[k];
+  w.meanWeight = 1.0 / inverseWeight;
+  if (setting.model == Model::ConstantVolume) {
+    w.density = setting.density;
+    w.pressure = w.density * R * T * inverseWeight;
+  } else {
+    w.pressure = setting.pressure;
+    w.density = w.pressure / (R * T * inverseWeight);
+  }
+  const double rho = w.density;
+
+  w.temperatures[0] = T;
+  w.temperatures[1] = T;
+  analysis::RateCoefficients(state, w.pressure, w.temperatures, IKWORK, RKWORK, w.console);
+  if (keepRaw) {
+    const RealSection forward(RKWORK, real.ForwardRateCoefficients);
+    const RealSection reverse(RKWORK, real.ReverseRateCoefficients);
+    for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+      w.rawForward[i] = forward(i + 1);
+      w.rawReverse[i] = reverse(i + 1);
+    }
+  }
+  const RealSection concentration(RKWORK, real.ConcentrationScratch);
+  for (std::int32_t k = 0; k < K; ++k) {
+    w.concentration[k] = rho * Y[k] / d.weights[k];
+    concentration(k + 1) = w.concentration[k];
+  }
+  analysis::RatesOfProgress(state, w.temperatures, IKWORK, RKWORK);
+
+  const RealSection forwardProgress(RKWORK, real.ForwardProgressScratch);
+  const RealSection reverseProgress(RKWORK, real.ReverseProgressScratch);
+  std::fill(w.production.begin(), w.production.end(), 0.0);
+  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    const double net = forwardProgress(i + 1) - reverseProgress(i + 1);
+    for (std::int32_t n = d.netStart[i]; n < d.netStart[i + 1]; ++n) {
+      w.production[d.netSpecies[n]] += d.netCoefficients[n] * net;
+    }
+  }
+
+  SpeciesThermo(d, T, w.heatCapacity, w.enthalpy, {});
+  const bool volume = setting.model == Model::ConstantVolume;
+  double heat = 0.0;  // sum of Y_k c_k / W_k
+  double energy = 0.0;
+  for (std::int32_t k = 0; k < K; ++k) {
+    w.heatCapacity[k] *= R;
+    w.enthalpy[k] *= R * T;
+    const double c = volume ? w.heatCapacity[k] - R : w.heatCapacity[k];
+    const double e = volume ? w.enthalpy[k] - R * T : w.enthalpy[k];
+    heat += Y[k] * c / d.weights[k];
+    energy += e * w.production[k];
+  }
+  w.specificHeat = heat;
+  double numerator = -energy / rho;
+  const double tau = setting.residenceTime;
+  for (std::int32_t k = 0; k < K; ++k) ydot[k + 1] = d.weights[k] * w.production[k] / rho;
+  if (tau > 0.0) {
+    for (std::int32_t k = 0; k < K; ++k) {
+      const double inlet = setting.inletMassFractions[k];
+      numerator += inlet * (setting.inletEnthalpies[k] - w.enthalpy[k]) / (d.weights[k] * tau);
+      ydot[k + 1] += (inlet - Y[k]) / tau;
+    }
+  }
+  ydot[0] = numerator / heat;
+}
+
+}  // namespace
+
+Workspace::Workspace(const Data& d)
+    : RKWORK(d.loaded.RKWORK),
+      concentration(d.speciesCount),
+      production(d.speciesCount),
+      enthalpy(d.speciesCount),
+      heatCapacity(d.speciesCount),
+      rawForward(d.reactionCount),
+      rawReverse(d.reactionCount),
+      concentrationSlope(d.reactionCount),
+      uniformSlope(d.reactionCount),
+      pressureSlope(d.reactionCount),
+      production2(d.speciesCount),
+      rateSlope(d.dependencies.size()),
+      temperatureRow(static_cast<std::size_t>(d.stateSize())),
+      scratchState(static_cast<std::size_t>(d.stateSize())),
+      plusState(static_cast<std::size_t>(d.stateSize())),
+      minusState(static_cast<std::size_t>(d.stateSize())),
+      console(sink, noInput) {}
+
+void SpeciesThermo(const Data& d, double T, std::span<double> heatCapacity,
+                   std::span<double> enthalpy, std::span<double> entropy) {
+  const auto& state = d.loaded.state;
+  const auto& counts = state.counts;
+  const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
+  const std::span<const double> RKWORK = d.loaded.RKWORK;
+  const IntSection boundCount(IKWORK, state.layout.integer.TemperatureCount);
+  const ConstRealSection bounds(RKWORK, state.layout.real.TemperatureBounds,
+                                counts.MaxTemperatures);
+  const ConstRealSection coefficients(RKWORK, state.layout.real.ThermoCoefficients,
+                                      state.CoefficientsPerSpecies);
+  const std::int64_t basisCount = counts.CpCoefficientCount;
+  const double logT = std::log(T);
+  for (std::int64_t k = 1; k <= counts.KK; ++k) {
+    // The range rule of the rate kernel's Gibbs terms: 1 + the interior bounds below T.
+    const std::int64_t last = std::min<std::int64_t>(boundCount(k), counts.MaxTemperatures);
+    std::int64_t range = 1;
+    for (std::int64_t j = 2; j <= last - 1; ++j) {
+      if (bounds(k, j) < T) ++range;
+    }
+    const std::int64_t offset = (range - 1) * state.CoefficientsPerRange;
+    double cp = 0.0, h = 0.0, s = 0.0, power = 1.0;
+    for (std::int64_t n = 1; n <= basisCount; ++n) {
+      const double a = coefficients(k, offset + n);
+      cp += a * power;
+      h += a * power / static_cast<double>(n);
+      s += n == 1 ? a * logT : a * power / static_cast<double>(n - 1);
+      power *= T;
+    }
+    const auto index = static_cast<std::size_t>(k - 1);
+    if (!heatCapacity.empty()) heatCapacity[index] = cp;
+    if (!enthalpy.empty()) enthalpy[index] = h + coefficients(k, offset + basisCount + 1) / T;
+    if (!entropy.empty()) entropy[index] = s + coefficients(k, offset + basisCount + 2);
+  }
+}
+
+void RightHandSide(const Data& d, const ReactorSetting& setting, std::span<const double> y,
+                   std::span<double> ydot, Workspace& work) {
+  evaluate(d, setting, y, ydot, work, false);
+}
+
+void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const double> y,
+              std::span<double> values, std::span<double> rankOneRow,
+              std::span<double> rankOneColumn, Workspace& w) {
+  const auto& state = d.loaded.state;
+  const auto& counts = state.counts;
+  const auto& real = state.layout.real;
+  const std::int32_t K = d.speciesCount;
+  const std::int64_t n = d.stateSize();
+  std::fill(values.begin(), values.end(), 0.0);
+  std::fill(rankOneRow.begin(), rankOneRow.end(), 0.0);
+  std::fill(rankOneColumn.begin(), rankOneColumn.end(), 0.0);
+
+  // Temperature column (column 0 holds rows 0..K at entries 0..K).
+  const double T = y[0];
+  const double step = kTemperatureStep * T;
+  std::copy(y.begin(), y.end(), w.scratchState.begin());
+  w.scratchState[0] = T + step;
+  evaluate(d, setting, w.scratchState, w.plusState, w, false);
+  w.scratchState[0] = T - step;
+  evaluate(d, setting, w.scratchState, w.minusState, w, false);
+  const double span = (T + step) - (T - step);
+  for (std::int64_t r = 0; r < n; ++r) values[r] = (w.plusState[r] - w.minusState[r]) / span;
+
+  evaluate(d, setting, y, w.scratchState, w, true);
+  const std::span<const double> ydot = w.scratchState;
+  const double rho = w.density;
+  const double R = d.gasConstant;
+  const bool volume = setting.model == Model::ConstantVolume;
+  const std::span<const double> C = w.concentration;
+  const std::span<double> RKWORK = w.RKWORK;
+  const RealSection forwardCoefficient(RKWORK, real.ForwardRateCoefficients);
+  const RealSection reverseCoefficient(RKWORK, real.ReverseRateCoefficients);
+  const ConstRealSection fallOff(RKWORK, real.FallOffParameters, counts.FallOffParameterCount);
+  const IntSection fallOffForm(d.loaded.IKWORK, state.layout.integer.FallOffForm);
+  const ConstRealSection high(RKWORK, real.ActivatedHighParameters,
+                              kinetics::kTableRateParameterCount);
+  const ConstRealSection low(RKWORK, real.ActivatedParameters, kinetics::kActivatedParameterCount);
+  const IntSection activatedForm(d.loaded.IKWORK, state.layout.integer.ActivatedForm);
+  const double logT = std::log(T);
+  const double small = state.SmallValue;
+
+  std::fill(w.temperatureRow.begin(), w.temperatureRow.end(), 0.0);
+  std::fill(w.production2.begin(), w.production2.end(), 0.0);
+  double energySum = 0.0;  // sum_k e_k w_k
+  for (std::int32_t k = 0; k < K; ++k) {
+    const double e = volume ? w.enthalpy[k] - R * T : w.enthalpy[k];
+    energySum += e * w.production[k];
+  }
+
+  double total = 0.0;
+  for (std::int32_t k = 0; k < K; ++k) total += C[k];
+  double energyOfSlopes = 0.0;  // e . (G C)
+  double uniformEnergy = 0.0;   // sum over reactions of their energy change times uniform slope
+  // rankOneRow first gathers sum_i nu_ki (uniform slope of reaction i).
+  std::fill(w.uniformSlope.begin(), w.uniformSlope.end(), 0.0);
+  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    const std::int32_t first = d.dependencyStart[i];
+    const std::int32_t last = d.dependencyStart[i + 1];
+    if (first == last && !d.multiplierBath[i] && !d.blendMixture[i]) {
+      w.concentrationSlope[i] = 0.0;
+      w.uniformSlope[i] = 0.0;
+      continue;
+    }
+    double change = 0.0;
+    for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
+      const std::int32_t k = d.netSpecies[m];
+      const double e = volume ? w.enthalpy[k] - R * T : w.enthalpy[k];
+      change += d.netCoefficients[m] * e;
+    }
+    const std::span<const Data::Factor> forward(d.forwardFactors.data() + d.forwardStart[i],
+                                                d.forwardFactors.data() + d.forwardStart[i + 1]);
+    const std::span<const Data::Factor> reverse(d.reverseFactors.data() + d.reverseStart[i],
+                                                d.reverseFactors.data() + d.reverseStart[i + 1]);
+    const double kf = forwardCoefficient(i + 1);  // as the kernel applied them
+    const double kr = reverseCoefficient(i + 1);
+    const double mult = d.multiplier[i];
+
+    // Slopes in the two baths.
+    double multiplierSlope = 0.0, blendSlope = 0.0;
+    if (d.multiplierBath[i] || d.blend[i] != Data::Blend::None) {
+      double bath1 = 1.0, bath2 = d.blendMixture[i] ? total : 0.0;
+      if (d.multiplierBath[i]) {
+        bath1 = total;
+        for (std::int32_t a = first; a < last; ++a) {
+          bath1 += d.dependencies[a].multiplierEfficiency * C[d.dependencies[a].species];
+        }
+      }
+      for (std::int32_t a = first; a < last; ++a) {
+        bath2 += d.dependencies[a].blendEfficiency * C[d.dependencies[a].species];
+      }
+      const double forwardProduct = product(forward, C);
+      const double reverseProduct = product(reverse, C);
+      double blendValue = 1.0, blendDerivative = 0.0, a = w.rawForward[i], b = w.rawReverse[i];
+      if (d.blend[i] == Data::Blend::FallOff) {
+        const std::int64_t e = d.blendEntry[i];
+        const double k0 =
+            kinetics::ArrheniusRate(fallOff(e, 1), fallOff(e, 2), fallOff(e, 3), logT, T);
+        const double kinf = w.rawForward[i];
+        const double reduced = k0 * bath2 / kinf;
+        double F = 1.0, s = 0.0;
+        broadening(fallOffForm(e),
+                   std::span<const double>(RKWORK).subspan(static_cast<std::size_t>(
+                       real.FallOffParameters + (e - 1) * counts.FallOffParameterCount - 1)),
+                   reduced, T, small, F, s);
+        blendValue = reduced / (1.0 + reduced) * F;
+        blendDerivative = (k0 / kinf) * F / (1.0 + reduced) * (1.0 / (1.0 + reduced) + s);
+      } else if (d.blend[i] == Data::Blend::Activated) {
+        const std::int64_t e = d.blendEntry[i];
+        const double k0 = kinetics::ArrheniusRate(low(e, 1), low(e, 2), low(e, 3), logT, T);
+        const double kinf = kinetics::ArrheniusRate(high(e, 1), high(e, 2), high(e, 3), logT, T);
+        const double reduced = k0 * bath2 / kinf;
+        double F = 1.0, s = 0.0;
+        broadening(
+            activatedForm(e),
+            std::span<const double>(RKWORK).subspan(static_cast<std::size_t>(
+                real.ActivatedParameters + (e - 1) * kinetics::kActivatedParameterCount - 1)),
+            reduced, T, small, F, s);
+        blendValue = k0 * F / (1.0 + reduced);
+        const double logSlope = (reduced > 0.0 ? s / reduced : 0.0) - 1.0 / (1.0 + reduced);
+        blendDerivative = (k0 / kinf) * blendValue * logSlope;
+        b = w.rawForward[i] != 0.0 ? w.rawReverse[i] / w.rawForward[i] : 0.0;
+        a = 1.0;
+      }
+      const double difference = mult * (a * forwardProduct - b * reverseProduct);
+      multiplierSlope = blendValue * difference;
+      blendSlope = bath1 * blendDerivative * difference;
+    }
+
+    const double uniform =
+        (d.multiplierBath[i] ? multiplierSlope : 0.0) + (d.blendMixture[i] ? blendSlope : 0.0);
+    w.uniformSlope[i] = uniform;
+    uniformEnergy += change * uniform;
+    double slopeTimesConcentration = uniform * total;
+    for (std::int32_t a = first; a < last; ++a) {
+      const auto& dep = d.dependencies[a];
+      double slope = dep.multiplierEfficiency * multiplierSlope + dep.blendEfficiency * blendSlope;
+      if (dep.forwardFactor >= 0) {
+        slope += kf * productSlope(forward, static_cast<std::size_t>(dep.forwardFactor), C);
+      }
+      if (dep.reverseFactor >= 0) {
+        slope -= kr * productSlope(reverse, static_cast<std::size_t>(dep.reverseFactor), C);
+      }
+      const std::int32_t j = dep.species;
+      slopeTimesConcentration += slope * C[j];
+      w.temperatureRow[j] += change * slope;
+      const double perWeight = slope / d.weights[j];
+      std::int64_t position = d.dependencyPositionStart[i] +
+                              std::int64_t{a - first} * (d.netStart[i + 1] - d.netStart[i]);
+      for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m, ++position) {
+        values[d.positions[position]] +=
+            d.netCoefficients[m] * d.weights[d.netSpecies[m]] * perWeight;
+      }
+    }
+    w.concentrationSlope[i] = slopeTimesConcentration;
+    energyOfSlopes += change * slopeTimesConcentration;
+  }
+
+  // Temperature row: T' = N / c with N = -sum e_k w_k / rho (+ inlet terms, free of Y).
+  const double c = w.specificHeat;
+  const double meanWeight = w.meanWeight;
+  for (std::int32_t j = 0; j < K; ++j) {
+    const double W = d.weights[j];
+    double numeratorSlope = -(w.temperatureRow[j] + uniformEnergy) / W;
+    if (!volume) {
+      numeratorSlope += meanWeight / (rho * W) * energyOfSlopes - energySum / rho * meanWeight / W;
+    }
+    const double cj = volume ? w.heatCapacity[j] - R : w.heatCapacity[j];
+    values[d.temperatureRowPosition[j + 1]] = numeratorSlope / c - ydot[0] * cj / (c * W);
+  }
+
+  if (setting.residenceTime > 0.0) {
+    for (std::int32_t k = 0; k < K; ++k) {
+      values[d.diagonalPosition[k + 1]] -= 1.0 / setting.residenceTime;
+    }
+  }
+
+  // At constant volume the pressure R T rho sum_j Y_j / W_j moves the rate constants of
+  // pressure tables and Chebyshev fits: dq_i/dY_j = (dq_i/dP) rho R T / W_j, of rank one again.
+  // d ln k / d ln P is a central difference of the kernel's own table rate.
+  std::fill(w.pressureSlope.begin(), w.pressureSlope.end(), 0.0);
+  if (volume &&
+      (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0)) {
+    const auto& integer = state.layout.integer;
+    const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
+    const double P = w.pressure / common::Entry(std::span<const double>(RKWORK),
+                                                real.StandardPressure, 1);  // atm
+    const double up = std::exp(kReducedPressureStep), down = std::exp(-kReducedPressureStep);
+    const auto section = [&RKWORK](std::int64_t start, std::int64_t first, std::int64_t count) {
+      return std::span<const double>(RKWORK).subspan(static_cast<std::size_t>(start + first - 2),
+                                                     static_cast<std::size_t>(count));
+    };
+    const RealSection forwardProgress(RKWORK, real.ForwardProgressScratch);
+    const RealSection reverseProgress(RKWORK, real.ReverseProgressScratch);
+    auto slopeOf = [&](std::int64_t i, auto rateAt) {
+      const double logSlope =
+          (std::log(rateAt(P * up)) - std::log(rateAt(P * down))) / (2.0 * kReducedPressureStep);
+      w.pressureSlope[i - 1] = logSlope * (forwardProgress(i) - reverseProgress(i)) / w.pressure;
+    };
+    const IntSection tableList(IKWORK, integer.PressureTableReactions);
+    const IntSection firstRow(IKWORK, integer.PressureTableFirstRow);
+    const IntSection rowCount(IKWORK, integer.PressureTableRows);
+    const std::int64_t perRow = kinetics::kTableRateParameterCount;
+    for (std::int64_t n = 1; n <= state.tables.PressureTableReactionCount; ++n) {
+      const auto pressures = section(real.PressureTablePressures, firstRow(n), rowCount(n));
+      const auto parameters = section(real.PressureTableParameters, (firstRow(n) - 1) * perRow + 1,
+                                      rowCount(n) * perRow);
+      slopeOf(tableList(n), [&](double p) {
+        return kinetics::PressureTableRate(pressures, parameters, p, T, small);
+      });
+    }
+    const IntSection fitList(IKWORK, integer.ChebyshevReactions);
+    const IntSection temperatureTerms(IKWORK, integer.ChebyshevTemperatureCount);
+    const IntSection pressureTerms(IKWORK, integer.ChebyshevPressureCount);
+    const IntSection firstCoefficient(IKWORK, integer.ChebyshevFirstCoefficient);
+    const std::int64_t perFit = kinetics::kChebyshevRangeCount;
+    for (std::int64_t n = 1; n <= state.tables.ChebyshevReactionCount; ++n) {
+      const auto ranges = section(real.ChebyshevRanges, (n - 1) * perFit + 1, perFit);
+      const auto coefficients = section(real.ChebyshevCoefficients, firstCoefficient(n),
+                                        std::int64_t{temperatureTerms(n)} * pressureTerms(n));
+      slopeOf(fitList(n), [&](double p) {
+        return kinetics::ChebyshevRate(ranges, coefficients, temperatureTerms(n), pressureTerms(n),
+                                       p, T);
+      });
+    }
+    // The temperature row takes its part directly.
+    double energyOfPressureSlopes = 0.0;
+    for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+      if (w.pressureSlope[i] == 0.0) continue;
+      for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
+        const std::int32_t k = d.netSpecies[m];
+        energyOfPressureSlopes +=
+            d.netCoefficients[m] * (w.enthalpy[k] - R * T) * w.pressureSlope[i];
+      }
+    }
+    for (std::int32_t j = 0; j < K; ++j) {
+      values[d.temperatureRowPosition[j + 1]] -=
+          R * T * energyOfPressureSlopes / (w.specificHeat * d.weights[j]);
+    }
+  }
+
+  // The rank-one part, u v^T with v_j = 1 / W_j: the uniform bath slopes,
+  // W_k sum_i nu_ki s_i, the pressure's at constant volume, W_k R T sum_i nu_ki dq_i/dP, and
+  // at constant pressure the density's coupling, -(W_k / rho) ((G C)_k - w_k) Wbar.
+  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    const double slope = w.uniformSlope[i] + R * T * w.pressureSlope[i];
+    for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
+      rankOneRow[d.netSpecies[m] + 1] += d.netCoefficients[m] * slope;
+      w.production2[d.netSpecies[m]] += d.netCoefficients[m] * w.concentrationSlope[i];
+    }
+  }
+  for (std::int32_t k = 0; k < K; ++k) {
+    rankOneRow[k + 1] *= d.weights[k];
+    if (!volume) {
+      rankOneRow[k + 1] -= (d.weights[k] / rho) * (w.production2[k] - w.production[k]) * meanWeight;
+    }
+    rankOneColumn[k + 1] = 1.0 / d.weights[k];
+  }
+}
+
+}  // namespace reactor
