@@ -611,9 +611,11 @@ struct PathFluxPass {
     return sum;
   }
 
-  // Decides every B for A from estimates; returns false, having changed nothing, when the
-  // threshold is too small for the bounds to settle the B that no estimate reaches.
-  bool expandWithEstimates(std::int32_t a) {
+  // The estimates of R(A, B) for every B within reach of A, and the slack that bounds what
+  // they leave out: the first generation from A's pair rows, the second through the partners
+  // of A worth visiting. False, having changed nothing, when the threshold is too small for
+  // that slack.
+  bool estimateFrom(std::int32_t a, double& slack) {
     const std::int32_t begin = work.partnerBegin[a];
     const std::int32_t end = work.partnerBegin[a + 1];
     const double inverse = work.firstInverse[a];
@@ -671,12 +673,20 @@ struct PathFluxPass {
       }
       work.heavyEnd[m] = kept;
     }
-    const double slack = heavyShare * shareSum + leftOut;
+    slack = heavyShare * shareSum + leftOut;
     if (!(slack <= slackBound && slack * (1.0 + kMargin) + kUnderflow <= threshold)) {
       forEachTouched([&](std::int32_t b) { work.estimate[b] = 0.0; });
       clearEstimatedRows(a);
       return false;
     }
+    return true;
+  }
+
+  // Decides every B for A from estimates; returns false, having changed nothing, when the
+  // threshold is too small for the bounds to settle the B that no estimate reaches.
+  bool expandWithEstimates(std::int32_t a) {
+    double slack = 0.0;
+    if (!estimateFrom(a, slack)) return false;
 
     bool exactRow = false;
     forEachTouched([&](std::int32_t b) {
@@ -761,57 +771,8 @@ struct PathFluxPass {
   // nothing, when the bounds cannot settle the B that no estimate reaches.
   bool sweepWithEstimates(std::int32_t a) {
     const double ca = work.critical[a];
-    const std::int32_t begin = work.partnerBegin[a];
-    const std::int32_t end = work.partnerBegin[a + 1];
-    const double inverse = work.firstInverse[a];
-    const double visitShare = threshold / (4.0 * std::max(end - begin, 1));
-    const double slackBound = 0.5 * threshold * (1.0 + kMargin);
-    double shareSum = 0.0;
-    double leftOut = 0.0;
-    std::int32_t visitCount = 0;
-    for (std::int32_t p = begin; p < end; ++p) {
-      const std::int32_t m = work.partnerSpecies[p];
-      const double consumption = work.pairs[p].consumption * inverse;
-      const double production = work.pairs[p].production * inverse;
-      work.estimatedConsumption[m] = consumption;
-      work.estimatedProduction[m] = production;
-      shareSum += consumption + production;
-      touchIf(m, !work.selected[m] &
-                     ((consumption + production + slackBound) * (1.0 + kMargin) + kUnderflow >
-                      threshold));
-      const double reach = consumption * work.largestConsumptionShare[m] +
-                           production * work.largestProductionShare[m];
-      const bool visit = !(reach < visitShare);
-      leftOut += keepIf(!visit, reach);
-      work.visited[visitCount] = p;
-      visitCount += visit;
-    }
-    for (std::int32_t v = 0; v < visitCount; ++v) {
-      const std::int32_t m = work.partnerSpecies[work.visited[v]];
-      const double consumption = work.estimatedConsumption[m];
-      const double production = work.estimatedProduction[m];
-      const std::int32_t heavyEnd = work.heavyEnd[m];
-      std::int32_t kept = work.partnerBegin[m];
-      for (std::int32_t h = kept; h < heavyEnd; ++h) {
-        const std::int32_t b = work.heavySpecies[h];
-        const double heavyConsumption = work.heavyConsumption[h];
-        const double heavyProduction = work.heavyProduction[h];
-        work.estimate[b] += consumption * heavyConsumption + production * heavyProduction;
-        const bool open = !work.selected[b];
-        touchIf(b, open);
-        work.heavySpecies[kept] = b;
-        work.heavyConsumption[kept] = heavyConsumption;
-        work.heavyProduction[kept] = heavyProduction;
-        kept += open;
-      }
-      work.heavyEnd[m] = kept;
-    }
-    const double slack = heavyShare * shareSum + leftOut;
-    if (!(slack <= slackBound && slack * (1.0 + kMargin) + kUnderflow <= threshold)) {
-      forEachTouched([&](std::int32_t b) { work.estimate[b] = 0.0; });
-      clearEstimatedRows(a);
-      return false;
-    }
+    double slack = 0.0;
+    if (!estimateFrom(a, slack)) return false;
 
     bool exactRow = false;
     forEachTouched([&](std::int32_t b) {
