@@ -650,34 +650,30 @@ PsrResult RunPsr(const Mechanism& mechanism, double inletTemperature, double pre
         static_cast<int>(std::ceil(std::log(first / residenceTime) / std::log(kPsrStageRatio)));
     const double ratio = stages > 0 ? std::pow(first / residenceTime, 1.0 / stages) : 1.0;
     std::vector<double> y = start;
-    bool burning = true;
-    for (int stage = 0; stage <= stages; ++stage) {
-      const double tau = stage == stages ? residenceTime : first / std::pow(ratio, stage);
-      const bool reached = steady(tau, y);
+    // The steady state at `tau` from `from` into y; false, with the result's counts, when the
+    // integrator fails.
+    const auto settle = [&](double tau, const std::vector<double>& from) {
+      const bool reached = steady(tau, from);
       addCounts();
       if (!reached) {
         result.counts = total;
         result.seconds = secondsSince(started);
-        return result;
+        return false;
       }
       const std::span<const double> state = integrator.state();
       y.assign(state.begin(), state.end());
+      return true;
+    };
+    bool burning = true;
+    for (int stage = 0; stage <= stages; ++stage) {
+      const double tau = stage == stages ? residenceTime : first / std::pow(ratio, stage);
+      if (!settle(tau, y)) return result;
       if (y[0] < inletTemperature + kPsrExtinctMargin) {
         burning = false;
         break;
       }
     }
-    if (!burning) {
-      const bool reached = steady(residenceTime, inlet);
-      addCounts();
-      if (!reached) {
-        result.counts = total;
-        result.seconds = secondsSince(started);
-        return result;
-      }
-      const std::span<const double> state = integrator.state();
-      y.assign(state.begin(), state.end());
-    }
+    if (!burning && !settle(residenceTime, inlet)) return result;
     result.burning = burning;
     result.temperature = y[0];
     moleFractionsOf(d, std::span<const double>(y).subspan(1), result.moleFractions);
