@@ -545,6 +545,20 @@ struct PathFluxPass {
     });
   }
 
+  // The terms of the pair (M, B) at `slot` in R(A, B), skipping those that are +0.0.
+  void addExactTerms(std::int32_t m, std::size_t slot, double& consumption,
+                     double& production) const {
+    const double d2 = work.secondDivisor[m];
+    const double consumptionShare = work.firstConsumption[m];
+    if (consumptionShare != 0.0 && work.pairs[slot].consumption != 0.0) {
+      consumption += work.pairs[slot].consumption * consumptionShare / d2;
+    }
+    const double productionShare = work.firstProduction[m];
+    if (productionShare != 0.0 && work.pairs[slot].production != 0.0) {
+      production += work.pairs[slot].production * productionShare / d2;
+    }
+  }
+
   // R(A, B) of one B exactly: the partners M of B in ascending order are the only M whose
   // terms can be non-zero. Needs formFirstGeneration(a).
   double exactCoefficient(std::int32_t a, std::int32_t b) const {
@@ -553,16 +567,7 @@ struct PathFluxPass {
     for (std::int32_t q = work.partnerBegin[b]; q < work.partnerBegin[b + 1]; ++q) {
       const std::int32_t m = work.partnerSpecies[q];
       if (m == a) continue;
-      const std::int32_t slot = work.mirror[q];  // (M, B)
-      const double d2 = work.secondDivisor[m];
-      const double consumptionShare = work.firstConsumption[m];
-      if (consumptionShare != 0.0 && work.pairs[slot].consumption != 0.0) {
-        consumption += work.pairs[slot].consumption * consumptionShare / d2;
-      }
-      const double productionShare = work.firstProduction[m];
-      if (productionShare != 0.0 && work.pairs[slot].production != 0.0) {
-        production += work.pairs[slot].production * productionShare / d2;
-      }
+      addExactTerms(m, static_cast<std::size_t>(work.mirror[q]), consumption, production);
     }
     return (consumption + work.firstConsumption[b]) + (production + work.firstProduction[b]);
   }
@@ -584,16 +589,7 @@ struct PathFluxPass {
       const std::int32_t* end = species + work.partnerBegin[m + 1];
       const std::int32_t* found = std::lower_bound(begin, end, b);
       if (found == end || *found != b) continue;
-      const auto slot = static_cast<std::size_t>(found - species);  // (M, B)
-      const double d2 = work.secondDivisor[m];
-      const double consumptionShare = work.firstConsumption[m];
-      if (consumptionShare != 0.0 && work.pairs[slot].consumption != 0.0) {
-        consumption += work.pairs[slot].consumption * consumptionShare / d2;
-      }
-      const double productionShare = work.firstProduction[m];
-      if (productionShare != 0.0 && work.pairs[slot].production != 0.0) {
-        production += work.pairs[slot].production * productionShare / d2;
-      }
+      addExactTerms(m, static_cast<std::size_t>(found - species), consumption, production);
     }
     return (consumption + work.firstConsumption[b]) + (production + work.firstProduction[b]);
   }
