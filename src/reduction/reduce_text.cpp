@@ -65,7 +65,7 @@ class EditedText {
     std::sort(cuts.rbegin(), cuts.rend());
     const std::size_t content = text.find_last_not_of("\r\n") + 1;
     for (auto [begin, end] : cuts) {
-      end = std::min(end, content);  // a last value left open runs to the end of the line
+      end = std::min(end, content);
       while (end < text.size() && (text[end] == ' ' || text[end] == '\t')) ++end;
       text.erase(begin, end - begin);
     }

@@ -341,7 +341,8 @@ void Interpreter::readAuxiliaryLine(const std::string& file, const Line& line) {
       at = close + 1;
     }
     applyAuxiliary(file, line.number, reaction, word, parameters);
-    const SourceSpan span{line.number, wordBegin, parameters ? at : end};
+    // A last value left open runs to the end of the text, not past it.
+    const SourceSpan span{line.number, wordBegin, parameters ? std::min(at, text.size()) : end};
     if (const int index = findSpecies(word); index >= 0 && parameters) {
       reaction.efficiencySpans.emplace_back(index, span);
     } else if (IsAbbreviation(ToUpper(word), "DUPLICATE", 3)) {
