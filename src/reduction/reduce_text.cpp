@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <unordered_map>
 #include <utility>
 
 #include "common/console.h"
@@ -164,6 +165,11 @@ Reduction ReduceTexts(const ReductionInputs& inputs, const vordane::Interpretati
     const auto& species = source.reactions[r].species;
     keptReaction[r] = std::none_of(species.begin(), species.end(), isRemoved);
   }
+  // Kept reactions per duplicate group: a marker needs a partner among them.
+  std::unordered_map<int, int> keptInGroup;
+  for (std::size_t r = 0; r < source.reactions.size(); ++r) {
+    if (keptReaction[r]) ++keptInGroup[source.reactions[r].duplicateGroup];
+  }
   int previousLast = 0;
   for (std::size_t r = 0; r < source.reactions.size(); ++r) {
     const vordane::ReactionSource& reaction = source.reactions[r];
@@ -192,11 +198,7 @@ Reduction ReduceTexts(const ReductionInputs& inputs, const vordane::Interpretati
         reduction.changes.push_back(
             {number, efficiencyLine, "efficiencies removed:" + efficiencies});
       }
-      bool partner = false;
-      for (std::size_t q = 0; q < source.reactions.size() && !partner; ++q) {
-        partner = q != r && keptReaction[q] &&
-                  source.reactions[q].duplicateGroup == reaction.duplicateGroup;
-      }
+      const bool partner = keptInGroup[reaction.duplicateGroup] > 1;
       if (!partner && !reaction.duplicateMarkers.empty()) {
         for (const vordane::SourceSpan& marker : reaction.duplicateMarkers) text.cut(marker);
         reduction.changes.push_back({number, reaction.duplicateMarkers.front().line,

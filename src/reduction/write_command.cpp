@@ -93,6 +93,36 @@ std::string listingText(const WriteOptions& options, const vordane::Interpretati
   return text;
 }
 
+// Every file goes to a temporary name first; only when all are written are they renamed into
+// place, so that a failure leaves no set of files that mixes old and new.
+void writeAll(const std::filesystem::path& folder,
+              const std::vector<std::pair<std::string, const std::string*>>& files) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  std::vector<std::string> written;
+  const auto temporary = [](const std::string& path) {
+    const std::filesystem::path name(path);
+    return (name.parent_path() / ("." + name.filename().string() + ".sorvane-part")).string();
+  };
+  const auto removeWritten = [&] {
+    for (const std::string& path : written) std::filesystem::remove(path, error);
+  };
+  for (const auto& [path, text] : files) {
+    if (!common::WriteTextFileAtomically(temporary(path), *text)) {
+      removeWritten();
+      refuse({" cannot write " + path + "; nothing written"});
+    }
+    written.push_back(temporary(path));
+  }
+  for (const auto& [path, text] : files) {
+    std::filesystem::rename(temporary(path), path, error);
+    if (error) {
+      removeWritten();
+      refuse({" cannot write " + path + ": " + error.message()});
+    }
+  }
+}
+
 }  // namespace
 
 WriteSummary WriteReducedFiles(const WriteOptions& options) {
@@ -156,17 +186,15 @@ WriteSummary WriteReducedFiles(const WriteOptions& options) {
                       check));
   }
 
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
+  std::vector<std::pair<std::string, const std::string*>> files = {
+      {output(kMechanismOutput), &reduction.mechanism}};
+  if (reduction.thermo) files.emplace_back(output(kThermoOutput), &*reduction.thermo);
+  if (reduction.transport) files.emplace_back(output(kTransportOutput), &*reduction.transport);
+  const std::string listing = listingText(options, detailed, removed, reduction);
+  files.emplace_back(output(kListingOutput), &listing);
+  writeAll(folder, files);
   WriteSummary summary;
-  const auto write = [&](const std::string& path, const std::string& text) {
-    if (!common::WriteTextFileAtomically(path, text)) refuse({" cannot write " + path});
-    summary.written.push_back(path);
-  };
-  write(output(kMechanismOutput), reduction.mechanism);
-  if (reduction.thermo) write(output(kThermoOutput), *reduction.thermo);
-  if (reduction.transport) write(output(kTransportOutput), *reduction.transport);
-  write(output(kListingOutput), listingText(options, detailed, removed, reduction));
+  for (const auto& [path, text] : files) summary.written.push_back(path);
   summary.speciesBefore = static_cast<int>(names.size());
   summary.speciesAfter = static_cast<int>(keptCount);
   summary.reactionsBefore = static_cast<int>(detailed.mechanism.reactions.size());

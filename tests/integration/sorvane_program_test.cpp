@@ -72,6 +72,9 @@ TEST(Sorvane, RefusesWhatItCannotReduceAndTouchesNothing) {
        {"--transport", "tran.dat", "--remove", "AR", "-o", "."},
        "the same file as"},
       {"no species named", {"-o", "out"}, "either by a trim file"},
+      {"output folder that cannot be made",
+       {"--remove", "AR", "-o", "therm.dat/out"},
+       "cannot write"},
       {"mechanism with errors", {"--remove", "AR", "-o", "out"}, "does not convert"},
   };
   for (const Case& c : cases) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <random>
 #include <regex>
@@ -154,17 +155,19 @@ bool checkReduction(const vordane::Interpretation& detailed,
   EXPECT_EQ(result.mechanism.reactions.size(), reduced.keptReactions.size());
   // Kept reaction lines are copied whole: the reduced reaction r starts with the line of the
   // detailed reaction it keeps.
-  const auto lineOf = [](const std::string& text, int number) {
+  const auto linesOf = [](const std::string& text) {
+    std::vector<std::string> lines;
     std::istringstream in(text);
-    std::string line;
-    for (int n = 0; n < number; ++n) std::getline(in, line);
-    return line;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
   };
+  const std::vector<std::string> detailedLines = linesOf(inputs.mechanism.text);
+  const std::vector<std::string> reducedLines = linesOf(reduced.mechanism);
   for (std::size_t r = 0; r < reduced.keptReactions.size(); ++r) {
     const auto& from =
         detailed.source.reactions[static_cast<std::size_t>(reduced.keptReactions[r] - 1)];
-    const std::string kept = lineOf(inputs.mechanism.text, from.firstLine);
-    if (lineOf(reduced.mechanism, result.source.reactions[r].firstLine) != kept) {
+    const std::string& kept = detailedLines[static_cast<std::size_t>(from.firstLine - 1)];
+    if (reducedLines[static_cast<std::size_t>(result.source.reactions[r].firstLine - 1)] != kept) {
       ADD_FAILURE() << "reaction line not copied: " << kept;
       return true;
     }
