@@ -2,8 +2,11 @@
 // refusals of inputs that cannot be reduced, which must leave every file as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -96,6 +99,116 @@ TEST(Sorvane, RefusesWhatItCannotReduceAndTouchesNothing) {
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.console.find(c.message), std::string::npos) << run.console;
     EXPECT_EQ(FilesOf(workspace.folder()), before);
+  }
+}
+
+}  // namespace
+}  // namespace integration
+
+namespace integration {
+namespace {
+
+// The case library with only the kept species' mole fractions (`dropRemoved`) or with the
+// removed ones at zero.
+std::string RestrictedLibrary(const std::string& library, const std::vector<bool>& removed,
+                              bool dropRemoved) {
+  std::istringstream in(library);
+  std::string text;
+  const auto kept = std::count(removed.begin(), removed.end(), false);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    std::vector<std::string> values;
+    for (std::string value; fields >> value;) values.push_back(value);
+    if (!values.empty() && values[0] == "KK" && dropRemoved) {
+      line = "KK " + std::to_string(kept);
+    } else if (values.size() == removed.size() + 7) {
+      line.clear();
+      for (std::size_t v = 0; v < values.size(); ++v) {
+        const bool gone = v >= 7 && removed[v - 7];
+        if (gone && dropRemoved) continue;
+        line += (line.empty() ? "" : " ") + (gone ? std::string("0.0") : values[v]);
+      }
+    }
+    text += line + "\n";
+  }
+  return text;
+}
+
+// The numbers of a section of the listing ("REMOVED SPECIES (3)" and its lines).
+std::vector<int> ListedNumbers(const std::string& listing, const std::string& section) {
+  std::istringstream in(listing.substr(listing.find(section)));
+  std::string line;
+  std::getline(in, line);
+  std::vector<int> numbers;
+  while (std::getline(in, line) && !line.empty()) numbers.push_back(std::stoi(line));
+  return numbers;
+}
+
+// The rows of tarnwick-rates without the reaction column, per reaction number.
+std::map<int, std::vector<std::string>> RatesByReaction(const std::string& csv) {
+  std::map<int, std::vector<std::string>> rows;
+  std::istringstream in(csv);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    const std::size_t first = line.find(',');
+    const std::size_t second = line.find(',', first + 1);
+    const std::size_t third = line.find(',', second + 1);
+    rows[std::stoi(line.substr(second + 1, third - second - 1))].push_back(line.substr(0, second) +
+                                                                           line.substr(third));
+  }
+  return rows;
+}
+
+TEST(Sorvane, KeptReactionsHaveTheRatesOfTheDetailedMechanismInTarnwickRates) {
+  PATHFLUX_REQUIRE_SHARED_DATA();
+  struct Case {
+    std::string folder, mechanism, thermo, trim;
+  };
+  const std::vector<Case> cases = {
+      {"gri30", "gri30.inp", "gri30_thermo.dat", "expected/gri30-demo/fortrim.txt"},
+      {"llnl_nheptane_v2", "chem.inp", "thermo.dat", "expected/nheptane/fortrim.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    Workspace workspace("sorvane-rates");
+    const std::string mechanism = SharedData(c.folder + "/" + c.mechanism);
+    const std::string thermo = SharedData(c.folder + "/" + c.thermo);
+    workspace.write("fortrim.txt", ReadText(test_support::TestData(c.trim)));
+    ASSERT_EQ(workspace
+                  .run("sorvane", {"write", "--mech", mechanism, "--thermo", thermo, "--trim",
+                                   "fortrim.txt", "-o", "reduced"})
+                  .status,
+              0);
+    ASSERT_EQ(workspace.run("vordane", {mechanism, thermo, "full.bin", "full.out"}).status, 0);
+    ASSERT_EQ(
+        workspace
+            .run("vordane", {"reduced/chem.inp", "reduced/therm.dat", "reduced.bin", "reduced.out"})
+            .status,
+        0);
+    const std::string listing = workspace.read("reduced/sorvane.out");
+    const std::string library = ReadText(SharedData(c.folder + "/libdata.asc"));
+    // The species count is the library's KK line.
+    const std::size_t countAt = library.find("KK") + 2;
+    std::vector<bool> removed(
+        std::stoul(library.substr(countAt, library.find('\n', countAt) - countAt)));
+    for (const int k : ListedNumbers(listing, "REMOVED SPECIES"))
+      removed[static_cast<std::size_t>(k - 1)] = true;
+    workspace.write("full.asc", RestrictedLibrary(library, removed, false));
+    workspace.write("reduced.asc", RestrictedLibrary(library, removed, true));
+    const auto full =
+        RatesByReaction(workspace.run("tarnwick-rates", {"full.bin", "full.asc"}).console);
+    const auto reduced =
+        RatesByReaction(workspace.run("tarnwick-rates", {"reduced.bin", "reduced.asc"}).console);
+    const std::vector<int> removedReactions = ListedNumbers(listing, "REMOVED REACTIONS");
+    int reducedNumber = 0;
+    for (const auto& [number, rows] : full) {
+      if (std::count(removedReactions.begin(), removedReactions.end(), number) != 0) continue;
+      ++reducedNumber;
+      ASSERT_EQ(reduced.at(reducedNumber), rows) << "reaction " << number;
+    }
+    EXPECT_EQ(reducedNumber, static_cast<int>(reduced.size()));
+    EXPECT_GT(reducedNumber, 0);
   }
 }
 
