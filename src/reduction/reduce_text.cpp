@@ -59,7 +59,7 @@ class EditedText {
   static std::size_t index(int number) { return static_cast<std::size_t>(number - 1); }
 
   // Takes the spans out of a line with the blanks that follow each. A line left with nothing
-  // but blanks before its comment goes entirely when it has no comment either.
+  // but blanks goes entirely; one left with its comment keeps it.
   static std::string cutLine(std::string text,
                              std::vector<std::pair<std::size_t, std::size_t>> cuts) {
     if (cuts.empty()) return text;

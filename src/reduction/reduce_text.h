@@ -1,7 +1,9 @@
 // The reduced files of a mechanism, made by copying the lines of the originals: the reactions
 // and entries that stay go out byte for byte, and only what names a removed species is taken
 // out (a reaction with its auxiliary and comment lines, a name in the species list, an
-// efficiency, a thermo or transport entry).
+// efficiency, a thermo or transport entry). A reaction's comment lines are those between its
+// reaction line and its last auxiliary line and those right above its reaction line (no blank
+// line between); comments elsewhere always stay.
 #pragma once
 
 #include <optional>
