@@ -129,6 +129,7 @@ struct AuxiliaryNote {
 struct ReactionEntry {
   std::string file;
   int line = 0;
+  int lastLine = 0;  // of its last auxiliary line
   std::string equation;
   bool reversible = true;
   ThirdBodyKind thirdBody = ThirdBodyKind::None;
@@ -162,6 +163,10 @@ struct ReactionEntry {
   bool fallOffInside = false;  // "(+M)" was not written at the end of a side
   bool valid = true;           // the equation could be read
   std::vector<AuxiliaryNote> notes;
+  int electronSpecies = -1;  // TDEP
+  std::vector<std::pair<int, SourceSpan>> efficiencySpans;
+  std::vector<SourceSpan> duplicateSpans;
+  int duplicateGroup = -1;
 };
 
 // Appends the fall-off form's parameters of `reaction` to `values` (SRI's d and e default to 1
@@ -176,6 +181,7 @@ inline bool IsIntegral(double value) {
 class Interpreter {
  public:
   Interpretation run(const SourceText& mechanism, const SourceText* thermo);
+  MechanismSource locateThermo(const std::vector<std::string>& names, const SourceText& thermo);
 
  private:
   void error(const std::string& file, int line, std::string message) {
@@ -197,6 +203,7 @@ class Interpreter {
   void readReactionUnits(const std::string& file, const Line& line, std::string_view text);
   void readReactionLine(const std::string& file, const Line& line);
   void readAuxiliaryLine(const std::string& file, const Line& line);
+  void recordSource();
   void applyAuxiliary(const std::string& file, int line, ReactionEntry& reaction,
                       const std::string& keyword, std::optional<std::string_view> parameters);
 

@@ -116,10 +116,15 @@ void Interpreter::readSpeciesWords(const std::string& file, const Line& line,
                                    std::string_view text) {
   for (const std::string_view word : SplitWords(text)) {
     const std::string name(word);
-    if (speciesIndex_.count(name) != 0) {
+    // The text is a part of the line's text, which starts where the line starts.
+    const auto begin = static_cast<std::size_t>(word.data() - line.text.data());
+    const SourceSpan span{line.number, begin, begin + word.size()};
+    if (const auto known = speciesIndex_.find(name); known != speciesIndex_.end()) {
+      result_.source.declarations.push_back({known->second, span});
       warning(file, line.number, "species " + name + " declared twice; kept once");
       continue;
     }
+    result_.source.declarations.push_back({static_cast<int>(species_.size()), span});
     if (name.size() > kNameWidth) {
       error(file, line.number, "species name " + name + " longer than 16 characters");
     }
@@ -291,7 +296,41 @@ Interpretation Interpreter::run(const SourceText& mechanism, const SourceText* t
   buildMechanism();
   writeListing();
   writeTableListing();
+  recordSource();
   return std::move(result_);
+}
+
+MechanismSource Interpreter::locateThermo(const std::vector<std::string>& names,
+                                          const SourceText& thermo) {
+  for (const std::string& name : names) {
+    speciesIndex_.emplace(name, static_cast<int>(species_.size()));
+    species_.push_back({name, 0, std::nullopt});
+  }
+  const std::vector<Line> lines = SplitLines(thermo.text);
+  std::size_t start = 0;
+  while (start < lines.size() && Trim(lines[start].text).empty()) ++start;
+  if (start < lines.size()) readThermo(thermo.name, lines, start, false);
+  return std::move(result_.source);
+}
+
+void Interpreter::recordSource() {
+  for (const ReactionEntry& reaction : reactions_) {
+    ReactionSource source;
+    source.firstLine = reaction.line;
+    source.lastLine = std::max(reaction.line, reaction.lastLine);
+    for (const auto* side : {&reaction.reactants, &reaction.products}) {
+      for (const Participant& participant : *side) source.species.push_back(participant.species);
+    }
+    if (reaction.fallOffSpecies >= 0) source.species.push_back(reaction.fallOffSpecies);
+    for (const auto* orders : {&reaction.forwardOrders, &reaction.reverseOrders}) {
+      for (const auto& [species, order] : *orders) source.species.push_back(species);
+    }
+    if (reaction.electronSpecies >= 0) source.species.push_back(reaction.electronSpecies);
+    source.efficiencies = reaction.efficiencySpans;
+    source.duplicateMarkers = reaction.duplicateSpans;
+    source.duplicateGroup = reaction.duplicateGroup;
+    result_.source.reactions.push_back(std::move(source));
+  }
 }
 
 }  // namespace vordane::detail
@@ -301,6 +340,12 @@ namespace vordane {
 Interpretation Interpret(const SourceText& mechanism, const SourceText* thermo) {
   detail::Interpreter interpreter;
   return interpreter.run(mechanism, thermo);
+}
+
+MechanismSource LocateThermoEntries(const std::vector<std::string>& names,
+                                    const SourceText& thermo) {
+  detail::Interpreter interpreter;
+  return interpreter.locateThermo(names, thermo);
 }
 
 }  // namespace vordane

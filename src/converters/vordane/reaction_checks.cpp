@@ -209,6 +209,7 @@ void Interpreter::checkDuplicates() {
     const std::string looseKey =
         looseLeft < looseRight ? looseLeft + "=" + looseRight : looseRight + "=" + looseLeft;
     auto& partners = loose[looseKey];
+    reactions_[i].duplicateGroup = static_cast<int>(partners.empty() ? i : partners.front());
     if (!partners.empty()) {
       hasPartner[i] = true;
       for (const std::size_t j : partners) hasPartner[j] = true;

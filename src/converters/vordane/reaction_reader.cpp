@@ -289,6 +289,7 @@ void Interpreter::readAuxiliaryLine(const std::string& file, const Line& line) {
     return;
   }
   ReactionEntry& reaction = reactions_.back();
+  reaction.lastLine = line.number;
   const std::string& text = line.text;
   const std::vector<std::string_view> words = SplitWords(text);
   if (text.find('/') == std::string::npos &&
@@ -316,6 +317,7 @@ void Interpreter::readAuxiliaryLine(const std::string& file, const Line& line) {
     std::size_t next = end;
     while (next < text.size() && text[next] == ' ') ++next;
     std::optional<std::string_view> parameters;
+    const std::size_t wordBegin = at;
     at = next;
     if (next < text.size() && text[next] == '/') {
       std::size_t close = text.find('/', next + 1);
@@ -339,6 +341,13 @@ void Interpreter::readAuxiliaryLine(const std::string& file, const Line& line) {
       at = close + 1;
     }
     applyAuxiliary(file, line.number, reaction, word, parameters);
+    // A last value left open runs to the end of the text, not past it.
+    const SourceSpan span{line.number, wordBegin, parameters ? std::min(at, text.size()) : end};
+    if (const int index = findSpecies(word); index >= 0 && parameters) {
+      reaction.efficiencySpans.emplace_back(index, span);
+    } else if (IsAbbreviation(ToUpper(word), "DUPLICATE", 3)) {
+      reaction.duplicateSpans.push_back(span);
+    }
   }
 }
 
@@ -426,6 +435,7 @@ void Interpreter::applyAuxiliary(const std::string& file, int line, ReactionEntr
       error(file, line, "TDEP names no known species: '" + parameterText + "'");
     } else if (once(reaction.electronImpact)) {
       reaction.electronImpact = true;
+      reaction.electronSpecies = index;
     }
   } else if (keyword == "FORD" || keyword == "RORD") {
     const auto words = SplitWords(parameterText);

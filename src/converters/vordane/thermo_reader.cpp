@@ -127,7 +127,10 @@ std::size_t Interpreter::readThermo(const std::string& file, const std::vector<L
     }
     const Section section = sectionOf(line);
     // Whatever follows END (notes, further entries) is not thermo data of this section.
-    if (section == Section::End) return finish(i + 1);
+    if (section == Section::End) {
+      if (!fromMechanism) result_.source.thermoFileEnd = line.number;
+      return finish(i + 1);
+    }
     if (fromMechanism && section == Section::Reactions) {
       warning(file, line.number, "thermo section without END");
       return finish(i);
@@ -188,6 +191,7 @@ std::size_t Interpreter::readThermo(const std::string& file, const std::vector<L
       i = next;
       continue;
     }
+    result_.source.thermoBlocks.push_back({file, line.number, index, wanted});
     if (repeated) {
       auto [at, added] = repeatOf.try_emplace(index, repeats.size());
       if (added) repeats.push_back({file, species->name, readHere[index], {}});
