@@ -1,15 +1,12 @@
 #include "sample/run.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <mutex>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #include "common/console.h"
 #include "common/output_files.h"
@@ -17,6 +14,7 @@
 #include "kinetics/queries.h"
 #include "reactor/reactor.h"
 #include "sample/library.h"
+#include "sample/parallel.h"
 
 namespace sample {
 namespace {
@@ -83,37 +81,26 @@ std::vector<Outcome> runAll(const Settings& s, const reactor::Mechanism& mechani
                             const std::vector<std::vector<double>>& mixtures,
                             std::ostream& messages, bool progress) {
   std::vector<Outcome> outcomes(grid.size());
-  std::atomic<std::size_t> next{0};
-  std::size_t done = 0;
-  std::mutex reporting;
   const reactor::Tolerances tolerances{s.relativeTolerance, s.absoluteTolerance};
-  const auto work = [&] {
-    for (std::size_t i = next++; i < grid.size(); i = next++) {
-      const Condition& c = grid[i];
-      const double pressure = c.pressureAtm * kAtmosphere;
-      if (s.stirredReactor) {
-        outcomes[i].stirred = reactor::RunPsr(mechanism, c.temperature, pressure, mixtures[i],
-                                              c.residenceTime, tolerances);
-      } else {
-        outcomes[i].ignition = reactor::RunIgnition(
-            mechanism,
-            s.constantVolume ? reactor::Model::ConstantVolume : reactor::Model::ConstantPressure,
-            c.temperature, pressure, mixtures[i], s.endTime, tolerances);
-      }
-      const std::lock_guard<std::mutex> lock(reporting);
-      ++done;
-      if (progress) {
-        messages << "\rtarnwick-sample: " << done << " of " << grid.size() << " conditions done"
-                 << std::flush;
-      }
+  const auto run = [&](std::size_t i) {
+    const Condition& c = grid[i];
+    const double pressure = c.pressureAtm * kAtmosphere;
+    if (s.stirredReactor) {
+      outcomes[i].stirred = reactor::RunPsr(mechanism, c.temperature, pressure, mixtures[i],
+                                            c.residenceTime, tolerances);
+    } else {
+      outcomes[i].ignition = reactor::RunIgnition(
+          mechanism,
+          s.constantVolume ? reactor::Model::ConstantVolume : reactor::Model::ConstantPressure,
+          c.temperature, pressure, mixtures[i], s.endTime, tolerances);
     }
   };
-  unsigned threads = s.threads != 0 ? s.threads : std::max(1u, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<std::size_t>(threads, grid.size()));
-  std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& thread : pool) thread.join();
+  ParallelFor(grid.size(), s.threads, run, [&](std::size_t done) {
+    if (progress) {
+      messages << "\rtarnwick-sample: " << done << " of " << grid.size() << " conditions done"
+               << std::flush;
+    }
+  });
   if (progress) messages << "\n";
   return outcomes;
 }
