@@ -11,7 +11,6 @@
 #include "common/console.h"
 #include "common/output_files.h"
 #include "kinetics/linking_file.h"
-#include "kinetics/queries.h"
 #include "reactor/reactor.h"
 #include "sample/library.h"
 #include "sample/parallel.h"
@@ -105,14 +104,8 @@ std::vector<Outcome> runAll(const Settings& s, const reactor::Mechanism& mechani
   return outcomes;
 }
 
-double meanWeight(std::span<const double> x, std::span<const double> weights) {
-  double sum = 0.0;
-  for (std::size_t k = 0; k < x.size(); ++k) sum += x[k] * weights[k];
-  return sum;
-}
-
 Block ignitionBlock(const Settings& s, const Condition& c, const reactor::IgnitionResult& run,
-                    std::span<const double> weights, double gasConstant) {
+                    const reactor::Mechanism& mechanism) {
   std::vector<double> times;
   std::vector<double> temperatures;
   for (const reactor::StateRecord& state : run.trajectory) {
@@ -130,8 +123,8 @@ Block ignitionBlock(const Settings& s, const Condition& c, const reactor::Igniti
                   ", final T " + number(run.finalTemperature, "%.1f") + " K";
   for (const std::size_t i : ChooseStates(times, temperatures, run.delayMaxSlope, s.states)) {
     const reactor::StateRecord& state = run.trajectory[i];
-    const double density = state.pressure * meanWeight(state.moleFractions, weights) /
-                           (gasConstant * state.temperature);
+    const double density =
+        reactor::Density(mechanism, state.temperature, state.pressure, state.moleFractions);
     block.cases.push_back(
         {state.time, state.pressure, density, state.temperature, state.moleFractions});
   }
@@ -139,14 +132,13 @@ Block ignitionBlock(const Settings& s, const Condition& c, const reactor::Igniti
 }
 
 Block stirredBlock(const Condition& c, const reactor::PsrResult& run,
-                   std::span<const double> weights, double gasConstant) {
+                   const reactor::Mechanism& mechanism) {
   Block block;
   block.tau0 = c.residenceTime;
   block.comment = Describe(c) + ": " + (run.burning ? "burning" : "extinguished") + ", T " +
                   number(run.temperature, "%.1f") + " K";
   const double pressure = c.pressureAtm * kAtmosphere;
-  const double density =
-      pressure * meanWeight(run.moleFractions, weights) / (gasConstant * run.temperature);
+  const double density = reactor::Density(mechanism, run.temperature, pressure, run.moleFractions);
   block.cases.push_back({c.residenceTime, pressure, density, run.temperature, run.moleFractions});
   return block;
 }
@@ -185,44 +177,46 @@ std::string csvText(const Settings& s, const std::vector<Condition>& grid,
 
 }  // namespace
 
-int RunSampler(const Settings& s, std::ostream& messages, bool progress) {
-  const auto fail = [&messages](const std::string& why) {
-    messages << "tarnwick-sample: " << why << "; no library written\n";
-    return 1;
-  };
+std::unique_ptr<reactor::Mechanism> LoadReactorMechanism(const std::string& path,
+                                                         std::string& problem) {
   std::ostringstream loaderText;
   std::istringstream noAnswer;
   common::Console console(loaderText, noAnswer);
-  kinetics::LoadedKinetics loaded;
   try {
-    loaded = kinetics::LoadKineticsFile(s.kineticsFile, console);
+    return std::make_unique<reactor::Mechanism>(kinetics::LoadKineticsFile(path, console));
   } catch (const common::Stop& stop) {
-    return fail("cannot load the kinetics file " + s.kineticsFile + ": " + stop.reason());
-  }
-  double gasConstant = 0.0;
-  double gasConstantCal = 0.0;
-  double standardPressure = 0.0;
-  kinetics::QueryGasConstants(loaded.IKWORK, loaded.RKWORK, gasConstant, gasConstantCal,
-                              standardPressure);
-  std::optional<reactor::Mechanism> made;
-  try {
-    made.emplace(std::move(loaded));
+    problem = "cannot load the kinetics file " + path + ": " + stop.reason();
   } catch (const std::exception& refused) {
-    return fail(refused.what());
+    problem = path + ": " + refused.what();
   }
-  const reactor::Mechanism& mechanism = *made;
-  if (const auto problem = problemWith(s, mechanism)) return fail(*problem);
+  return nullptr;
+}
 
-  std::string problem;
-  const Blend fuel = ReadBlend(s.fuel, problem);
-  if (fuel.empty()) return fail("fuel: " + problem);
-  const Blend oxidizer = ReadBlend(s.oxidizer, problem);
-  if (oxidizer.empty()) return fail("oxidizer: " + problem);
+SpeciesTable SpeciesTableOf(const reactor::Mechanism& mechanism) {
   SpeciesTable table{mechanism.speciesNames(), mechanism.elementNames(), {}};
   for (std::int32_t k = 0; k < mechanism.speciesCount(); ++k) {
     const auto atoms = mechanism.composition(k);
     table.composition.emplace_back(atoms.begin(), atoms.end());
   }
+  return table;
+}
+
+int RunSampler(const Settings& s, std::ostream& messages, bool progress) {
+  const auto fail = [&messages](const std::string& why) {
+    messages << "tarnwick-sample: " << why << "; no library written\n";
+    return 1;
+  };
+  std::string problem;
+  const std::unique_ptr<reactor::Mechanism> made = LoadReactorMechanism(s.kineticsFile, problem);
+  if (!made) return fail(problem);
+  const reactor::Mechanism& mechanism = *made;
+  if (const auto problem = problemWith(s, mechanism)) return fail(*problem);
+
+  const Blend fuel = ReadBlend(s.fuel, problem);
+  if (fuel.empty()) return fail("fuel: " + problem);
+  const Blend oxidizer = ReadBlend(s.oxidizer, problem);
+  if (oxidizer.empty()) return fail("oxidizer: " + problem);
+  const SpeciesTable table = SpeciesTableOf(mechanism);
   const std::vector<double> inlet{s.inletTemperature};
   const std::vector<Condition> grid =
       Grid(s.phis, s.pressures, s.stirredReactor ? std::span<const double>(inlet) : s.temperatures,
@@ -244,10 +238,9 @@ int RunSampler(const Settings& s, std::ostream& messages, bool progress) {
 
   std::vector<Block> blocks;
   for (std::size_t i = 0; i < grid.size(); ++i) {
-    blocks.push_back(s.stirredReactor ? stirredBlock(grid[i], *outcomes[i].stirred,
-                                                     mechanism.molecularWeights(), gasConstant)
-                                      : ignitionBlock(s, grid[i], *outcomes[i].ignition,
-                                                      mechanism.molecularWeights(), gasConstant));
+    blocks.push_back(s.stirredReactor
+                         ? stirredBlock(grid[i], *outcomes[i].stirred, mechanism)
+                         : ignitionBlock(s, grid[i], *outcomes[i].ignition, mechanism));
   }
   const std::string model = s.stirredReactor   ? "adiabatic perfectly stirred reactor"
                             : s.constantVolume ? "adiabatic constant-volume ignition"

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "reactor/reactor.h"
 #include "sample/conditions.h"
 
 namespace sample {
@@ -29,6 +31,14 @@ struct Settings {
   std::vector<double> residenceTimes;
   unsigned threads = 0;  // 0: every core
 };
+
+// Loads a kinetics linking file for the reactors: null, with `problem` set, when it cannot be
+// read or holds reactions the reactors refuse.
+std::unique_ptr<reactor::Mechanism> LoadReactorMechanism(const std::string& path,
+                                                         std::string& problem);
+
+// The names and element counts of a mechanism's species, as mixtures need them.
+SpeciesTable SpeciesTableOf(const reactor::Mechanism& mechanism);
 
 // Runs every condition and writes the library (and the delays' table) through temporary files.
 // Messages go to `messages`; a progress line too when `progress`. Returns the exit status: 0
