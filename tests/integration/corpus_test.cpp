@@ -87,18 +87,6 @@ Outcome OutcomeOf(const ProgramRun& run) {
   return {run.status, Count(run.console, "error"), Count(run.console, "warning")};
 }
 
-// The file of one role named by the folder's SOURCE.md ("Roles: mechanism `x`; thermo `y`; ...").
-std::string RoleFile(const std::string& source, const std::string& role) {
-  const std::size_t roles = source.find("Roles:");
-  const std::size_t at = source.find(role + " `", roles);
-  if (roles == std::string::npos || at == std::string::npos) return {};
-  const std::size_t start = at + role.size() + 2;
-  const std::size_t end = source.find('`', start);
-  const std::size_t lineEnd = source.find('\n', roles);
-  if (end == std::string::npos || (lineEnd != std::string::npos && end > lineEnd)) return {};
-  return source.substr(start, end - start);
-}
-
 bool HasTransportSection(const std::string& mechanismText) {
   std::istringstream lines(mechanismText);
   for (std::string line; std::getline(lines, line);) {
@@ -113,9 +101,10 @@ bool HasTransportSection(const std::string& mechanismText) {
 
 Row ConvertFolder(const fs::path& folder) {
   const std::string source = test_support::ReadText((folder / "SOURCE.md").string());
-  const std::string mechanism = (folder / RoleFile(source, "mechanism")).string();
-  const std::string thermoName = RoleFile(source, "thermo");
-  std::string transport = RoleFile(source, "transport");
+  const std::string mechanism =
+      (folder / test_support::CorpusRoleFile(source, "mechanism")).string();
+  const std::string thermoName = test_support::CorpusRoleFile(source, "thermo");
+  std::string transport = test_support::CorpusRoleFile(source, "transport");
   Workspace workspace("corpus-" + folder.filename().string());
   Row row;
   const std::string thermo = thermoName.empty() ? "none.dat" : (folder / thermoName).string();

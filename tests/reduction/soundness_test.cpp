@@ -11,7 +11,6 @@
 #include <iostream>
 #include <optional>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -63,15 +62,16 @@ std::vector<MechanismFiles> publishedMechanisms() {
       files.push_back({entry.path().filename().string(), entry.path().string(), "", "", ""});
     }
   }
-  const std::regex roles("mechanism `([^`]+)`(; thermo `([^`]+)`)?(; transport `([^`]+)`)?");
   for (const auto& entry : fs::directory_iterator(SharedData("corpus"))) {
-    std::smatch match;
+    if (!entry.is_directory()) continue;
     const std::string source = ReadText((entry.path() / "SOURCE.md").string());
-    if (!entry.is_directory() || !std::regex_search(source, match, roles)) continue;
-    const auto in = [&](int group) {
-      return match[group].matched ? (entry.path() / match[group].str()).string() : std::string();
+    const auto in = [&](const char* role) {
+      const std::string name = test_support::CorpusRoleFile(source, role);
+      return name.empty() ? std::string() : (entry.path() / name).string();
     };
-    files.push_back({entry.path().filename().string(), in(1), in(3), in(5), ""});
+    if (in("mechanism").empty()) continue;
+    files.push_back(
+        {entry.path().filename().string(), in("mechanism"), in("thermo"), in("transport"), ""});
   }
   return files;
 }

@@ -31,4 +31,16 @@ std::string TestData(const std::string& relative) {
   return std::string(PATHFLUX_TEST_DATA_FOLDER) + "/" + relative;
 }
 
+std::string CorpusRoleFile(const std::string& source, const std::string& role) {
+  const std::size_t roles = source.find("Roles:");
+  if (roles == std::string::npos) return {};
+  const std::size_t lineEnd = source.find('\n', roles);
+  const std::size_t at = source.find(role + " `", roles);
+  if (at == std::string::npos || at > lineEnd) return {};
+  const std::size_t start = at + role.size() + 2;
+  const std::size_t end = source.find('`', start);
+  if (end == std::string::npos || end > lineEnd) return {};
+  return source.substr(start, end - start);
+}
+
 }  // namespace test_support

@@ -21,6 +21,10 @@ std::string SharedDataMissing();
 std::string ShippedData(const std::string& relative);
 std::string TestData(const std::string& relative);
 
+// The file of one role ("mechanism", "thermo", "transport") that a corpus folder's SOURCE.md
+// names on its "Roles:" line; empty when it names none.
+std::string CorpusRoleFile(const std::string& source, const std::string& role);
+
 }  // namespace test_support
 
 // In a GoogleTest body or a fixture's SetUp: skips the rest of the test when the shared data
