@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <span>
 
+#include "common/work_array.h"
+#include "kinetics/work_arrays.h"
+
 namespace kinetics {
 
 // A k_0 T^beta exp(-E/R / T).
@@ -37,5 +40,43 @@ double ChebyshevRate(std::span<const double> ranges, std::span<const double> coe
 // parameters of record 7 from the first (low-pressure A); the forms read entries 4 to 8.
 double FallOffBroadening(std::int32_t form, std::span<const double> parameters, double reduced,
                          double T, double small);
+
+// Calls visit(i, rate) for every reaction i (1-based) with a pressure table or a Chebyshev fit
+// in the loaded work arrays, tables first; rate(P) is its rate constant at P (atm) and T.
+template <typename Visit>
+void ForEachPressureRate(const KineticsState& state, std::span<const std::int32_t> IKWORK,
+                         std::span<const double> RKWORK, double T, double small, Visit visit) {
+  const auto& integer = state.layout.integer;
+  const auto& real = state.layout.real;
+  const auto number = [&IKWORK](std::int64_t start, std::int64_t n) -> std::int64_t {
+    return common::Entry(IKWORK, start, n);
+  };
+  const auto section = [&RKWORK](std::int64_t start, std::int64_t first, std::int64_t count) {
+    return RKWORK.subspan(static_cast<std::size_t>(start + first - 2),
+                          static_cast<std::size_t>(count));
+  };
+  for (std::int64_t n = 1; n <= state.tables.PressureTableReactionCount; ++n) {
+    const std::int64_t first = number(integer.PressureTableFirstRow, n);
+    const std::int64_t rows = number(integer.PressureTableRows, n);
+    const auto pressures = section(real.PressureTablePressures, first, rows);
+    const auto parameters =
+        section(real.PressureTableParameters, (first - 1) * kTableRateParameterCount + 1,
+                rows * kTableRateParameterCount);
+    visit(number(integer.PressureTableReactions, n),
+          [&](double P) { return PressureTableRate(pressures, parameters, P, T, small); });
+  }
+  for (std::int64_t n = 1; n <= state.tables.ChebyshevReactionCount; ++n) {
+    const std::int64_t temperatureTerms = number(integer.ChebyshevTemperatureCount, n);
+    const std::int64_t pressureTerms = number(integer.ChebyshevPressureCount, n);
+    const auto ranges =
+        section(real.ChebyshevRanges, (n - 1) * kChebyshevRangeCount + 1, kChebyshevRangeCount);
+    const auto coefficients =
+        section(real.ChebyshevCoefficients, number(integer.ChebyshevFirstCoefficient, n),
+                temperatureTerms * pressureTerms);
+    visit(number(integer.ChebyshevReactions, n), [&](double P) {
+      return ChebyshevRate(ranges, coefficients, temperatureTerms, pressureTerms, P, T);
+    });
+  }
+}
 
 }  // namespace kinetics

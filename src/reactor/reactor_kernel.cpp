@@ -391,15 +391,10 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
   std::fill(w.pressureSlope.begin(), w.pressureSlope.end(), 0.0);
   if (volume &&
       (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0)) {
-    const auto& integer = state.layout.integer;
     const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
     const double P = w.pressure / common::Entry(std::span<const double>(RKWORK),
                                                 real.StandardPressure, 1);  // atm
     const double up = std::exp(kReducedPressureStep), down = std::exp(-kReducedPressureStep);
-    const auto section = [&RKWORK](std::int64_t start, std::int64_t first, std::int64_t count) {
-      return std::span<const double>(RKWORK).subspan(static_cast<std::size_t>(start + first - 2),
-                                                     static_cast<std::size_t>(count));
-    };
     const RealSection forwardProgress(RKWORK, real.ForwardProgressScratch);
     const RealSection reverseProgress(RKWORK, real.ReverseProgressScratch);
     auto slopeOf = [&](std::int64_t i, auto rateAt) {
@@ -407,32 +402,7 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
           (std::log(rateAt(P * up)) - std::log(rateAt(P * down))) / (2.0 * kReducedPressureStep);
       w.pressureSlope[i - 1] = logSlope * (forwardProgress(i) - reverseProgress(i)) / w.pressure;
     };
-    const IntSection tableList(IKWORK, integer.PressureTableReactions);
-    const IntSection firstRow(IKWORK, integer.PressureTableFirstRow);
-    const IntSection rowCount(IKWORK, integer.PressureTableRows);
-    const std::int64_t perRow = kinetics::kTableRateParameterCount;
-    for (std::int64_t n = 1; n <= state.tables.PressureTableReactionCount; ++n) {
-      const auto pressures = section(real.PressureTablePressures, firstRow(n), rowCount(n));
-      const auto parameters = section(real.PressureTableParameters, (firstRow(n) - 1) * perRow + 1,
-                                      rowCount(n) * perRow);
-      slopeOf(tableList(n), [&](double p) {
-        return kinetics::PressureTableRate(pressures, parameters, p, T, small);
-      });
-    }
-    const IntSection fitList(IKWORK, integer.ChebyshevReactions);
-    const IntSection temperatureTerms(IKWORK, integer.ChebyshevTemperatureCount);
-    const IntSection pressureTerms(IKWORK, integer.ChebyshevPressureCount);
-    const IntSection firstCoefficient(IKWORK, integer.ChebyshevFirstCoefficient);
-    const std::int64_t perFit = kinetics::kChebyshevRangeCount;
-    for (std::int64_t n = 1; n <= state.tables.ChebyshevReactionCount; ++n) {
-      const auto ranges = section(real.ChebyshevRanges, (n - 1) * perFit + 1, perFit);
-      const auto coefficients = section(real.ChebyshevCoefficients, firstCoefficient(n),
-                                        std::int64_t{temperatureTerms(n)} * pressureTerms(n));
-      slopeOf(fitList(n), [&](double p) {
-        return kinetics::ChebyshevRate(ranges, coefficients, temperatureTerms(n), pressureTerms(n),
-                                       p, T);
-      });
-    }
+    kinetics::ForEachPressureRate(state, IKWORK, RKWORK, T, small, slopeOf);
     // The temperature row takes its part directly.
     double energyOfPressureSlopes = 0.0;
     for (std::int32_t i = 0; i < d.reactionCount; ++i) {

@@ -211,33 +211,8 @@ void RateCoefficients(const KineticsState& state, double pressure,
   // the reverse rates are formed from them.
   if (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0) {
     const double P = pressure / common::Entry(RKWORK, real.StandardPressure, 1);  // atm
-    const IntSection tableList(IKWORK, integer.PressureTableReactions);
-    const IntSection firstRow(IKWORK, integer.PressureTableFirstRow);
-    const IntSection rowCount(IKWORK, integer.PressureTableRows);
-    const auto section = [&RKWORK](std::int64_t start, std::int64_t first, std::int64_t count) {
-      return std::span<const double>(RKWORK).subspan(static_cast<std::size_t>(start + first - 2),
-                                                     static_cast<std::size_t>(count));
-    };
-    const std::int64_t perRow = kinetics::kTableRateParameterCount;
-    for (std::int64_t n = 1; n <= state.tables.PressureTableReactionCount; ++n) {
-      forward(tableList(n)) = kinetics::PressureTableRate(
-          section(real.PressureTablePressures, firstRow(n), rowCount(n)),
-          section(real.PressureTableParameters, (firstRow(n) - 1) * perRow + 1,
-                  rowCount(n) * perRow),
-          P, T, small);
-    }
-    const IntSection fitList(IKWORK, integer.ChebyshevReactions);
-    const IntSection temperatureTerms(IKWORK, integer.ChebyshevTemperatureCount);
-    const IntSection pressureTerms(IKWORK, integer.ChebyshevPressureCount);
-    const IntSection firstCoefficient(IKWORK, integer.ChebyshevFirstCoefficient);
-    const std::int64_t perFit = kinetics::kChebyshevRangeCount;
-    for (std::int64_t n = 1; n <= state.tables.ChebyshevReactionCount; ++n) {
-      forward(fitList(n)) =
-          kinetics::ChebyshevRate(section(real.ChebyshevRanges, (n - 1) * perFit + 1, perFit),
-                                  section(real.ChebyshevCoefficients, firstCoefficient(n),
-                                          std::int64_t{temperatureTerms(n)} * pressureTerms(n)),
-                                  temperatureTerms(n), pressureTerms(n), P, T);
-    }
+    kinetics::ForEachPressureRate(state, IKWORK, RKWORK, T, small,
+                                  [&](std::int64_t i, auto rate) { forward(i) = rate(P); });
   }
 
   // The Gibbs terms borrow the concentration section; MolarConcentrations overwrites them.
