@@ -45,27 +45,41 @@ bool RecordReader::open(const std::string& path) {
   return true;
 }
 
+void RecordReader::openBytes(const std::string& name, std::string bytes) {
+  close();
+  path_ = name;
+  size_ = bytes.size();
+  memory_.str(std::move(bytes));
+  memory_.clear();
+  inMemory_ = true;
+}
+
 void RecordReader::close() {
   if (file_.is_open()) file_.close();
   file_.clear();
+  memory_.str({});
+  memory_.clear();
+  inMemory_ = false;
   payload_.clear();
 }
 
 void RecordReader::rewind() {
-  file_.clear();
-  file_.seekg(0, std::ios::beg);
+  if (!isOpen()) return;
+  stream().clear();
+  stream().seekg(0, std::ios::beg);
 }
 
 RecordStatus RecordReader::next() {
   payload_.clear();
-  if (!file_.is_open()) return RecordStatus::Failure;
-  const auto position = file_.tellg();
+  if (!isOpen()) return RecordStatus::Failure;
+  std::istream& in = stream();
+  const auto position = in.tellg();
   if (position < 0) return RecordStatus::Failure;
   const auto start = static_cast<std::uint64_t>(position);
   if (start >= size_) return RecordStatus::EndOfFile;
 
   std::byte marker[4];
-  if (size_ - start < 4 || !file_.read(reinterpret_cast<char*>(marker), 4)) {
+  if (size_ - start < 4 || !in.read(reinterpret_cast<char*>(marker), 4)) {
     return RecordStatus::Failure;
   }
   const std::int32_t length = decodeInt32(marker);
@@ -74,11 +88,11 @@ RecordStatus RecordReader::next() {
   if (size_ - start < needed) return RecordStatus::Failure;
 
   payload_.resize(static_cast<std::size_t>(length));
-  if (length > 0 && !file_.read(reinterpret_cast<char*>(payload_.data()), length)) {
+  if (length > 0 && !in.read(reinterpret_cast<char*>(payload_.data()), length)) {
     payload_.clear();
     return RecordStatus::Failure;
   }
-  if (!file_.read(reinterpret_cast<char*>(marker), 4) || decodeInt32(marker) != length) {
+  if (!in.read(reinterpret_cast<char*>(marker), 4) || decodeInt32(marker) != length) {
     payload_.clear();
     return RecordStatus::Failure;
   }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <fstream>
 #include <span>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,8 +29,11 @@ class RecordReader {
  public:
   // Opens the file for reading; false when it cannot be opened.
   bool open(const std::string& path);
+  // Reads the records of a whole file held in memory (a linking file made in-process);
+  // `name` stands for the path in messages.
+  void openBytes(const std::string& name, std::string bytes);
   void close();
-  bool isOpen() const { return file_.is_open(); }
+  bool isOpen() const { return inMemory_ || file_.is_open(); }
   const std::string& path() const { return path_; }
   // The size of the open file in bytes.
   std::uint64_t size() const { return size_; }
@@ -45,6 +49,9 @@ class RecordReader {
 
  private:
   std::ifstream file_;
+  std::istringstream memory_;
+  bool inMemory_ = false;  // memory_ is read instead of file_
+  std::istream& stream() { return inMemory_ ? static_cast<std::istream&>(memory_) : file_; }
   std::string path_;
   std::uint64_t size_ = 0;
   std::vector<std::byte> payload_;

@@ -159,7 +159,10 @@ KineticsCounts CountsOf(const LinkMechanism& m) {
   return counts;
 }
 
-bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::string& error) {
+namespace {
+
+// The records of the linking file of `m`; false with `error` set when it cannot be counted.
+bool linkRecords(const LinkMechanism& m, std::vector<FieldWriter>& records, std::string& error) {
   const KineticsCounts c = CountsOf(m);
   const std::size_t limit = std::numeric_limits<std::int32_t>::max();
   if (m.elements.size() > limit || m.species.size() > limit || m.reactions.size() > limit) {
@@ -175,7 +178,6 @@ bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::str
         std::clamp<std::int64_t>(used, 0, std::numeric_limits<std::int32_t>::max()));
   };
 
-  std::vector<FieldWriter> records;
   FieldWriter first;
   first.putName(m.version, kNameLength);
   first.putName(m.precision, kNameLength);
@@ -312,7 +314,32 @@ bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::str
     records.push_back(record);
   }
   if (hasTables(m)) records.push_back(tableRecord(m, tables));
+  return true;
+}
 
+}  // namespace
+
+std::string KineticsLinkBytes(const LinkMechanism& m, std::string& error) {
+  std::vector<FieldWriter> records;
+  if (!linkRecords(m, records, error)) return {};
+  std::vector<std::byte> bytes;
+  for (const FieldWriter& record : records) {
+    if (record.bytes().size() > 0x7FFFFFFFu) {
+      error = "a record of the kinetics linking file would exceed 2 GB";
+      return {};
+    }
+    const auto length = static_cast<std::int32_t>(record.bytes().size());
+    common::appendInt32(bytes, length);
+    bytes.insert(bytes.end(), record.bytes().begin(), record.bytes().end());
+    common::appendInt32(bytes, length);
+  }
+  error.clear();
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+bool WriteKineticsLink(const std::string& path, const LinkMechanism& m, std::string& error) {
+  std::vector<FieldWriter> records;
+  if (!linkRecords(m, records, error)) return false;
   common::RecordWriter writer;
   if (!writer.open(path)) {
     error = "cannot create " + path;

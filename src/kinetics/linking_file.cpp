@@ -875,9 +875,9 @@ LoadOutcome LoadKineticsLink(std::int32_t LENIKW, std::int32_t LENRKW, std::int3
   return LoadOutcome::Complete;
 }
 
-LoadedKinetics LoadKineticsFile(const std::string& path, Console& messages) {
-  RecordReader unit;
-  if (!unit.open(path)) stopAfter(messages, " Cannot open the kinetics linking file " + path + ".");
+namespace {
+
+LoadedKinetics loadFrom(RecordReader& unit, Console& messages) {
   const LinkSizes sizes = QueryLinkSizes(unit, messages);
   auto length = [](std::int32_t declared) {
     return static_cast<std::size_t>(declared > 0 ? declared : 0);
@@ -891,6 +891,20 @@ LoadedKinetics LoadKineticsFile(const std::string& path, Console& messages) {
                        unit, messages, loaded.IKWORK, loaded.RKWORK, loaded.SKWORK);
   loaded.state = CurrentKineticsState();
   return loaded;
+}
+
+}  // namespace
+
+LoadedKinetics LoadKineticsFile(const std::string& path, Console& messages) {
+  RecordReader unit;
+  if (!unit.open(path)) stopAfter(messages, " Cannot open the kinetics linking file " + path + ".");
+  return loadFrom(unit, messages);
+}
+
+LoadedKinetics LoadKineticsBytes(const std::string& name, std::string bytes, Console& messages) {
+  RecordReader unit;
+  unit.openBytes(name, std::move(bytes));
+  return loadFrom(unit, messages);
 }
 
 }  // namespace kinetics

@@ -91,6 +91,14 @@ struct LoadedKinetics {
 // A file that cannot be opened writes its message and stops like every other failure.
 LoadedKinetics LoadKineticsFile(const std::string& path, common::Console& messages);
 
+// The same from a whole linking file held in memory; `name` stands for its path in messages.
+LoadedKinetics LoadKineticsBytes(const std::string& name, std::string bytes,
+                                 common::Console& messages);
+
+// The bytes of the kinetics linking file of `mechanism`, for loading in-process; empty with
+// `error` set when the mechanism cannot be written.
+std::string KineticsLinkBytes(const LinkMechanism& mechanism, std::string& error);
+
 // Writes `mechanism` as a kinetics linking file (through a temporary file renamed into
 // place). The declared lengths are computed from the layout unless the mechanism sets them.
 // Returns false with `error` set when the file cannot be written.
