@@ -32,13 +32,6 @@ std::string number(double value, const char* format = "%.6E") {
   return text;
 }
 
-// One condition on one mechanism: the delay (ignition) or the temperature (stirred reactor);
-// nothing when the run failed or never ignited, with the reason.
-struct Result {
-  std::optional<double> value;
-  std::string failure;
-};
-
 struct Side {
   std::unique_ptr<reactor::Mechanism> mechanism;
   std::vector<std::vector<double>> mixtures;  // per condition
@@ -64,8 +57,10 @@ Side prepare(const std::string& path, const ValidateOptions& o,
   return side;
 }
 
-Result runOne(const ValidateOptions& o, const reactor::Mechanism& mechanism,
-              const sample::Condition& c, const std::vector<double>& mixture) {
+}  // namespace
+
+Result RunCondition(const ValidateOptions& o, const reactor::Mechanism& mechanism,
+                    const sample::Condition& c, std::span<const double> mixture) {
   const reactor::Tolerances tolerances{o.relativeTolerance, o.absoluteTolerance};
   const double pressure = c.pressureAtm * kAtmosphere;
   if (o.stirredReactor) {
@@ -84,6 +79,8 @@ Result runOne(const ValidateOptions& o, const reactor::Mechanism& mechanism,
   }
   return {run.delayMaxSlope, ""};
 }
+
+namespace {
 
 // Ignition delay against 1000/T0 on a log axis, one series per pressure and phi: the detailed
 // mechanism as lines, the reduced one as markers (stirred reactors: temperature against the
@@ -161,7 +158,7 @@ ValidationSummary Validate(const ValidateOptions& o, std::ostream& progress, boo
       [&](std::size_t n) {
         Side& side = n % 2 == 0 ? detailed : reduced;
         const std::size_t i = n / 2;
-        side.results[i] = runOne(o, *side.mechanism, grid[i], side.mixtures[i]);
+        side.results[i] = RunCondition(o, *side.mechanism, grid[i], side.mixtures[i]);
       },
       [&](std::size_t done) {
         if (showProgress) {
@@ -170,7 +167,13 @@ ValidationSummary Validate(const ValidateOptions& o, std::ostream& progress, boo
         }
       });
   if (showProgress) progress << "\n";
+  return WriteValidation(o, grid, detailed.results, reduced.results);
+}
 
+ValidationSummary WriteValidation(const ValidateOptions& o,
+                                  const std::vector<sample::Condition>& grid,
+                                  const std::vector<Result>& detailed,
+                                  const std::vector<Result>& reduced) {
   ValidationSummary summary;
   summary.conditions = grid.size();
   std::ostringstream csv;
@@ -180,12 +183,11 @@ ValidationSummary Validate(const ValidateOptions& o, std::ostream& progress, boo
                              "delay_reduced_s,error_percent,note\n");
   for (std::size_t i = 0; i < grid.size(); ++i) {
     const sample::Condition& c = grid[i];
-    if (!detailed.results[i].value) {
-      refuse("the detailed mechanism fails at " + sample::Describe(c) + ": " +
-             detailed.results[i].failure);
+    if (!detailed[i].value) {
+      refuse("the detailed mechanism fails at " + sample::Describe(c) + ": " + detailed[i].failure);
     }
-    const double reference = *detailed.results[i].value;
-    const std::optional<double>& value = reduced.results[i].value;
+    const double reference = *detailed[i].value;
+    const std::optional<double>& value = reduced[i].value;
     // A reduced run that fails or never ignites counts as a 100 % error.
     const double error = value ? std::abs(*value - reference) / reference : 1.0;
     if (error > summary.largestError || i == 0) {
@@ -196,17 +198,17 @@ ValidationSummary Validate(const ValidateOptions& o, std::ostream& progress, boo
         << number(c.temperature, "%g") << ',';
     if (o.stirredReactor) csv << number(c.residenceTime, "%g") << ',';
     csv << number(reference) << ',' << (value ? number(*value) : std::string("nan")) << ','
-        << number(100.0 * error, "%.4f") << ',' << reduced.results[i].failure << '\n';
+        << number(100.0 * error, "%.4f") << ',' << reduced[i].failure << '\n';
   }
   std::error_code ignored;
   std::filesystem::create_directories(o.outputFolder, ignored);
   const std::filesystem::path folder(o.outputFolder);
-  summary.table = (folder / "validation.csv").string();
+  summary.table = (folder / (o.fileStem + ".csv")).string();
   if (!common::WriteTextFileAtomically(summary.table, csv.str())) {
     refuse("cannot write " + summary.table);
   }
-  const std::string plotPath = (folder / "validation.png").string();
-  if (plot(o, grid, detailed.results, reduced.results, plotPath, summary.plotNote)) {
+  const std::string plotPath = (folder / (o.fileStem + ".png")).string();
+  if (plot(o, grid, detailed, reduced, plotPath, summary.plotNote)) {
     summary.plot = plotPath;
   }
   return summary;

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "reactor/reactor.h"
+#include "sample/conditions.h"
 
 namespace reduction {
 
@@ -24,6 +29,7 @@ struct ValidateOptions {
   double inletTemperature = 300.0;
   std::vector<double> residenceTimes;
   std::string outputFolder = ".";  // validation.csv and validation.png go there
+  std::string fileStem = "validation";
   unsigned threads = 0;
 };
 
@@ -42,5 +48,27 @@ struct ValidationSummary {
 // temporary file, then the plot with gnuplot when it is installed.
 ValidationSummary Validate(const ValidateOptions& options, std::ostream& progress,
                            bool showProgress);
+
+}  // namespace reduction
+
+namespace reduction {
+
+// One condition on one mechanism: the delay (ignition) or the temperature (stirred reactor);
+// nothing when the run failed or never ignited, with the reason.
+struct Result {
+  std::optional<double> value;
+  std::string failure;
+};
+
+// Runs one condition of `options` (its model, end time and tolerances) on `mechanism`.
+Result RunCondition(const ValidateOptions& options, const reactor::Mechanism& mechanism,
+                    const sample::Condition& condition, std::span<const double> moleFractions);
+
+// The table and the plot of results already computed, one per condition of `grid`, into the
+// output folder of `options`. Throws common::Stop when a detailed result is missing.
+ValidationSummary WriteValidation(const ValidateOptions& options,
+                                  const std::vector<sample::Condition>& grid,
+                                  const std::vector<Result>& detailed,
+                                  const std::vector<Result>& reduced);
 
 }  // namespace reduction
