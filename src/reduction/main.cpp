@@ -2,9 +2,14 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <fstream>
+#include <functional>
 #include <iostream>
+#include <sstream>
 
 #include "common/console.h"
+#include "reduction/reduce_command.h"
+#include "reduction/reduce_config.h"
 #include "reduction/validate_command.h"
 #include "reduction/write_command.h"
 
@@ -74,6 +79,51 @@ int main(int argc, char** argv) {
   validateCommand->add_option("--threads", check.threads, "threads (default: every core)");
   temperatures->excludes(psr);
 
+  // sorvane reduce: the options given on the command line override the configuration's.
+  reduction::ReduceOptions given;
+  std::string configFile;
+  bool printExample = false;
+  CLI::App* reduceCommand = app.add_subcommand(
+      "reduce",
+      "search the smallest mechanism within an error limit; writes the reduced files, "
+      "validation.csv/png, reduce.json and reduce.csv");
+  reduceCommand->add_option("config", configFile, "YAML configuration (see --print-example)");
+  reduceCommand->add_flag("--print-example", printExample,
+                          "write a commented configuration for the shipped sample and stop");
+  std::vector<std::pair<CLI::Option*, std::function<void(reduction::ReduceOptions&)>>> overrides;
+  const auto add = [&](const std::string& name, auto member, const std::string& help,
+                       bool list = false) {
+    CLI::Option* option = reduceCommand->add_option(name, given.*member, help);
+    if (list) option->delimiter(',');
+    overrides.emplace_back(
+        option, [member, &given](reduction::ReduceOptions& into) { into.*member = given.*member; });
+  };
+  using R = reduction::ReduceOptions;
+  add("--mech", &R::mechanism, "mechanism file");
+  add("--thermo", &R::thermo, "thermo data file");
+  add("--transport", &R::transport, "transport data file");
+  add("--kinetics", &R::kinetics, "kinetics linking file of the same mechanism");
+  add("--targets", &R::targets, "target species", true);
+  add("--retained", &R::retained, "species kept whatever the analysis finds", true);
+  add("--method", &R::method, "path-flux");
+  add("--fuel", &R::fuel, "fuel, e.g. CH4");
+  add("--oxidizer", &R::oxidizer, "oxidizer, e.g. O2:1,N2:3.76");
+  add("--phi", &R::phis, "equivalence ratios", true);
+  add("--pressure", &R::pressures, "pressures in atm", true);
+  add("--temperature", &R::temperatures, "initial temperatures in K", true);
+  add("--end-time", &R::endTime, "end of each ignition in s");
+  add("--inlet-temperature", &R::inletTemperature, "stirred-reactor inlet in K");
+  add("--residence-time", &R::residenceTimes, "stirred-reactor residence times in s", true);
+  add("--rtol", &R::relativeTolerance, "relative tolerance");
+  add("--atol", &R::absoluteTolerance, "absolute tolerance");
+  add("--states", &R::states, "states per ignition for the analysis");
+  add("--error-limit", &R::errorLimit, "largest error allowed, percent");
+  add("-o,--output", &R::outputFolder, "output folder");
+  add("--threads", &R::threads, "threads (default: every core)");
+  overrides.emplace_back(
+      reduceCommand->add_flag("--constant-volume", given.constantVolume, "constant volume"),
+      [&given](R& into) { into.constantVolume = given.constantVolume; });
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -81,6 +131,36 @@ int main(int argc, char** argv) {
     return status == 0 ? 0 : common::kExitWrongUsage;
   }
   try {
+    if (reduceCommand->parsed()) {
+      if (printExample) {
+        std::cout << reduction::ExampleReduceConfig();
+        return 0;
+      }
+      reduction::ReduceOptions options;
+      if (!configFile.empty()) {
+        std::ifstream in(configFile);
+        if (!in) {
+          std::cerr << "sorvane reduce: cannot read " << configFile << "; nothing written\n";
+          return common::kExitStopped;
+        }
+        std::ostringstream text;
+        text << in.rdbuf();
+        options = reduction::ReadReduceConfig(text.str(), configFile);
+      }
+      for (const auto& [option, apply] : overrides) {
+        if (option->count() > 0) apply(options);
+      }
+      const reduction::ReduceSummary summary =
+          reduction::Reduce(options, std::cerr, isatty(STDERR_FILENO) != 0);
+      std::cout << " species " << summary.speciesBefore << " -> " << summary.speciesAfter
+                << ", reactions " << summary.reactionsBefore << " -> " << summary.reactionsAfter
+                << "; largest error " << summary.largestError * 100.0 << " % at " << summary.where
+                << "; " << summary.probes.size() << " probes in " << summary.seconds
+                << " s\n written:";
+      for (const std::string& path : summary.written) std::cout << ' ' << path;
+      std::cout << '\n';
+      if (!summary.plotNote.empty()) std::cout << " " << summary.plotNote << '\n';
+    }
     if (writeCommand->parsed()) {
       const reduction::WriteSummary summary = reduction::WriteReducedFiles(write);
       std::cout << " species " << summary.speciesBefore << " -> " << summary.speciesAfter
