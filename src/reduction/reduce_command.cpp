@@ -285,7 +285,9 @@ std::string jsonText(const std::string& text) {
       out += '\\';
       out += ch;
     } else if (static_cast<unsigned char>(ch) < 0x20) {
-      out += number(static_cast<unsigned char>(ch), "\\u%04x");
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(ch & 0xFF));
+      out += escaped;
     } else {
       out += ch;
     }
@@ -344,6 +346,21 @@ ReductionSearch::ReductionSearch(const ReduceOptions& options, std::ostream& pro
   if (s.fuel.empty()) refuse("conditions.fuel: " + problem);
   s.oxidizer = sample::ReadBlend(o.oxidizer, problem);
   if (s.oxidizer.empty()) refuse("conditions.oxidizer: " + problem);
+
+  // The outputs must not overwrite an input: found now, not after the search.
+  const std::filesystem::path folder(o.outputFolder);
+  const auto output = [&](const char* name) { return (folder / name).string(); };
+  const common::RoleFile inputs[] = {{"mechanism", o.mechanism},
+                                     {"thermo", o.thermo},
+                                     {"transport", o.transport},
+                                     {"kinetics", o.kinetics}};
+  const common::RoleFile outputs[] = {{"reduced mechanism", output(kMechanismOutput)},
+                                      {"reduced thermo", output(kThermoOutput)},
+                                      {"reduced transport", output(kTransportOutput)},
+                                      {"listing", output(kListingOutput)}};
+  if (const auto clash = common::FindOutputClash(inputs, outputs)) {
+    refuse("output: " + clash->message());
+  }
 
   // The detailed mechanism, converted in memory (or loaded from its linking file).
   t.sources = {readInput("mechanism", o.mechanism), std::nullopt, std::nullopt};
