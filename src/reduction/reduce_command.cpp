@@ -496,6 +496,80 @@ Probe ReductionSearch::probe(std::size_t prefix) {
   return p;
 }
 
+// reduce.csv: one row per probe, in the order they ran.
+std::string probeTable(const std::vector<Probe>& probes, std::size_t chosen) {
+  std::ostringstream csv;
+  csv << "probe,prefix,species,reactions,largest_error_percent,within_limit,seconds,chosen,note\n";
+  for (std::size_t n = 0; n < probes.size(); ++n) {
+    const Probe& p = probes[n];
+    std::string note = p.note;
+    std::replace(note.begin(), note.end(), ',', ';');
+    csv << n + 1 << ',' << p.prefix << ',' << p.species << ',' << p.reactions << ','
+        << number(100.0 * p.largestError, "%.4f") << ',' << (p.passed ? 1 : 0) << ','
+        << number(p.seconds, "%.3f") << ',' << (p.prefix == chosen ? 1 : 0) << ',' << note << '\n';
+  }
+  return csv.str();
+}
+
+// reduce.json: the settings, the reference and chosen results at every condition, the ranking,
+// every probe and the choice.
+std::string searchRecord(const ReductionSearch::State& t, const ReduceSummary& summary,
+                         std::size_t chosen, const std::vector<Result>& chosenResults,
+                         const std::vector<bool>& removed) {
+  const ReduceOptions& o = t.o;
+  const Setting& s = t.s;
+  const std::vector<std::string>& names = t.names;
+  std::ostringstream json;
+  json << "{\n  \"mechanism\": " << jsonText(o.mechanism)
+       << ",\n  \"method\": " << jsonText(o.method) << ",\n  \"targets\": " << jsonNames(o.targets)
+       << ",\n  \"retained\": " << jsonNames(o.retained)
+       << ",\n  \"error_limit_percent\": " << jsonNumber(o.errorLimit)
+       << ",\n  \"species_before\": " << summary.speciesBefore
+       << ",\n  \"reactions_before\": " << summary.reactionsBefore << ",\n  \"conditions\": [";
+  for (std::size_t i = 0; i < s.runs.size(); ++i) {
+    const sample::Condition& c = s.runs[i].condition;
+    json << (i ? "," : "")
+         << "\n    {\"kind\": " << (s.runs[i].stirred ? "\"psr\"" : "\"ignition\"")
+         << ", \"phi\": " << jsonNumber(c.phi)
+         << ", \"pressure_atm\": " << jsonNumber(c.pressureAtm)
+         << ", \"temperature_K\": " << jsonNumber(c.temperature);
+    if (s.runs[i].stirred) json << ", \"residence_time_s\": " << jsonNumber(c.residenceTime);
+    json << ", \"detailed\": " << jsonNumber(*t.reference.results[i].value)
+         << ", \"reduced\": " << jsonNumber(chosenResults[i].value.value_or(NAN)) << "}";
+  }
+  json << "\n  ],\n  \"always_kept\": [";
+  bool first = true;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (!t.always[k]) continue;
+    json << (first ? "" : ", ") << jsonText(names[k]);
+    first = false;
+  }
+  json << "],\n  \"ranking\": [";
+  for (std::size_t n = 0; n < t.candidates.size(); ++n) {
+    json << (n ? "," : "") << "\n    {\"species\": " << jsonText(names[t.candidates[n]])
+         << ", \"critical_value\": " << jsonNumber(t.critical[t.candidates[n]]) << "}";
+  }
+  json << "\n  ],\n  \"probes\": [";
+  for (std::size_t n = 0; n < summary.probes.size(); ++n) {
+    const Probe& p = summary.probes[n];
+    json << (n ? "," : "") << "\n    {\"prefix\": " << p.prefix << ", \"species\": " << p.species
+         << ", \"reactions\": " << p.reactions
+         << ", \"largest_error_percent\": " << jsonNumber(100.0 * p.largestError)
+         << ", \"within_limit\": " << (p.passed ? "true" : "false")
+         << ", \"seconds\": " << jsonNumber(p.seconds) << ", \"note\": " << jsonText(p.note) << "}";
+  }
+  std::vector<std::string> kept;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (!removed[k]) kept.push_back(names[k]);
+  }
+  json << "\n  ],\n  \"choice\": {\"prefix\": " << chosen
+       << ", \"species\": " << summary.speciesAfter << ", \"reactions\": " << summary.reactionsAfter
+       << ", \"largest_error_percent\": " << jsonNumber(100.0 * summary.largestError)
+       << ", \"where\": " << jsonText(summary.where) << ", \"kept_species\": " << jsonNames(kept)
+       << "},\n  \"seconds\": " << jsonNumber(summary.seconds) << "\n}\n";
+  return json.str();
+}
+
 ReduceSummary Reduce(const ReduceOptions& o, std::ostream& progress, bool showProgress) {
   const auto started = Clock::now();
   ReductionSearch search(o, progress, showProgress);
@@ -503,8 +577,6 @@ ReduceSummary Reduce(const ReduceOptions& o, std::ostream& progress, bool showPr
   const Setting& s = t.s;
   const std::vector<std::string>& names = t.names;
   const std::vector<std::size_t>& candidates = t.candidates;
-  const std::vector<double>& critical = t.critical;
-  const std::vector<bool>& always = t.always;
   const Reference& reference = t.reference;
   ReduceSummary summary;
   summary.speciesBefore = names.size();
@@ -553,66 +625,9 @@ ReduceSummary Reduce(const ReduceOptions& o, std::ostream& progress, bool showPr
 
   summary.seconds = secondsSince(started);
   const std::filesystem::path folder(o.outputFolder);
-  std::ostringstream csv;
-  csv << "probe,prefix,species,reactions,largest_error_percent,within_limit,seconds,chosen,note\n";
-  for (std::size_t n = 0; n < summary.probes.size(); ++n) {
-    const Probe& p = summary.probes[n];
-    std::string note = p.note;
-    std::replace(note.begin(), note.end(), ',', ';');
-    csv << n + 1 << ',' << p.prefix << ',' << p.species << ',' << p.reactions << ','
-        << number(100.0 * p.largestError, "%.4f") << ',' << (p.passed ? 1 : 0) << ','
-        << number(p.seconds, "%.3f") << ',' << (p.prefix == chosen ? 1 : 0) << ',' << note << '\n';
-  }
-  std::ostringstream json;
-  json << "{\n  \"mechanism\": " << jsonText(o.mechanism)
-       << ",\n  \"method\": " << jsonText(o.method) << ",\n  \"targets\": " << jsonNames(o.targets)
-       << ",\n  \"retained\": " << jsonNames(o.retained)
-       << ",\n  \"error_limit_percent\": " << jsonNumber(o.errorLimit)
-       << ",\n  \"species_before\": " << summary.speciesBefore
-       << ",\n  \"reactions_before\": " << summary.reactionsBefore << ",\n  \"conditions\": [";
-  for (std::size_t i = 0; i < s.runs.size(); ++i) {
-    const sample::Condition& c = s.runs[i].condition;
-    json << (i ? "," : "")
-         << "\n    {\"kind\": " << (s.runs[i].stirred ? "\"psr\"" : "\"ignition\"")
-         << ", \"phi\": " << jsonNumber(c.phi)
-         << ", \"pressure_atm\": " << jsonNumber(c.pressureAtm)
-         << ", \"temperature_K\": " << jsonNumber(c.temperature);
-    if (s.runs[i].stirred) json << ", \"residence_time_s\": " << jsonNumber(c.residenceTime);
-    json << ", \"detailed\": " << jsonNumber(*reference.results[i].value)
-         << ", \"reduced\": " << jsonNumber(chosenResults[i].value.value_or(NAN)) << "}";
-  }
-  json << "\n  ],\n  \"always_kept\": [";
-  bool first = true;
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    if (!always[k]) continue;
-    json << (first ? "" : ", ") << jsonText(names[k]);
-    first = false;
-  }
-  json << "],\n  \"ranking\": [";
-  for (std::size_t n = 0; n < candidates.size(); ++n) {
-    json << (n ? "," : "") << "\n    {\"species\": " << jsonText(names[candidates[n]])
-         << ", \"critical_value\": " << jsonNumber(critical[candidates[n]]) << "}";
-  }
-  json << "\n  ],\n  \"probes\": [";
-  for (std::size_t n = 0; n < summary.probes.size(); ++n) {
-    const Probe& p = summary.probes[n];
-    json << (n ? "," : "") << "\n    {\"prefix\": " << p.prefix << ", \"species\": " << p.species
-         << ", \"reactions\": " << p.reactions
-         << ", \"largest_error_percent\": " << jsonNumber(100.0 * p.largestError)
-         << ", \"within_limit\": " << (p.passed ? "true" : "false")
-         << ", \"seconds\": " << jsonNumber(p.seconds) << ", \"note\": " << jsonText(p.note) << "}";
-  }
-  std::vector<std::string> kept;
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    if (!removed[k]) kept.push_back(names[k]);
-  }
-  json << "\n  ],\n  \"choice\": {\"prefix\": " << chosen
-       << ", \"species\": " << summary.speciesAfter << ", \"reactions\": " << summary.reactionsAfter
-       << ", \"largest_error_percent\": " << jsonNumber(100.0 * summary.largestError)
-       << ", \"where\": " << jsonText(summary.where) << ", \"kept_species\": " << jsonNames(kept)
-       << "},\n  \"seconds\": " << jsonNumber(summary.seconds) << "\n}\n";
-  for (const auto& [name, text] :
-       {std::pair{"reduce.csv", csv.str()}, std::pair{"reduce.json", json.str()}}) {
+  const std::string csv = probeTable(summary.probes, chosen);
+  const std::string json = searchRecord(t, summary, chosen, chosenResults, removed);
+  for (const auto& [name, text] : {std::pair{"reduce.csv", csv}, std::pair{"reduce.json", json}}) {
     const std::string path = (folder / name).string();
     if (!common::WriteTextFileAtomically(path, text)) {
       throw common::Stop({"sorvane reduce: cannot write " + path}, false, common::kExitStopped);
