@@ -97,8 +97,11 @@ Rates ratesAt(const kinetics::LinkMechanism& mechanism, const std::vector<bool>&
               const std::string& path, unsigned seed) {
   std::string error;
   EXPECT_TRUE(kinetics::WriteKineticsLink(path, mechanism, error)) << error;
+  // The file made in memory is the file on disk, byte for byte; the rates come from it.
+  std::string bytes = kinetics::KineticsLinkBytes(mechanism, error);
+  EXPECT_EQ(bytes, test_support::ReadText(path));
   test_support::MemoryConsole console;
-  kinetics::LoadedKinetics loaded = kinetics::LoadKineticsFile(path, console);
+  kinetics::LoadedKinetics loaded = kinetics::LoadKineticsBytes(path, std::move(bytes), console);
   const auto species = static_cast<std::size_t>(loaded.state.counts.KK);
   const auto reactions = static_cast<std::size_t>(loaded.state.counts.ReactionCount);
   std::mt19937 random(seed);  // the same draws for the detailed and the reduced mechanism
