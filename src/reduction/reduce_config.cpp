@@ -143,7 +143,10 @@ ReduceOptions ReadReduceConfig(const std::string& text, const std::string& name)
 }
 
 void CheckReduceOptions(const ReduceOptions& o) {
-  if (o.mechanism.empty()) refuse("mechanism: no mechanism file given");
+  if (o.mechanism.empty()) {
+    refuse("mechanism: no mechanism file given (sorvane reduce --print-example writes a "
+           "configuration to start from)");
+  }
   if (o.outputFolder.empty()) refuse("output: no output folder given");
   if (o.targets.empty()) refuse("targets: at least one target species is needed");
   if (o.method != "path-flux") {
