@@ -68,14 +68,254 @@ void broadening(std::int32_t form, std::span<const double> parameters, double re
   slope = (std::log(up) - std::log(down)) / (2.0 * kReducedPressureStep);
 }
 
-// The right-hand side; with `keepRaw` the rate coefficients before the third bodies and the
-// fall-off are kept for the Jacobian. Leaves the rates of progress in work.RKWORK.
-void evaluate(const Data& d, const ReactorSetting& setting, std::span<const double> y,
-              std::span<double> ydot, Workspace& w, bool keepRaw) {
+// Thermodynamic basis terms formed once per call; longer polynomials go through SpeciesThermo.
+constexpr std::int32_t kBasisTerms = 16;
+
+// c_p/R and h/(RT) of every species into the workspace, and S/R - H/(RT) into work.gibbs: the
+// polynomials of SpeciesThermo with the powers of T and their quotients formed once per call.
+void mixtureThermo(const Data& d, double T, Workspace& w) {
+  const std::int32_t N = d.basisCount;
+  if (N > kBasisTerms) {
+    SpeciesThermo(d, T, w.heatCapacity, w.enthalpy, w.gibbs);
+    for (std::int32_t k = 0; k < d.speciesCount; ++k) w.gibbs[k] -= w.enthalpy[k];
+    return;
+  }
+  double cpBasis[kBasisTerms], hBasis[kBasisTerms], sBasis[kBasisTerms];
+  const double logT = std::log(T);
+  double power = 1.0;
+  for (std::int32_t n = 1; n <= N; ++n) {
+    cpBasis[n - 1] = power;
+    hBasis[n - 1] = power / static_cast<double>(n);
+    sBasis[n - 1] = n == 1 ? logT : power / static_cast<double>(n - 1);
+    power *= T;
+  }
+  const double inverseT = 1.0 / T;
+  const std::int32_t perRange = N + 2;
+  for (std::int32_t k = 0; k < d.speciesCount; ++k) {
+    std::int32_t range = 0;
+    for (std::int32_t j = d.boundStart[k]; j < d.boundStart[k + 1]; ++j) {
+      if (d.interiorBounds[j] < T) ++range;
+    }
+    const double* a = d.thermoCoefficients.data() +
+                      static_cast<std::ptrdiff_t>(k) * d.thermoStride + range * perRange;
+    double cp = 0.0, h = 0.0, s = 0.0;
+    for (std::int32_t n = 0; n < N; ++n) {
+      cp += a[n] * cpBasis[n];
+      h += a[n] * hBasis[n];
+      s += a[n] * sBasis[n];
+    }
+    h += a[N] * inverseT;
+    s += a[N + 1];
+    w.heatCapacity[k] = cp;
+    w.enthalpy[k] = h;
+    w.gibbs[k] = s - h;
+  }
+}
+
+// Below exp(690) a product of exponentials stays inside the normal doubles (about e^+-708).
+constexpr double kProductExponent = 690.0;
+// Changes of moles whose factors (P0 / RT)^m are formed once per call.
+constexpr std::int32_t kMoleChangeRange = 4;
+
+double integerPower(double base, std::int32_t exponent) {
+  if (exponent < 0) return 1.0 / integerPower(base, -exponent);
+  double result = 1.0;
+  for (std::int32_t n = 0; n < exponent; ++n) result *= base;
+  return result;
+}
+
+// The Troe broadening of kinetics::FallOffBroadening (forms 3 and 4) with natural logarithms
+// and exponentials, cheaper than log10 and pow; equal to it within a few units in the last place.
+double troe(std::int32_t form, std::span<const double> p, double reduced, double T, double small) {
+  constexpr double ln10 = 2.302585092994045684;
+  const double reducedLog = std::log(std::max(reduced, small)) / ln10;
+  double centre = (1.0 - p[3]) * std::exp(-T / p[4]) + p[3] * std::exp(-T / p[5]);
+  if (form == 4) centre = centre + std::exp(-p[6] / T);
+  const double centreLog = std::log(std::max(centre, small)) / ln10;
+  const double width = 0.75 - kinetics::kTroeCentreSlope * centreLog;
+  const double shifted =
+      reducedLog - (kinetics::kTroeOffset + kinetics::kTroeOffsetSlope * centreLog);
+  const double ratio = shifted / (width - kinetics::kTroeWidth * shifted);
+  return std::exp(centreLog / (1.0 + ratio * ratio) * ln10);
+}
+
+// The rates of progress from the reactor's own tables (Data::directRates), with the rate
+// kernel's formulas; needs the concentrations and work.gibbs at T.
+void directRates(const Data& d, double T, double pressure, Workspace& w) {
+  const auto& state = d.loaded.state;
+  const std::span<const double> RKWORK = d.loaded.RKWORK;
+  const std::int32_t R = d.reactionCount;
+  const double logT = std::log(T);
+  const double small = state.SmallValue;
+  const double standardPressure = common::Entry(RKWORK, state.layout.real.StandardPressure, 1);
+  const std::span<const double> C = w.concentration;
+  auto arrhenius = [logT, T](const Data::Arrhenius& r) {
+    return r.constant ? r.A : kinetics::ArrheniusRate(r.A, r.beta, r.activation, logT, T);
+  };
+
+  for (std::int32_t i = 0; i < R; ++i) w.rawForward[i] = d.forwardRate[i].A;
+  for (const std::int32_t i : d.arrheniusReactions) w.rawForward[i] = arrhenius(d.forwardRate[i]);
+  if (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0) {
+    const double P = pressure / standardPressure;  // atm
+    kinetics::ForEachPressureRate(
+        state, d.loaded.IKWORK, RKWORK, T, small,
+        [&](std::int64_t i, auto rate) { w.rawForward[i - 1] = rate(P); });
+  }
+
+  for (const std::int32_t i : d.irreversibleReactions) w.rawReverse[i] = 0.0;
+  for (const std::int32_t i : d.explicitReactions) w.rawReverse[i] = arrhenius(d.reverseRate[i]);
+  // K_c = exp(sum_k nu_k g_k) (P0 / RT)^m as a product of the species' exp(g_k): one exponential
+  // per species instead of one per reaction. While sum_k |nu_k g_k| stays below
+  // kProductExponent no partial product can overflow or lose precision below the normal range;
+  // beyond it the reaction takes its own exponential.
+  if (!d.equilibriumReactions.empty()) {
+    for (std::int32_t k = 0; k < d.speciesCount; ++k) {
+      w.gibbsMagnitude[k] = std::abs(w.gibbs[k]);
+      w.gibbsExponential[k] = std::exp(std::min(w.gibbs[k], state.ExpCap));
+    }
+  }
+  double moleFactor[2 * kMoleChangeRange + 1];
+  const double pressureFactor = standardPressure / (d.gasConstant * T);
+  for (std::int32_t m = -kMoleChangeRange; m <= kMoleChangeRange; ++m) {
+    moleFactor[m + kMoleChangeRange] = integerPower(pressureFactor, m);
+  }
+  const std::int32_t width = d.netWidth;
+  const std::int32_t factorWidth = d.equilibriumFactorWidth;
+  const std::int32_t* species = d.equilibriumSpecies.data();
+  const double* coefficient = d.equilibriumCoefficients.data();
+  const std::int32_t* up = d.equilibriumProducts.data();
+  const std::int32_t* down = d.equilibriumReactants.data();
+  for (const std::int32_t i : d.equilibriumReactions) {
+    double bound = 0.0;
+    for (std::int32_t n = 0; n < width; ++n) {
+      bound += std::abs(coefficient[n]) * w.gibbsMagnitude[species[n]];
+    }
+    double ratio;
+    if (bound < kProductExponent) {
+      double numerator = 1.0, denominator = 1.0;
+      for (std::int32_t n = 0; n < factorWidth; ++n) {
+        numerator *= w.gibbsExponential[up[n]];
+        denominator *= w.gibbsExponential[down[n]];
+      }
+      ratio = numerator / denominator;
+    } else {
+      double sum = 0.0;
+      for (std::int32_t n = 0; n < width; ++n) sum += coefficient[n] * w.gibbs[species[n]];
+      ratio = std::exp(std::min(sum, state.ExpCap));
+    }
+    species += width;
+    coefficient += width;
+    up += factorWidth;
+    down += factorWidth;
+    const std::int32_t m = d.moleChange[i];
+    const double equilibrium =
+        ratio * (std::abs(m) <= kMoleChangeRange ? moleFactor[m + kMoleChangeRange]
+                                                 : integerPower(pressureFactor, m));
+    w.rawReverse[i] = w.rawForward[i] / std::max(equilibrium, small);
+  }
+
+  double total = 0.0;
+  for (std::int32_t k = 0; k < d.speciesCount; ++k) total += C[k];
+  for (std::int32_t i = 0; i < R; ++i) w.thirdBody[i] = 1.0;
+  for (std::size_t n = 0; n < d.thirdBodyReaction.size(); ++n) {
+    double sum = total;
+    for (std::int32_t l = d.enhancedStart[n]; l < d.enhancedStart[n + 1]; ++l) {
+      sum += d.enhancedExcess[l] * C[d.enhancedSpecies[l]];
+    }
+    w.thirdBody[d.thirdBodyReaction[n]] = sum;
+  }
+
+  for (std::int32_t i = 0; i < R; ++i) {
+    const double scale = w.thirdBody[i] * d.multiplier[i];
+    w.forwardCoefficient[i] = w.rawForward[i] * scale;
+    w.reverseCoefficient[i] = w.rawReverse[i] * scale;
+  }
+  for (const Data::FallOffEntry& entry : d.fallOffs) {
+    const std::int32_t i = entry.reaction;
+    const double low = arrhenius(entry.low);
+    const double high = w.rawForward[i];
+    double reduced;
+    if (entry.namedBath < 0) {
+      reduced = low * w.thirdBody[i] / high;
+      w.thirdBody[i] = 1.0;
+    } else {
+      reduced = low * C[entry.namedBath] / high;
+    }
+    double factor = reduced / (1.0 + reduced);
+    if (entry.form == 3 || entry.form == 4) {
+      factor = troe(entry.form, RKWORK.subspan(entry.parameterStart), reduced, T, small) * factor;
+    } else if (entry.form > 1) {
+      factor = kinetics::FallOffBroadening(entry.form, RKWORK.subspan(entry.parameterStart),
+                                           reduced, T, small) *
+               factor;
+    }
+    const double scale = w.thirdBody[i] * d.multiplier[i];
+    w.forwardCoefficient[i] = factor * high * scale;
+    w.reverseCoefficient[i] = factor * w.rawReverse[i] * scale;
+  }
+
+  const std::int32_t slots = d.productWidth;
+  const std::int32_t* forwardSlot = d.forwardSlots.data();
+  const std::int32_t* reverseSlot = d.reverseSlots.data();
+  for (std::int32_t i = 0; i < R; ++i) {
+    double forward = w.forwardCoefficient[i];
+    double reverse = w.reverseCoefficient[i];
+    for (std::int32_t n = 0; n < slots; ++n) {
+      forward *= C[forwardSlot[n]];
+      reverse *= C[reverseSlot[n]];
+    }
+    forwardSlot += slots;
+    reverseSlot += slots;
+    w.forwardProgress[i] = forward;
+    w.reverseProgress[i] = reverse;
+  }
+  for (const std::int32_t i : d.generalProducts) {
+    double forward = w.forwardCoefficient[i];
+    for (std::int32_t f = d.forwardStart[i]; f < d.forwardStart[i + 1]; ++f) {
+      forward *= power(C[d.forwardFactors[f].species], d.forwardFactors[f]);
+    }
+    double reverse = w.reverseCoefficient[i];
+    for (std::int32_t f = d.reverseStart[i]; f < d.reverseStart[i + 1]; ++f) {
+      reverse *= power(C[d.reverseFactors[f].species], d.reverseFactors[f]);
+    }
+    w.forwardProgress[i] = forward;
+    w.reverseProgress[i] = reverse;
+  }
+  for (const std::int32_t i : d.silentReactions) {
+    w.forwardProgress[i] = 0.0;
+    w.reverseProgress[i] = 0.0;
+  }
+}
+
+// The rates of progress through the rate kernel, copied into the workspace.
+void kernelRates(const Data& d, Workspace& w) {
   const auto& state = d.loaded.state;
   const auto& real = state.layout.real;
   const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
   const std::span<double> RKWORK = w.RKWORK;
+  analysis::RateCoefficients(state, w.pressure, w.temperatures, IKWORK, RKWORK, w.console);
+  const RealSection forward(RKWORK, real.ForwardRateCoefficients);
+  const RealSection reverse(RKWORK, real.ReverseRateCoefficients);
+  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    w.rawForward[i] = forward(i + 1);
+    w.rawReverse[i] = reverse(i + 1);
+  }
+  const RealSection concentration(RKWORK, real.ConcentrationScratch);
+  for (std::int32_t k = 0; k < d.speciesCount; ++k) concentration(k + 1) = w.concentration[k];
+  analysis::RatesOfProgress(state, w.temperatures, IKWORK, RKWORK);
+  const RealSection forwardProgress(RKWORK, real.ForwardProgressScratch);
+  const RealSection reverseProgress(RKWORK, real.ReverseProgressScratch);
+  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    w.forwardCoefficient[i] = forward(i + 1);
+    w.reverseCoefficient[i] = reverse(i + 1);
+    w.forwardProgress[i] = forwardProgress(i + 1);
+    w.reverseProgress[i] = reverseProgress(i + 1);
+  }
+}
+
+// The right-hand side. Leaves the rate coefficients and rates of progress in the workspace.
+void evaluate(const Data& d, const ReactorSetting& setting, std::span<const double> y,
+              std::span<double> ydot, Workspace& w) {
   const std::int32_t K = d.speciesCount;
   const double R = d.gasConstant;
   const double T = y[0];
@@ -93,35 +333,28 @@ void evaluate(const Data& d, const ReactorSetting& setting, std::span<const doub
   }
   const double rho = w.density;
 
-  w.temperatures[0] = T;
-  w.temperatures[1] = T;
-  analysis::RateCoefficients(state, w.pressure, w.temperatures, IKWORK, RKWORK, w.console);
-  if (keepRaw) {
-    const RealSection forward(RKWORK, real.ForwardRateCoefficients);
-    const RealSection reverse(RKWORK, real.ReverseRateCoefficients);
-    for (std::int32_t i = 0; i < d.reactionCount; ++i) {
-      w.rawForward[i] = forward(i + 1);
-      w.rawReverse[i] = reverse(i + 1);
-    }
+  for (std::int32_t k = 0; k < K; ++k) w.concentration[k] = rho * Y[k] / d.weights[k];
+  if (d.directRates) {
+    mixtureThermo(d, T, w);
+    directRates(d, T, w.pressure, w);
+  } else {
+    w.temperatures[0] = T;
+    w.temperatures[1] = T;
+    kernelRates(d, w);
+    SpeciesThermo(d, T, w.heatCapacity, w.enthalpy, {});
   }
-  const RealSection concentration(RKWORK, real.ConcentrationScratch);
-  for (std::int32_t k = 0; k < K; ++k) {
-    w.concentration[k] = rho * Y[k] / d.weights[k];
-    concentration(k + 1) = w.concentration[k];
-  }
-  analysis::RatesOfProgress(state, w.temperatures, IKWORK, RKWORK);
 
-  const RealSection forwardProgress(RKWORK, real.ForwardProgressScratch);
-  const RealSection reverseProgress(RKWORK, real.ReverseProgressScratch);
-  std::fill(w.production.begin(), w.production.end(), 0.0);
   for (std::int32_t i = 0; i < d.reactionCount; ++i) {
-    const double net = forwardProgress(i + 1) - reverseProgress(i + 1);
-    for (std::int32_t n = d.netStart[i]; n < d.netStart[i + 1]; ++n) {
-      w.production[d.netSpecies[n]] += d.netCoefficients[n] * net;
+    w.netProgress[i] = w.forwardProgress[i] - w.reverseProgress[i];
+  }
+  for (std::int32_t k = 0; k < K; ++k) {
+    double sum = 0.0;
+    for (std::int32_t n = d.speciesStart[k]; n < d.speciesStart[k + 1]; ++n) {
+      sum += d.speciesCoefficients[n] * w.netProgress[d.speciesReactions[n]];
     }
+    w.production[k] = sum;
   }
 
-  SpeciesThermo(d, T, w.heatCapacity, w.enthalpy, {});
   const bool volume = setting.model == Model::ConstantVolume;
   double heat = 0.0;  // sum of Y_k c_k / W_k
   double energy = 0.0;
@@ -151,12 +384,21 @@ void evaluate(const Data& d, const ReactorSetting& setting, std::span<const doub
 
 Workspace::Workspace(const Data& d)
     : RKWORK(d.loaded.RKWORK),
-      concentration(d.speciesCount),
+      concentration(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
       production(d.speciesCount),
       enthalpy(d.speciesCount),
       heatCapacity(d.speciesCount),
       rawForward(d.reactionCount),
       rawReverse(d.reactionCount),
+      forwardCoefficient(d.reactionCount),
+      reverseCoefficient(d.reactionCount),
+      forwardProgress(d.reactionCount),
+      reverseProgress(d.reactionCount),
+      netProgress(d.reactionCount),
+      thirdBody(d.reactionCount),
+      gibbs(static_cast<std::size_t>(d.speciesCount) + 1, 0.0),
+      gibbsMagnitude(static_cast<std::size_t>(d.speciesCount) + 1, 0.0),
+      gibbsExponential(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
       concentrationSlope(d.reactionCount),
       uniformSlope(d.reactionCount),
       pressureSlope(d.reactionCount),
@@ -170,43 +412,33 @@ Workspace::Workspace(const Data& d)
 
 void SpeciesThermo(const Data& d, double T, std::span<double> heatCapacity,
                    std::span<double> enthalpy, std::span<double> entropy) {
-  const auto& state = d.loaded.state;
-  const auto& counts = state.counts;
-  const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
-  const std::span<const double> RKWORK = d.loaded.RKWORK;
-  const IntSection boundCount(IKWORK, state.layout.integer.TemperatureCount);
-  const ConstRealSection bounds(RKWORK, state.layout.real.TemperatureBounds,
-                                counts.MaxTemperatures);
-  const ConstRealSection coefficients(RKWORK, state.layout.real.ThermoCoefficients,
-                                      state.CoefficientsPerSpecies);
-  const std::int64_t basisCount = counts.CpCoefficientCount;
+  const std::int32_t N = d.basisCount;
+  const std::int32_t perRange = N + 2;
   const double logT = std::log(T);
-  for (std::int64_t k = 1; k <= counts.KK; ++k) {
-    // The range rule of the rate kernel's Gibbs terms: 1 + the interior bounds below T.
-    const std::int64_t last = std::min<std::int64_t>(boundCount(k), counts.MaxTemperatures);
-    std::int64_t range = 1;
-    for (std::int64_t j = 2; j <= last - 1; ++j) {
-      if (bounds(k, j) < T) ++range;
+  for (std::int32_t k = 0; k < d.speciesCount; ++k) {
+    std::int32_t range = 0;
+    for (std::int32_t j = d.boundStart[k]; j < d.boundStart[k + 1]; ++j) {
+      if (d.interiorBounds[j] < T) ++range;
     }
-    const std::int64_t offset = (range - 1) * state.CoefficientsPerRange;
+    const double* a = d.thermoCoefficients.data() +
+                      static_cast<std::ptrdiff_t>(k) * d.thermoStride + range * perRange;
     double cp = 0.0, h = 0.0, s = 0.0, power = 1.0;
-    for (std::int64_t n = 1; n <= basisCount; ++n) {
-      const double a = coefficients(k, offset + n);
-      cp += a * power;
-      h += a * power / static_cast<double>(n);
-      s += n == 1 ? a * logT : a * power / static_cast<double>(n - 1);
+    for (std::int32_t n = 1; n <= N; ++n) {
+      const double c = a[n - 1];
+      cp += c * power;
+      h += c * power / static_cast<double>(n);
+      s += n == 1 ? c * logT : c * power / static_cast<double>(n - 1);
       power *= T;
     }
-    const auto index = static_cast<std::size_t>(k - 1);
-    if (!heatCapacity.empty()) heatCapacity[index] = cp;
-    if (!enthalpy.empty()) enthalpy[index] = h + coefficients(k, offset + basisCount + 1) / T;
-    if (!entropy.empty()) entropy[index] = s + coefficients(k, offset + basisCount + 2);
+    if (!heatCapacity.empty()) heatCapacity[k] = cp;
+    if (!enthalpy.empty()) enthalpy[k] = h + a[N] / T;
+    if (!entropy.empty()) entropy[k] = s + a[N + 1];
   }
 }
 
 void RightHandSide(const Data& d, const ReactorSetting& setting, std::span<const double> y,
                    std::span<double> ydot, Workspace& work) {
-  evaluate(d, setting, y, ydot, work, false);
+  evaluate(d, setting, y, ydot, work);
 }
 
 void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const double> y,
@@ -226,21 +458,19 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
   const double step = kTemperatureStep * T;
   std::copy(y.begin(), y.end(), w.scratchState.begin());
   w.scratchState[0] = T + step;
-  evaluate(d, setting, w.scratchState, w.plusState, w, false);
+  evaluate(d, setting, w.scratchState, w.plusState, w);
   w.scratchState[0] = T - step;
-  evaluate(d, setting, w.scratchState, w.minusState, w, false);
+  evaluate(d, setting, w.scratchState, w.minusState, w);
   const double span = (T + step) - (T - step);
   for (std::int64_t r = 0; r < n; ++r) values[r] = (w.plusState[r] - w.minusState[r]) / span;
 
-  evaluate(d, setting, y, w.scratchState, w, true);
+  evaluate(d, setting, y, w.scratchState, w);
   const std::span<const double> ydot = w.scratchState;
   const double rho = w.density;
   const double R = d.gasConstant;
   const bool volume = setting.model == Model::ConstantVolume;
   const std::span<const double> C = w.concentration;
   const std::span<double> RKWORK = w.RKWORK;
-  const RealSection forwardCoefficient(RKWORK, real.ForwardRateCoefficients);
-  const RealSection reverseCoefficient(RKWORK, real.ReverseRateCoefficients);
   const ConstRealSection fallOff(RKWORK, real.FallOffParameters, counts.FallOffParameterCount);
   const IntSection fallOffForm(d.loaded.IKWORK, state.layout.integer.FallOffForm);
   const ConstRealSection high(RKWORK, real.ActivatedHighParameters,
@@ -282,8 +512,8 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
                                                 d.forwardFactors.data() + d.forwardStart[i + 1]);
     const std::span<const Data::Factor> reverse(d.reverseFactors.data() + d.reverseStart[i],
                                                 d.reverseFactors.data() + d.reverseStart[i + 1]);
-    const double kf = forwardCoefficient(i + 1);  // as the kernel applied them
-    const double kr = reverseCoefficient(i + 1);
+    const double kf = w.forwardCoefficient[i];  // as applied
+    const double kr = w.reverseCoefficient[i];
     const double mult = d.multiplier[i];
 
     // Slopes in the two baths.
@@ -395,12 +625,11 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
     const double P = w.pressure / common::Entry(std::span<const double>(RKWORK),
                                                 real.StandardPressure, 1);  // atm
     const double up = std::exp(kReducedPressureStep), down = std::exp(-kReducedPressureStep);
-    const RealSection forwardProgress(RKWORK, real.ForwardProgressScratch);
-    const RealSection reverseProgress(RKWORK, real.ReverseProgressScratch);
     auto slopeOf = [&](std::int64_t i, auto rateAt) {
       const double logSlope =
           (std::log(rateAt(P * up)) - std::log(rateAt(P * down))) / (2.0 * kReducedPressureStep);
-      w.pressureSlope[i - 1] = logSlope * (forwardProgress(i) - reverseProgress(i)) / w.pressure;
+      w.pressureSlope[i - 1] =
+          logSlope * (w.forwardProgress[i - 1] - w.reverseProgress[i - 1]) / w.pressure;
     };
     kinetics::ForEachPressureRate(state, IKWORK, RKWORK, T, small, slopeOf);
     // The temperature row takes its part directly.

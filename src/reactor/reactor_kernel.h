@@ -93,6 +93,58 @@ struct Mechanism::Data {
   std::vector<std::int64_t> temperatureRowPosition;  // entry of (0, j) for j = 0..K
   std::vector<std::int64_t> diagonalPosition;        // entry of (j, j) for j = 0..K
 
+  // Thermodynamic polynomials, flat: per species its interior range bounds and per range the
+  // basisCount + 2 coefficients (stride thermoStride per species).
+  std::int32_t basisCount = 0;
+  std::int32_t thermoStride = 0;
+  std::vector<std::int32_t> boundStart;  // CSR over species
+  std::vector<double> interiorBounds;
+  std::vector<double> thermoCoefficients;
+
+  // The reactor's own evaluation of the rates of progress: the rate kernel's formulas over flat
+  // 0-based tables, without its 1-based sections and the slots of absent species. Used when
+  // `directRates` is set, that is when every reaction has a form it covers (Landau-Teller and
+  // chemically activated reactions keep the rate kernel).
+  enum class Reverse : std::int8_t { None, Equilibrium, Explicit };
+  struct Arrhenius {
+    double A = 0.0, beta = 0.0, activation = 0.0;  // activation energy over R, K
+    bool constant = false;                         // beta = 0 and E = 0: k = A
+  };
+  struct FallOffEntry {
+    std::int32_t reaction = 0;
+    std::int32_t form = 0;
+    std::int32_t namedBath = -1;     // species, -1 for the mixture of the third-body list
+    std::size_t parameterStart = 0;  // 0-based index of its first parameter in loaded.RKWORK
+    Arrhenius low;
+  };
+  bool directRates = false;
+  std::vector<Arrhenius> forwardRate, reverseRate;  // reverseRate for Reverse::Explicit
+  std::vector<Reverse> reverse;
+  std::vector<std::int32_t> moleChange;  // sum of the signed coefficients of all slots
+  // Reactions by the work their rates need, so that the loops over them do not branch.
+  std::vector<std::int32_t> arrheniusReactions;  // forward rates with an exponential
+  std::vector<std::int32_t> equilibriumReactions, explicitReactions, irreversibleReactions;
+  std::vector<std::int32_t> generalProducts;  // orders that are not whole, or many factors
+  std::vector<std::int32_t> silentReactions;  // no concentration product: no progress
+  // Concentration products as productWidth species per reaction and side, each factor repeated
+  // by its order, padded with species K (concentration 1).
+  std::int32_t productWidth = 0;
+  std::vector<std::int32_t> forwardSlots, reverseSlots;
+  // Net coefficients of each equilibrium reaction, netWidth per reaction, padded with 0 x K.
+  std::int32_t netWidth = 0;
+  std::vector<std::int32_t> equilibriumSpecies;
+  std::vector<double> equilibriumCoefficients;
+  // And as equilibriumFactorWidth species per side, repeated by their coefficient, padded with K.
+  std::int32_t equilibriumFactorWidth = 0;
+  std::vector<std::int32_t> equilibriumProducts, equilibriumReactants;
+  // Net coefficients by species (CSR, species outer, reactions ascending).
+  std::vector<std::int32_t> speciesStart, speciesReactions;
+  std::vector<double> speciesCoefficients;
+  // Third-body lists (enhanced species and efficiency - 1, CSR) and the reaction of each.
+  std::vector<std::int32_t> thirdBodyReaction, enhancedStart, enhancedSpecies;
+  std::vector<double> enhancedExcess;
+  std::vector<FallOffEntry> fallOffs;
+
   std::int64_t stateSize() const { return std::int64_t{speciesCount} + 1; }
   std::int64_t nonZeroCount() const { return static_cast<std::int64_t>(rowIndex.size()); }
 };
@@ -115,9 +167,16 @@ class Workspace {
   explicit Workspace(const Mechanism::Data& data);
 
   std::vector<double> RKWORK;
-  std::vector<double> concentration, production, enthalpy, heatCapacity;  // per species
-  std::vector<double> rawForward, rawReverse;                             // per reaction
-  std::vector<double> concentrationSlope, uniformSlope, pressureSlope;    // per reaction
+  std::vector<double> concentration;                       // per species and a padding entry of 1
+  std::vector<double> production, enthalpy, heatCapacity;  // per species
+  std::vector<double> rawForward, rawReverse;  // per reaction, before baths and fall-off
+  // Per reaction: the rate coefficients as applied (baths, fall-off and multiplier in) and the
+  // rates of progress.
+  std::vector<double> forwardCoefficient, reverseCoefficient, forwardProgress, reverseProgress;
+  std::vector<double> netProgress, thirdBody;  // per reaction
+  // Per species, with one more entry (concentration 1, Gibbs term 0) for the padded slots.
+  std::vector<double> gibbs, gibbsMagnitude, gibbsExponential;
+  std::vector<double> concentrationSlope, uniformSlope, pressureSlope;  // per reaction
   std::vector<double> production2;  // (G C)_k while the Jacobian is formed
   std::vector<double> rateSlope;    // per dependency
   std::vector<double> temperatureRow, scratchState, plusState, minusState;
