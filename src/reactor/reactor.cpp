@@ -36,6 +36,7 @@ using Data = Mechanism::Data;
 constexpr double kIgnitionRise = 400.0;          // K above T0
 constexpr int kSamplesPerStep = 8;               // dT/dt samples inside each step
 constexpr int kRefinements = 60;                 // golden-section and bisection iterations
+constexpr int kMaxTaylorTerms = 6;               // BDF orders up to 5
 constexpr long kMaxSteps = 1000000;              // per run
 constexpr double kPsrStartTemperature = 2000.0;  // K
 constexpr double kPsrStartResidence = 1e-2;      // s
@@ -450,14 +451,39 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
     void* cvode = integrator.cvode();
     CVodeSetStopTime(cvode, endTime);
     record(0.0, y0);
+    // The step's interpolant of T as a Taylor polynomial about its end: T^(k)(t_n) / k! for
+    // k = 0..q, read once per step, so that each sample is a scalar polynomial instead of an
+    // interpolation of the whole state.
     N_Vector dky = integrator.derivative();
+    double taylor[kMaxTaylorTerms] = {};
+    int order = 0;
+    double stepEnd = 0.0;
+    auto readInterpolant = [&](double tn) {
+      int q = 0;
+      CVodeGetLastOrder(cvode, &q);
+      order = std::min(q, kMaxTaylorTerms - 1);
+      stepEnd = tn;
+      double factorial = 1.0;
+      for (int k = 0; k <= order; ++k) {
+        if (k > 0) factorial *= k;
+        if (CVodeGetDky(cvode, tn, k, dky) != CV_SUCCESS) {
+          order = k - 1;
+          break;
+        }
+        taylor[k] = N_VGetArrayPointer(dky)[0] / factorial;
+      }
+    };
     auto slopeAt = [&](double t) {
-      CVodeGetDky(cvode, t, 1, dky);
-      return N_VGetArrayPointer(dky)[0];
+      const double s = t - stepEnd;
+      double value = 0.0;
+      for (int k = order; k >= 1; --k) value = value * s + k * taylor[k];
+      return value;
     };
     auto temperatureAt = [&](double t) {
-      CVodeGetDky(cvode, t, 0, dky);
-      return N_VGetArrayPointer(dky)[0];
+      const double s = t - stepEnd;
+      double value = 0.0;
+      for (int k = order; k >= 0; --k) value = value * s + taylor[k];
+      return value;
     };
     double bestSlope = -std::numeric_limits<double>::infinity();
     double bestTime = 0.0;
@@ -478,6 +504,7 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
       }
       const std::span<const double> y = integrator.state();
       record(t, y);
+      readInterpolant(t);
       double last = 0.0;
       CVodeGetLastStep(cvode, &last);
       const double begin = t - last;
