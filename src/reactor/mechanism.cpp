@@ -461,6 +461,7 @@ void readDirectRates(Data& d) {
       for (double n = 0.0; n < std::abs(c); n += 1.0)
         (c > 0 ? up : down)[e].push_back(d.netSpecies[m]);
     }
+    d.equilibriumOrder.push_back(static_cast<double>(up[e].size() + down[e].size()));
     d.equilibriumFactorWidth =
         std::max({d.equilibriumFactorWidth, static_cast<std::int32_t>(up[e].size()),
                   static_cast<std::int32_t>(down[e].size())});

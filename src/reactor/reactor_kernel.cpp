@@ -166,11 +166,14 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
   for (const std::int32_t i : d.explicitReactions) w.rawReverse[i] = arrhenius(d.reverseRate[i]);
   // K_c = exp(sum_k nu_k g_k) (P0 / RT)^m as a product of the species' exp(g_k): one exponential
   // per species instead of one per reaction. While sum_k |nu_k g_k| stays below
-  // kProductExponent no partial product can overflow or lose precision below the normal range;
-  // beyond it the reaction takes its own exponential.
+  // kProductExponent no partial product can overflow or lose precision below the normal range
+  // (checked first against the largest |g_k| times sum_k |nu_k|); beyond it the reaction takes
+  // its own exponential.
+  double largestGibbs = 0.0;
   if (!d.equilibriumReactions.empty()) {
     for (std::int32_t k = 0; k < d.speciesCount; ++k) {
       w.gibbsMagnitude[k] = std::abs(w.gibbs[k]);
+      largestGibbs = std::max(largestGibbs, w.gibbsMagnitude[k]);
       w.gibbsExponential[k] = std::exp(std::min(w.gibbs[k], state.ExpCap));
     }
   }
@@ -185,33 +188,38 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
   const double* coefficient = d.equilibriumCoefficients.data();
   const std::int32_t* up = d.equilibriumProducts.data();
   const std::int32_t* down = d.equilibriumReactants.data();
-  for (const std::int32_t i : d.equilibriumReactions) {
-    double bound = 0.0;
-    for (std::int32_t n = 0; n < width; ++n) {
-      bound += std::abs(coefficient[n]) * w.gibbsMagnitude[species[n]];
+  for (std::size_t e = 0; e < d.equilibriumReactions.size(); ++e) {
+    const std::int32_t i = d.equilibriumReactions[e];
+    bool product = largestGibbs * d.equilibriumOrder[e] < kProductExponent;
+    if (!product) {
+      double bound = 0.0;
+      for (std::int32_t n = 0; n < width; ++n) {
+        bound += std::abs(coefficient[n]) * w.gibbsMagnitude[species[n]];
+      }
+      product = bound < kProductExponent;
     }
-    double ratio;
-    if (bound < kProductExponent) {
-      double numerator = 1.0, denominator = 1.0;
+    const std::int32_t m = d.moleChange[i];
+    const double moles = std::abs(m) <= kMoleChangeRange ? moleFactor[m + kMoleChangeRange]
+                                                         : integerPower(pressureFactor, m);
+    double numerator = 1.0, denominator = 1.0;
+    if (product) {
       for (std::int32_t n = 0; n < factorWidth; ++n) {
         numerator *= w.gibbsExponential[up[n]];
         denominator *= w.gibbsExponential[down[n]];
       }
-      ratio = numerator / denominator;
     } else {
       double sum = 0.0;
       for (std::int32_t n = 0; n < width; ++n) sum += coefficient[n] * w.gibbs[species[n]];
-      ratio = std::exp(std::min(sum, state.ExpCap));
+      numerator = std::exp(std::min(sum, state.ExpCap));
     }
     species += width;
     coefficient += width;
     up += factorWidth;
     down += factorWidth;
-    const std::int32_t m = d.moleChange[i];
-    const double equilibrium =
-        ratio * (std::abs(m) <= kMoleChangeRange ? moleFactor[m + kMoleChangeRange]
-                                                 : integerPower(pressureFactor, m));
-    w.rawReverse[i] = w.rawForward[i] / std::max(equilibrium, small);
+    // k_r = k_f / max(K_c, small) with one division.
+    numerator *= moles;
+    w.rawReverse[i] = numerator >= small * denominator ? w.rawForward[i] * denominator / numerator
+                                                       : w.rawForward[i] / small;
   }
 
   double total = 0.0;

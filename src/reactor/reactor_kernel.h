@@ -137,6 +137,7 @@ struct Mechanism::Data {
   // And as equilibriumFactorWidth species per side, repeated by their coefficient, padded with K.
   std::int32_t equilibriumFactorWidth = 0;
   std::vector<std::int32_t> equilibriumProducts, equilibriumReactants;
+  std::vector<double> equilibriumOrder;  // sum of |nu_k| of each equilibrium reaction
   // Net coefficients by species (CSR, species outer, reactions ascending).
   std::vector<std::int32_t> speciesStart, speciesReactions;
   std::vector<double> speciesCoefficients;
