@@ -19,7 +19,6 @@
 #include <cvodes/cvodes.h>
 #include <klu.h>
 #include <nvector/nvector_serial.h>
-#include <sunmatrix/sunmatrix_sparse.h>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -87,16 +86,79 @@ int rightHandSide(sunrealtype, N_Vector y, N_Vector ydot, void* user) {
   return 0;
 }
 
+// The matrix CVODES keeps for the Jacobian: its values in the mechanism's compressed-column
+// pattern and the map c J + s I that CVODES applies to it, kept as the two numbers. A generic
+// sparse matrix would zero, copy and rescale every entry at each setup; here the setup forms
+// c J + s I once, straight into KLU's input.
+struct JacobianMatrix {
+  std::vector<double> values;
+  double scale = 1.0;
+  double identity = 0.0;
+};
+
+JacobianMatrix& matrixOf(SUNMatrix A) {
+  return *static_cast<JacobianMatrix*>(A->content);
+}
+
+SUNMatrix newJacobianMatrix(SUNContext context, std::size_t size);
+
+SUNMatrix_ID matrixId(SUNMatrix) {
+  return SUNMATRIX_CUSTOM;
+}
+SUNMatrix matrixClone(SUNMatrix A) {
+  return newJacobianMatrix(A->sunctx, matrixOf(A).values.size());
+}
+void matrixDestroy(SUNMatrix A) {
+  if (A == nullptr) return;
+  delete static_cast<JacobianMatrix*>(A->content);
+  A->content = nullptr;
+  SUNMatFreeEmpty(A);
+}
+int matrixZero(SUNMatrix A) {
+  JacobianMatrix& m = matrixOf(A);
+  std::fill(m.values.begin(), m.values.end(), 0.0);
+  m.scale = 1.0;
+  m.identity = 0.0;
+  return SUNMAT_SUCCESS;
+}
+int matrixCopy(SUNMatrix A, SUNMatrix B) {
+  const JacobianMatrix& from = matrixOf(A);
+  JacobianMatrix& to = matrixOf(B);
+  std::copy(from.values.begin(), from.values.end(), to.values.begin());
+  to.scale = from.scale;
+  to.identity = from.identity;
+  return SUNMAT_SUCCESS;
+}
+// A = c A + I.
+int matrixScaleAddIdentity(sunrealtype c, SUNMatrix A) {
+  JacobianMatrix& m = matrixOf(A);
+  m.scale *= c;
+  m.identity = c * m.identity + 1.0;
+  return SUNMAT_SUCCESS;
+}
+
+SUNMatrix newJacobianMatrix(SUNContext context, std::size_t size) {
+  SUNMatrix A = SUNMatNewEmpty(context);
+  if (A == nullptr) return nullptr;
+  A->content = new JacobianMatrix{std::vector<double>(size, 0.0)};
+  A->ops->getid = matrixId;
+  A->ops->clone = matrixClone;
+  A->ops->destroy = matrixDestroy;
+  A->ops->zero = matrixZero;
+  A->ops->copy = matrixCopy;
+  A->ops->scaleaddi = matrixScaleAddIdentity;
+  return A;
+}
+
 int jacobian(sunrealtype, N_Vector y, N_Vector, SUNMatrix J, void* user, N_Vector, N_Vector,
              N_Vector) {
   auto& run = *static_cast<RunContext*>(user);
   const Data& d = run.d;
   const auto n = static_cast<std::size_t>(d.stateSize());
-  sunindextype* columns = SUNSparseMatrix_IndexPointers(J);
-  sunindextype* rows = SUNSparseMatrix_IndexValues(J);
-  for (std::size_t j = 0; j < d.columnStart.size(); ++j) columns[j] = d.columnStart[j];
-  for (std::size_t p = 0; p < d.rowIndex.size(); ++p) rows[p] = d.rowIndex[p];
-  const std::span<double> values(SUNSparseMatrix_Data(J), d.rowIndex.size());
+  JacobianMatrix& matrix = matrixOf(J);
+  matrix.scale = 1.0;
+  matrix.identity = 0.0;
+  const std::span<double> values = matrix.values;
   try {
     Jacobian(d, run.setting, std::span<const double>(N_VGetArrayPointer(y), n), values,
              run.rankOneRow, run.rankOneColumn, run.work);
@@ -130,6 +192,7 @@ struct DirectSolver {
     if (symbolic != nullptr) klu_l_free_symbolic(&symbolic, &common);
   }
   RunContext& run;
+  std::vector<double> values;  // c J + s I, KLU's input
   klu_l_common common{};
   klu_l_symbolic* symbolic = nullptr;
   klu_l_numeric* numeric = nullptr;
@@ -153,10 +216,21 @@ int directInitialize(SUNLinearSolver) {
 int directSetup(SUNLinearSolver S, SUNMatrix A) {
   DirectSolver& solver = solverOf(S);
   RunContext& run = solver.run;
-  auto n = static_cast<SuiteSparse_long>(SUNSparseMatrix_Columns(A));
-  auto* columns = reinterpret_cast<SuiteSparse_long*>(SUNSparseMatrix_IndexPointers(A));
-  auto* rows = reinterpret_cast<SuiteSparse_long*>(SUNSparseMatrix_IndexValues(A));
-  double* values = SUNSparseMatrix_Data(A);
+  const Data& d = run.d;
+  const JacobianMatrix& matrix = matrixOf(A);
+  static_assert(sizeof(SuiteSparse_long) == sizeof(std::int64_t));
+  const auto n = static_cast<SuiteSparse_long>(d.stateSize());
+  // KLU reads the pattern only.
+  auto* columns = const_cast<SuiteSparse_long*>(
+      reinterpret_cast<const SuiteSparse_long*>(d.columnStart.data()));
+  auto* rows =
+      const_cast<SuiteSparse_long*>(reinterpret_cast<const SuiteSparse_long*>(d.rowIndex.data()));
+  solver.values.resize(matrix.values.size());
+  for (std::size_t p = 0; p < matrix.values.size(); ++p) {
+    solver.values[p] = matrix.scale * matrix.values[p];
+  }
+  for (const std::int64_t p : d.diagonalPosition) solver.values[p] += matrix.identity;
+  double* values = solver.values.data();
   if (solver.symbolic == nullptr) {
     solver.symbolic = klu_l_analyze(n, columns, rows, &solver.common);
     if (solver.symbolic == nullptr) return SUNLS_PACKAGE_FAIL_UNREC;
@@ -244,7 +318,7 @@ class Integrator {
     y_ = N_VNew_Serial(n, context_);
     derivative_ = N_VNew_Serial(n, context_);
     std::copy(y0.begin(), y0.end(), N_VGetArrayPointer(y_));
-    matrix_ = SUNSparseMatrix(n, n, run.d.nonZeroCount(), CSC_MAT, context_);
+    matrix_ = newJacobianMatrix(context_, static_cast<std::size_t>(run.d.nonZeroCount()));
     solver_ = SUNLinSolNewEmpty(context_);
     if (solver_ == nullptr) throw std::runtime_error("the linear solver could not be created");
     solver_->content = new DirectSolver(run);
