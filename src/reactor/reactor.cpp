@@ -173,7 +173,7 @@ int jacobian(sunrealtype, N_Vector y, N_Vector, SUNMatrix J, void* user, N_Vecto
     if (run.error.empty()) run.error = stop.reason();
     return -1;
   }
-  run.extraRightHandSides += 3;
+  run.extraRightHandSides += d.directRates ? 1 : 3;  // with its temperature differences
   run.freshJacobian = true;
   for (double value : values) {
     if (!std::isfinite(value)) return 1;

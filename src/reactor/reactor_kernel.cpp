@@ -19,6 +19,8 @@ using Data = Mechanism::Data;
 // broadening factor's slope: both leave truncation and rounding near 1e-9 relative.
 constexpr double kTemperatureStep = 1e-6;
 constexpr double kReducedPressureStep = 1e-4;
+// Relative step in T of the central differences of table rates and broadening factors.
+constexpr double kBroadeningTemperatureStep = 1e-4;
 
 double power(double c, const Data::Factor& f) {
   if (f.integerOrder) {
@@ -295,6 +297,150 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
   }
 }
 
+// d ln k / dT of A T^beta exp(-E/(RT)).
+double arrheniusSlope(const Data::Arrhenius& r, double T) {
+  return r.constant ? 0.0 : (r.beta + r.activation / T) / T;
+}
+
+// d(c_p/R)/dT of every species.
+void heatCapacitySlopes(const Data& d, double T, std::span<double> slope) {
+  const std::int32_t N = d.basisCount;
+  const std::int32_t perRange = N + 2;
+  for (std::int32_t k = 0; k < d.speciesCount; ++k) {
+    std::int32_t range = 0;
+    for (std::int32_t j = d.boundStart[k]; j < d.boundStart[k + 1]; ++j) {
+      if (d.interiorBounds[j] < T) ++range;
+    }
+    const double* a = d.thermoCoefficients.data() +
+                      static_cast<std::ptrdiff_t>(k) * d.thermoStride + range * perRange;
+    double sum = 0.0, power = 1.0;
+    for (std::int32_t n = 2; n <= N; ++n) {
+      sum += a[n - 1] * static_cast<double>(n - 1) * power;
+      power *= T;
+    }
+    slope[k] = sum;
+  }
+}
+
+// dq_i/dT at constant concentrations and pressure of every rate of progress, from the last
+// evaluation by directRates, into work.temperatureSlope. Rate constants of pressure tables and
+// the broadening factors' own dependence on T are central differences in T.
+void rateTemperatureSlopes(const Data& d, double T, Workspace& w) {
+  const auto& state = d.loaded.state;
+  const std::span<const double> RKWORK = d.loaded.RKWORK;
+  const std::int32_t R = d.reactionCount;
+  const double small = state.SmallValue;
+  const double R_gas = d.gasConstant;
+  const std::span<const double> C = w.concentration;
+  std::vector<double>& forwardSlope = w.forwardLogSlope;
+  for (std::int32_t i = 0; i < R; ++i) forwardSlope[i] = arrheniusSlope(d.forwardRate[i], T);
+  if (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0) {
+    const double P = w.pressure / common::Entry(RKWORK, state.layout.real.StandardPressure, 1);
+    const double up = T * (1.0 + kBroadeningTemperatureStep);
+    const double down = T * (1.0 - kBroadeningTemperatureStep);
+    kinetics::ForEachPressureRate(
+        state, d.loaded.IKWORK, RKWORK, up, small,
+        [&](std::int64_t i, auto rate) { forwardSlope[i - 1] = std::log(rate(P)); });
+    kinetics::ForEachPressureRate(
+        state, d.loaded.IKWORK, RKWORK, down, small, [&](std::int64_t i, auto rate) {
+          forwardSlope[i - 1] = (forwardSlope[i - 1] - std::log(rate(P))) / (up - down);
+        });
+  }
+  for (std::int32_t i = 0; i < R; ++i) w.blendLogSlope[i] = 0.0;
+  for (const Data::FallOffEntry& entry : d.fallOffs) {
+    const std::int32_t i = entry.reaction;
+    const auto lowRate = [&](double t) {
+      return kinetics::ArrheniusRate(entry.low.A, entry.low.beta, entry.low.activation, std::log(t),
+                                     t);
+    };
+    // The bath as directRates formed it: a named species, else the reaction's third-body list
+    // (1 without one).
+    double bath = 1.0;
+    const std::int32_t list = d.thirdBodyEntry[i] - 1;
+    if (entry.namedBath >= 0) {
+      bath = C[entry.namedBath];
+    } else if (list >= 0) {
+      bath = 0.0;
+      for (std::int32_t k = 0; k < d.speciesCount; ++k) bath += C[k];
+      for (std::int32_t l = d.enhancedStart[list]; l < d.enhancedStart[list + 1]; ++l) {
+        bath += d.enhancedExcess[l] * C[d.enhancedSpecies[l]];
+      }
+    }
+    const double reduced = lowRate(T) * bath / w.rawForward[i];
+    double factor = 1.0, pressureSlope = 0.0, temperatureSlope = 0.0;
+    if (entry.form > 1) {
+      const std::span<const double> parameters = RKWORK.subspan(entry.parameterStart);
+      broadening(entry.form, parameters, reduced, T, small, factor, pressureSlope);
+      const double up = T * (1.0 + kBroadeningTemperatureStep);
+      const double down = T * (1.0 - kBroadeningTemperatureStep);
+      temperatureSlope =
+          (std::log(kinetics::FallOffBroadening(entry.form, parameters, reduced, up, small)) -
+           std::log(kinetics::FallOffBroadening(entry.form, parameters, reduced, down, small))) /
+          (up - down);
+    }
+    const double reducedSlope = arrheniusSlope(entry.low, T) - forwardSlope[i];
+    w.blendLogSlope[i] = (1.0 / (1.0 + reduced) + pressureSlope) * reducedSlope + temperatureSlope;
+  }
+  for (std::int32_t i = 0; i < R; ++i) {
+    double reverseSlope = 0.0;
+    switch (d.reverse[i]) {
+      case Data::Reverse::None:
+        break;
+      case Data::Reverse::Explicit:
+        reverseSlope = arrheniusSlope(d.reverseRate[i], T);
+        break;
+      case Data::Reverse::Equilibrium: {
+        // d ln K_c / dT = (sum_k nu_k h_k / (RT) - m) / T.
+        double change = 0.0;
+        for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
+          change += d.netCoefficients[m] * w.enthalpy[d.netSpecies[m]];
+        }
+        reverseSlope = forwardSlope[i] - (change / (R_gas * T) - d.moleChange[i]) / T;
+        break;
+      }
+    }
+    w.temperatureSlope[i] = w.forwardProgress[i] * (forwardSlope[i] + w.blendLogSlope[i]) -
+                            w.reverseProgress[i] * (reverseSlope + w.blendLogSlope[i]);
+  }
+}
+
+// Column 0 of the Jacobian from work.temperatureSlope (dq_i/dT at constant concentrations) and
+// the slopes in the concentrations and the pressure the Jacobian formed: at constant pressure
+// every concentration falls as 1/T, at constant volume the pressure rises as T.
+void temperatureColumn(const Data& d, const ReactorSetting& setting, std::span<const double> y,
+                       std::span<double> values, Workspace& w) {
+  const std::int32_t K = d.speciesCount;
+  const double T = y[0];
+  const double R = d.gasConstant;
+  const bool volume = setting.model == Model::ConstantVolume;
+  const double tau = setting.residenceTime;
+  const double inverseDensity = 1.0 / w.density;
+  const double densitySlope = volume ? 0.0 : inverseDensity / T;  // d(1/rho)/dT
+  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    w.temperatureSlope[i] +=
+        volume ? w.pressureSlope[i] * w.pressure / T : -w.concentrationSlope[i] / T;
+  }
+  heatCapacitySlopes(d, T, w.heatCapacitySlope);
+  double numeratorSlope = 0.0, heatSlope = 0.0;
+  for (std::int32_t k = 0; k < K; ++k) {
+    double productionSlope = 0.0;  // dw_k/dT
+    for (std::int32_t m = d.speciesStart[k]; m < d.speciesStart[k + 1]; ++m) {
+      productionSlope += d.speciesCoefficients[m] * w.temperatureSlope[d.speciesReactions[m]];
+    }
+    const double W = d.weights[k];
+    const double wk = w.production[k];
+    values[k + 1] = W * (productionSlope * inverseDensity + wk * densitySlope);
+    const double e = volume ? w.enthalpy[k] - R * T : w.enthalpy[k];
+    const double c = volume ? w.heatCapacity[k] - R : w.heatCapacity[k];
+    numeratorSlope -=
+        c * wk * inverseDensity + e * productionSlope * inverseDensity + e * wk * densitySlope;
+    if (tau > 0.0) numeratorSlope -= setting.inletMassFractions[k] * w.heatCapacity[k] / (W * tau);
+    heatSlope += y[k + 1] * R * w.heatCapacitySlope[k] / W;
+  }
+  const double ydot0 = w.scratchState[0];
+  values[0] = (numeratorSlope - ydot0 * heatSlope) / w.specificHeat;
+}
+
 // The rates of progress through the rate kernel, copied into the workspace.
 void kernelRates(const Data& d, Workspace& w) {
   const auto& state = d.loaded.state;
@@ -416,6 +562,10 @@ Workspace::Workspace(const Data& d)
       scratchState(static_cast<std::size_t>(d.stateSize())),
       plusState(static_cast<std::size_t>(d.stateSize())),
       minusState(static_cast<std::size_t>(d.stateSize())),
+      temperatureSlope(d.reactionCount),
+      forwardLogSlope(d.reactionCount),
+      blendLogSlope(d.reactionCount),
+      heatCapacitySlope(d.speciesCount),
       console(sink, noInput) {}
 
 void SpeciesThermo(const Data& d, double T, std::span<double> heatCapacity,
@@ -461,18 +611,22 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
   std::fill(rankOneRow.begin(), rankOneRow.end(), 0.0);
   std::fill(rankOneColumn.begin(), rankOneColumn.end(), 0.0);
 
-  // Temperature column (column 0 holds rows 0..K at entries 0..K).
+  // Temperature column (column 0 holds rows 0..K at entries 0..K): analytic on the reactor's
+  // own rates (formed at the end), else a central difference of the right-hand side.
   const double T = y[0];
-  const double step = kTemperatureStep * T;
-  std::copy(y.begin(), y.end(), w.scratchState.begin());
-  w.scratchState[0] = T + step;
-  evaluate(d, setting, w.scratchState, w.plusState, w);
-  w.scratchState[0] = T - step;
-  evaluate(d, setting, w.scratchState, w.minusState, w);
-  const double span = (T + step) - (T - step);
-  for (std::int64_t r = 0; r < n; ++r) values[r] = (w.plusState[r] - w.minusState[r]) / span;
+  if (!d.directRates) {
+    const double step = kTemperatureStep * T;
+    std::copy(y.begin(), y.end(), w.scratchState.begin());
+    w.scratchState[0] = T + step;
+    evaluate(d, setting, w.scratchState, w.plusState, w);
+    w.scratchState[0] = T - step;
+    evaluate(d, setting, w.scratchState, w.minusState, w);
+    const double span = (T + step) - (T - step);
+    for (std::int64_t r = 0; r < n; ++r) values[r] = (w.plusState[r] - w.minusState[r]) / span;
+  }
 
   evaluate(d, setting, y, w.scratchState, w);
+  if (d.directRates) rateTemperatureSlopes(d, T, w);
   const std::span<const double> ydot = w.scratchState;
   const double rho = w.density;
   const double R = d.gasConstant;
@@ -673,6 +827,7 @@ void Jacobian(const Data& d, const ReactorSetting& setting, std::span<const doub
     }
     rankOneColumn[k + 1] = 1.0 / d.weights[k];
   }
+  if (d.directRates) temperatureColumn(d, setting, y, values, w);
 }
 
 }  // namespace reactor

@@ -3,7 +3,8 @@
 // allocate nothing per call; every buffer lives in a Workspace made once per run.
 //
 // State vector y = (T, Y_1 .. Y_K): temperature (K) and mass fractions. With the molar
-// production rates w_k of the rate kernel's rates of progress,
+// production rates w_k of the rates of progress (the reactor's own evaluation of the rate
+// kernel's formulas, or the rate kernel itself for reactions that evaluation does not cover),
 //   dY_k/dt = W_k w_k / rho  (+ (Y_in,k - Y_k) / tau in the stirred reactor)
 //   dT/dt   = -sum_k e_k w_k / (rho c)  (+ sum_k Y_in,k (h_k(T_in) - h_k(T)) / (W_k tau c))
 // with e = h, c = c_p at constant pressure and e = u = h - RT, c = c_v at constant volume.
@@ -11,10 +12,12 @@
 // The Jacobian is analytic in the mass fractions: the exact derivative of every rate of progress
 // with respect to each concentration (mass action, third-body enhancement, the fall-off
 // blending's dependence on its bath; the slope of the broadening factor F in the reduced
-// pressure is a central difference of the kernel's own F in ln Pr, exact to about 1e-8). The
-// temperature column is a central difference of the right-hand side in T: it covers every rate
-// form the kernel knows (tables, fits, Landau-Teller, fall-off F(T)) at two right-hand sides per
-// Jacobian, negligible beside the factorisation.
+// pressure is a central difference of the kernel's own F in ln Pr, exact to about 1e-8). So is
+// the temperature column on the reactor's own rates: d ln k/dT of the Arrhenius forms, of the
+// equilibrium constants from h_k, of c_p(T), with the rates of pressure tables and fits and the
+// broadening factors' own T-dependence as central differences in T. With the rate kernel it is
+// a central difference of the right-hand side in T, which covers every form the kernel knows
+// (Landau-Teller, chemically activated reactions) at two right-hand sides per Jacobian.
 //
 // Three parts of the species block are dense and of rank one together, so that the sparse part
 // keeps the mechanism's own sparsity: the uniform efficiency 1 of every mixture bath (each
@@ -181,6 +184,9 @@ class Workspace {
   std::vector<double> production2;  // (G C)_k while the Jacobian is formed
   std::vector<double> rateSlope;    // per dependency
   std::vector<double> temperatureRow, scratchState, plusState, minusState;
+  // The Jacobian's temperature column: per reaction dq/dT and d ln k/dT of the forward rate and
+  // of the fall-off blending, per species d(c_p/R)/dT.
+  std::vector<double> temperatureSlope, forwardLogSlope, blendLogSlope, heatCapacitySlope;
   double temperatures[2] = {0.0, 0.0};
   double pressure = 0.0, density = 0.0, meanWeight = 0.0, specificHeat = 0.0;
   std::ostringstream sink;
