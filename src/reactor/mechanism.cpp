@@ -76,6 +76,7 @@ void readSpecies(Data& d) {
     d.speciesNames.push_back(
         trimmed(common::Entry(SKWORK, state.layout.character.SpeciesNames, k)));
     d.weights.push_back(weight(k));
+    d.inverseWeights.push_back(1.0 / weight(k));
     for (std::int64_t m = 1; m <= E; ++m) d.composition.push_back(elements(k, m));
     const std::int64_t last = std::min<std::int64_t>(boundCount(k), counts.MaxTemperatures);
     d.lowestCommon = std::max(d.lowestCommon, bounds(k, 1));

@@ -410,8 +410,12 @@ class Integrator {
 void moleFractionsOf(const Data& d, std::span<const double> Y, std::vector<double>& x) {
   x.resize(Y.size());
   double sum = 0.0;
-  for (std::size_t k = 0; k < Y.size(); ++k) sum += Y[k] / d.weights[k];
-  for (std::size_t k = 0; k < Y.size(); ++k) x[k] = Y[k] / d.weights[k] / sum;
+  for (std::size_t k = 0; k < Y.size(); ++k) {
+    x[k] = Y[k] * d.inverseWeights[k];
+    sum += x[k];
+  }
+  const double scale = 1.0 / sum;
+  for (double& value : x) value *= scale;
 }
 
 // Checks the inputs of a run; returns the reason they are refused, empty when they are sound.

@@ -475,8 +475,12 @@ void evaluate(const Data& d, const ReactorSetting& setting, std::span<const doub
   const double T = y[0];
   const std::span<const double> Y = y.subspan(1);
 
+  // Moles per gram first; the concentrations are these times the density.
   double inverseWeight = 0.0;
-  for (std::int32_t k = 0; k < K; ++k) inverseWeight += Y[k] / d.weights[k];
+  for (std::int32_t k = 0; k < K; ++k) {
+    w.concentration[k] = Y[k] * d.inverseWeights[k];
+    inverseWeight += w.concentration[k];
+  }
   w.meanWeight = 1.0 / inverseWeight;
   if (setting.model == Model::ConstantVolume) {
     w.density = setting.density;
@@ -487,7 +491,7 @@ void evaluate(const Data& d, const ReactorSetting& setting, std::span<const doub
   }
   const double rho = w.density;
 
-  for (std::int32_t k = 0; k < K; ++k) w.concentration[k] = rho * Y[k] / d.weights[k];
+  for (std::int32_t k = 0; k < K; ++k) w.concentration[k] *= rho;
   if (d.directRates) {
     mixtureThermo(d, T, w);
     directRates(d, T, w.pressure, w);
@@ -517,13 +521,16 @@ void evaluate(const Data& d, const ReactorSetting& setting, std::span<const doub
     w.enthalpy[k] *= R * T;
     const double c = volume ? w.heatCapacity[k] - R : w.heatCapacity[k];
     const double e = volume ? w.enthalpy[k] - R * T : w.enthalpy[k];
-    heat += Y[k] * c / d.weights[k];
+    heat += Y[k] * c * d.inverseWeights[k];
     energy += e * w.production[k];
   }
   w.specificHeat = heat;
   double numerator = -energy / rho;
   const double tau = setting.residenceTime;
-  for (std::int32_t k = 0; k < K; ++k) ydot[k + 1] = d.weights[k] * w.production[k] / rho;
+  const double inverseDensity = 1.0 / rho;
+  for (std::int32_t k = 0; k < K; ++k) {
+    ydot[k + 1] = d.weights[k] * w.production[k] * inverseDensity;
+  }
   if (tau > 0.0) {
     for (std::int32_t k = 0; k < K; ++k) {
       const double inlet = setting.inletMassFractions[k];

@@ -43,7 +43,8 @@ struct Mechanism::Data {
   std::int32_t reactionCount = 0;
   std::vector<std::string> speciesNames;
   std::vector<std::string> elementNames;
-  std::vector<double> weights;      // g/mol
+  std::vector<double> weights;  // g/mol
+  std::vector<double> inverseWeights;
   std::vector<double> composition;  // speciesCount x elementCount, species outer
   double gasConstant = 0.0;         // erg/(mol K)
   double lowestCommon = 0.0;
