@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 #include <string>
 
@@ -356,8 +357,23 @@ void readDirectRates(Data& d) {
   const RealSection rate(RKWORK, real.RateParameters, std::int64_t{counts.RateParameterCount} + 1);
   const RealSection reverseRate(RKWORK, real.ReverseParameters,
                                 std::int64_t{counts.RateParameterCount} + 1);
-  auto arrhenius = [](double A, double beta, double E) {
-    return Data::Arrhenius{A, beta, E, beta == 0.0 && E == 0.0};
+  std::map<std::pair<double, double>, std::int32_t> exponentOf;
+  auto arrhenius = [&](double A, double beta, double E) {
+    Data::Arrhenius rate;
+    rate.A = A;
+    rate.beta = beta;
+    rate.activation = E;
+    rate.constant = beta == 0.0 && E == 0.0;
+    if (!rate.constant) {
+      const auto [at, added] =
+          exponentOf.try_emplace({beta, E}, static_cast<std::int32_t>(d.exponentBeta.size()));
+      if (added) {
+        d.exponentBeta.push_back(beta);
+        d.exponentActivation.push_back(E);
+      }
+      rate.exponential = at->second;
+    }
+    return rate;
   };
 
   std::vector<bool> ordered(static_cast<std::size_t>(R), false);

@@ -151,8 +151,12 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
   const double small = state.SmallValue;
   const double standardPressure = common::Entry(RKWORK, state.layout.real.StandardPressure, 1);
   const std::span<const double> C = w.concentration;
-  auto arrhenius = [logT, T](const Data::Arrhenius& r) {
-    return r.constant ? r.A : kinetics::ArrheniusRate(r.A, r.beta, r.activation, logT, T);
+  // kinetics::ArrheniusRate, A exp(beta ln T - E/(RT)), with the exponential shared.
+  for (std::size_t j = 0; j < d.exponentBeta.size(); ++j) {
+    w.exponentials[j] = std::exp(d.exponentBeta[j] * logT - d.exponentActivation[j] / T);
+  }
+  auto arrhenius = [&w](const Data::Arrhenius& r) {
+    return r.constant ? r.A : r.A * w.exponentials[r.exponential];
   };
 
   for (std::int32_t i = 0; i < R; ++i) w.rawForward[i] = d.forwardRate[i].A;
@@ -560,6 +564,7 @@ Workspace::Workspace(const Data& d)
       gibbs(static_cast<std::size_t>(d.speciesCount) + 1, 0.0),
       gibbsMagnitude(static_cast<std::size_t>(d.speciesCount) + 1, 0.0),
       gibbsExponential(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
+      exponentials(d.exponentBeta.size()),
       concentrationSlope(d.reactionCount),
       uniformSlope(d.reactionCount),
       pressureSlope(d.reactionCount),

@@ -113,7 +113,11 @@ struct Mechanism::Data {
   struct Arrhenius {
     double A = 0.0, beta = 0.0, activation = 0.0;  // activation energy over R, K
     bool constant = false;                         // beta = 0 and E = 0: k = A
+    std::int32_t exponential = -1;                 // entry of its (beta, E) in the list below
   };
+  // The distinct (beta, E/R) of all Arrhenius forms: each exp(beta ln T - E/(RT)) is formed
+  // once per call and shared by the rates that have it (in large mechanisms half of them).
+  std::vector<double> exponentBeta, exponentActivation;
   struct FallOffEntry {
     std::int32_t reaction = 0;
     std::int32_t form = 0;
@@ -181,6 +185,7 @@ class Workspace {
   std::vector<double> netProgress, thirdBody;  // per reaction
   // Per species, with one more entry (concentration 1, Gibbs term 0) for the padded slots.
   std::vector<double> gibbs, gibbsMagnitude, gibbsExponential;
+  std::vector<double> exponentials;  // per distinct Arrhenius exponent
   std::vector<double> concentrationSlope, uniformSlope, pressureSlope;  // per reaction
   std::vector<double> production2;  // (G C)_k while the Jacobian is formed
   std::vector<double> rateSlope;    // per dependency
