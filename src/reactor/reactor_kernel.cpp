@@ -114,8 +114,9 @@ void mixtureThermo(const Data& d, double T, Workspace& w) {
   }
 }
 
-// Below exp(690) a product of exponentials stays inside the normal doubles (about e^+-708).
-constexpr double kProductExponent = 690.0;
+// Below exp(600) a product of exponentials, times (P0 / RT)^m for |m| <= 4, stays inside the
+// normal doubles (about e^+-708).
+constexpr double kProductExponent = 600.0;
 // Changes of moles whose factors (P0 / RT)^m are formed once per call.
 constexpr std::int32_t kMoleChangeRange = 4;
 
@@ -181,6 +182,7 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
       w.gibbsMagnitude[k] = std::abs(w.gibbs[k]);
       largestGibbs = std::max(largestGibbs, w.gibbsMagnitude[k]);
       w.gibbsExponential[k] = std::exp(std::min(w.gibbs[k], state.ExpCap));
+      w.gibbsInverse[k] = 1.0 / w.gibbsExponential[k];
     }
   }
   double moleFactor[2 * kMoleChangeRange + 1];
@@ -204,28 +206,28 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
       }
       product = bound < kProductExponent;
     }
+    // k_r = k_f / max(K_c, small) = k_f min(1 / K_c, 1 / small), without a division.
     const std::int32_t m = d.moleChange[i];
-    const double moles = std::abs(m) <= kMoleChangeRange ? moleFactor[m + kMoleChangeRange]
-                                                         : integerPower(pressureFactor, m);
-    double numerator = 1.0, denominator = 1.0;
+    const double inverseMoles = std::abs(m) <= kMoleChangeRange ? moleFactor[kMoleChangeRange - m]
+                                                                : integerPower(pressureFactor, -m);
+    double inverse;  // 1 / K_c
     if (product) {
+      double products = 1.0, reactants = 1.0;
       for (std::int32_t n = 0; n < factorWidth; ++n) {
-        numerator *= w.gibbsExponential[up[n]];
-        denominator *= w.gibbsExponential[down[n]];
+        products *= w.gibbsInverse[up[n]];
+        reactants *= w.gibbsExponential[down[n]];
       }
+      inverse = products * reactants * inverseMoles;
     } else {
       double sum = 0.0;
       for (std::int32_t n = 0; n < width; ++n) sum += coefficient[n] * w.gibbs[species[n]];
-      numerator = std::exp(std::min(sum, state.ExpCap));
+      inverse = inverseMoles / std::exp(std::min(sum, state.ExpCap));
     }
     species += width;
     coefficient += width;
     up += factorWidth;
     down += factorWidth;
-    // k_r = k_f / max(K_c, small) with one division.
-    numerator *= moles;
-    w.rawReverse[i] = numerator >= small * denominator ? w.rawForward[i] * denominator / numerator
-                                                       : w.rawForward[i] / small;
+    w.rawReverse[i] = w.rawForward[i] * std::min(inverse, 1.0 / small);
   }
 
   double total = 0.0;
@@ -509,12 +511,17 @@ void evaluate(const Data& d, const ReactorSetting& setting, std::span<const doub
   for (std::int32_t i = 0; i < d.reactionCount; ++i) {
     w.netProgress[i] = w.forwardProgress[i] - w.reverseProgress[i];
   }
+  // Two partial sums halve the chain of dependent additions.
   for (std::int32_t k = 0; k < K; ++k) {
-    double sum = 0.0;
-    for (std::int32_t n = d.speciesStart[k]; n < d.speciesStart[k + 1]; ++n) {
-      sum += d.speciesCoefficients[n] * w.netProgress[d.speciesReactions[n]];
+    double even = 0.0, odd = 0.0;
+    std::int32_t n = d.speciesStart[k];
+    const std::int32_t last = d.speciesStart[k + 1];
+    for (; n + 1 < last; n += 2) {
+      even += d.speciesCoefficients[n] * w.netProgress[d.speciesReactions[n]];
+      odd += d.speciesCoefficients[n + 1] * w.netProgress[d.speciesReactions[n + 1]];
     }
-    w.production[k] = sum;
+    if (n < last) even += d.speciesCoefficients[n] * w.netProgress[d.speciesReactions[n]];
+    w.production[k] = even + odd;
   }
 
   const bool volume = setting.model == Model::ConstantVolume;
@@ -564,6 +571,7 @@ Workspace::Workspace(const Data& d)
       gibbs(static_cast<std::size_t>(d.speciesCount) + 1, 0.0),
       gibbsMagnitude(static_cast<std::size_t>(d.speciesCount) + 1, 0.0),
       gibbsExponential(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
+      gibbsInverse(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
       exponentials(d.exponentBeta.size()),
       concentrationSlope(d.reactionCount),
       uniformSlope(d.reactionCount),

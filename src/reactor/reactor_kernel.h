@@ -184,7 +184,7 @@ class Workspace {
   std::vector<double> forwardCoefficient, reverseCoefficient, forwardProgress, reverseProgress;
   std::vector<double> netProgress, thirdBody;  // per reaction
   // Per species, with one more entry (concentration 1, Gibbs term 0) for the padded slots.
-  std::vector<double> gibbs, gibbsMagnitude, gibbsExponential;
+  std::vector<double> gibbs, gibbsMagnitude, gibbsExponential, gibbsInverse;
   std::vector<double> exponentials;  // per distinct Arrhenius exponent
   std::vector<double> concentrationSlope, uniformSlope, pressureSlope;  // per reaction
   std::vector<double> production2;  // (G C)_k while the Jacobian is formed
