@@ -556,14 +556,20 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
     double taylor[kMaxTaylorTerms] = {};
     int order = 0;
     double stepEnd = 0.0;
-    auto readInterpolant = [&](double tn, double temperature) {
+    // dT/dt at the step's end alone (one interpolation), then the rest of the polynomial.
+    auto endSlopeAt = [&](double tn) {
+      CVodeGetDky(cvode, tn, 1, dky);
+      return N_VGetArrayPointer(dky)[0];
+    };
+    auto readInterpolant = [&](double tn, double temperature, double slope) {
       int q = 0;
       CVodeGetLastOrder(cvode, &q);
       order = std::min(q, kMaxTaylorTerms - 1);
       stepEnd = tn;
       taylor[0] = temperature;
+      taylor[1] = slope;
       double factorial = 1.0;
-      for (int k = 1; k <= order; ++k) {
+      for (int k = 2; k <= order; ++k) {
         factorial *= k;
         if (CVodeGetDky(cvode, tn, k, dky) != CV_SUCCESS) {
           order = k - 1;
@@ -603,17 +609,24 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
       }
       const std::span<const double> y = integrator.state();
       record(t, y);
-      readInterpolant(t, y[0]);
       double last = 0.0;
       CVodeGetLastStep(cvode, &last);
       const double begin = t - last;
+      const double endSlope = endSlopeAt(t);
+      // A step whose ends both lie below half the largest dT/dt found cannot hold a larger one
+      // (most steps after the ignition): it is neither read nor sampled, unless it crosses the
+      // temperature threshold.
+      const bool remote =
+          bestSlope > 0.0 && endSlope < 0.5 * bestSlope && previousEndSlope < 0.5 * bestSlope;
+      const bool crossing = std::isnan(result.delayTemperatureRise) && y[0] > threshold;
+      if (!remote || crossing) readInterpolant(t, y[0], endSlope);
       // Largest dT/dt. A step over which dT/dt rises (end above start and middle) only offers
       // its end; any other is sampled, then searched (golden section) around its best sample.
       int bestSample = -1;
-      const double endSlope = slopeAt(t);
-      const bool rising = endSlope > previousEndSlope && slopeAt(begin + 0.5 * last) <= endSlope;
+      const bool rising =
+          remote || (endSlope > previousEndSlope && slopeAt(begin + 0.5 * last) <= endSlope);
       previousEndSlope = endSlope;
-      if (rising && endSlope > bestSlope) {
+      if (rising && !remote && endSlope > bestSlope) {
         bestSlope = endSlope;
         bestTime = t;
       }
@@ -660,7 +673,7 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
         }
       }
       // First crossing of T0 + 400 K: bisection on the step's interpolant.
-      if (std::isnan(result.delayTemperatureRise) && y[0] > threshold) {
+      if (crossing) {
         double a = begin, b = t;
         for (int r = 0; r < kRefinements; ++r) {
           const double mid = 0.5 * (a + b);
