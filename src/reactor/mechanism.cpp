@@ -397,7 +397,6 @@ void readDirectRates(Data& d) {
     d.reverseRate[i] = arrhenius(reverseRate(n, 1), reverseRate(n, 2), reverseRate(n, 3));
   }
   for (std::int32_t i = 0; i < R; ++i) {
-    if (!d.forwardRate[i].constant) d.arrheniusReactions.push_back(i);
     switch (d.reverse[i]) {
       case Data::Reverse::None:
         d.irreversibleReactions.push_back(i);
@@ -518,6 +517,18 @@ void readDirectRates(Data& d) {
                                                     (n - 1) * counts.FallOffParameterCount - 1);
     entry.low = arrhenius(fallOff(n, 1), fallOff(n, 2), fallOff(n, 3));
     d.fallOffs.push_back(entry);
+  }
+
+  const auto exponentialCount = static_cast<std::int32_t>(d.exponentBeta.size());
+  for (const Data::Arrhenius& rate : d.forwardRate) {
+    d.forwardExponential.push_back(rate.constant ? exponentialCount : rate.exponential);
+  }
+  d.bathSlot.assign(d.thirdBodyEntry.begin(), d.thirdBodyEntry.end());
+  d.blendSlot.assign(static_cast<std::size_t>(R), 0);
+  for (std::size_t e = 0; e < d.fallOffs.size(); ++e) {
+    const std::int32_t i = d.fallOffs[e].reaction;
+    d.blendSlot[i] = static_cast<std::int32_t>(e) + 1;
+    if (d.fallOffs[e].namedBath < 0) d.bathSlot[i] = 0;
   }
 }
 

@@ -160,8 +160,10 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
     return r.constant ? r.A : r.A * w.exponentials[r.exponential];
   };
 
-  for (std::int32_t i = 0; i < R; ++i) w.rawForward[i] = d.forwardRate[i].A;
-  for (const std::int32_t i : d.arrheniusReactions) w.rawForward[i] = arrhenius(d.forwardRate[i]);
+  // Constant rates read the entry of 1 after the exponentials.
+  for (std::int32_t i = 0; i < R; ++i) {
+    w.rawForward[i] = d.forwardRate[i].A * w.exponentials[d.forwardExponential[i]];
+  }
   if (state.tables.PressureTableReactionCount > 0 || state.tables.ChebyshevReactionCount > 0) {
     const double P = pressure / standardPressure;  // atm
     kinetics::ForEachPressureRate(
@@ -230,33 +232,24 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
     w.rawReverse[i] = w.rawForward[i] * std::min(inverse, 1.0 / small);
   }
 
+  // Bath concentrations of the third-body lists (entry 0: no list, 1) and the fall-off
+  // blendings (entry 0: none, 1); each reaction's rate constants take one of each.
   double total = 0.0;
   for (std::int32_t k = 0; k < d.speciesCount; ++k) total += C[k];
-  for (std::int32_t i = 0; i < R; ++i) w.thirdBody[i] = 1.0;
   for (std::size_t n = 0; n < d.thirdBodyReaction.size(); ++n) {
     double sum = total;
     for (std::int32_t l = d.enhancedStart[n]; l < d.enhancedStart[n + 1]; ++l) {
       sum += d.enhancedExcess[l] * C[d.enhancedSpecies[l]];
     }
-    w.thirdBody[d.thirdBodyReaction[n]] = sum;
+    w.bath[n + 1] = sum;
   }
-
-  for (std::int32_t i = 0; i < R; ++i) {
-    const double scale = w.thirdBody[i] * d.multiplier[i];
-    w.forwardCoefficient[i] = w.rawForward[i] * scale;
-    w.reverseCoefficient[i] = w.rawReverse[i] * scale;
-  }
-  for (const Data::FallOffEntry& entry : d.fallOffs) {
+  for (std::size_t e = 0; e < d.fallOffs.size(); ++e) {
+    const Data::FallOffEntry& entry = d.fallOffs[e];
     const std::int32_t i = entry.reaction;
     const double low = arrhenius(entry.low);
     const double high = w.rawForward[i];
-    double reduced;
-    if (entry.namedBath < 0) {
-      reduced = low * w.thirdBody[i] / high;
-      w.thirdBody[i] = 1.0;
-    } else {
-      reduced = low * C[entry.namedBath] / high;
-    }
+    const double bath = entry.namedBath >= 0 ? C[entry.namedBath] : w.bath[d.thirdBodyEntry[i]];
+    const double reduced = low * bath / high;
     double factor = reduced / (1.0 + reduced);
     if (entry.form == 3 || entry.form == 4) {
       factor = troe(entry.form, RKWORK.subspan(entry.parameterStart), reduced, T, small) * factor;
@@ -265,17 +258,18 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
                                            reduced, T, small) *
                factor;
     }
-    const double scale = w.thirdBody[i] * d.multiplier[i];
-    w.forwardCoefficient[i] = factor * high * scale;
-    w.reverseCoefficient[i] = factor * w.rawReverse[i] * scale;
+    w.blend[e + 1] = factor;
   }
 
   const std::int32_t slots = d.productWidth;
   const std::int32_t* forwardSlot = d.forwardSlots.data();
   const std::int32_t* reverseSlot = d.reverseSlots.data();
   for (std::int32_t i = 0; i < R; ++i) {
-    double forward = w.forwardCoefficient[i];
-    double reverse = w.reverseCoefficient[i];
+    const double scale = w.bath[d.bathSlot[i]] * w.blend[d.blendSlot[i]] * d.multiplier[i];
+    double forward = w.rawForward[i] * scale;
+    double reverse = w.rawReverse[i] * scale;
+    w.forwardCoefficient[i] = forward;
+    w.reverseCoefficient[i] = reverse;
     for (std::int32_t n = 0; n < slots; ++n) {
       forward *= C[forwardSlot[n]];
       reverse *= C[reverseSlot[n]];
@@ -567,12 +561,13 @@ Workspace::Workspace(const Data& d)
       forwardProgress(d.reactionCount),
       reverseProgress(d.reactionCount),
       netProgress(d.reactionCount),
-      thirdBody(d.reactionCount),
+      bath(d.thirdBodyReaction.size() + 1, 1.0),
+      blend(d.fallOffs.size() + 1, 1.0),
       gibbs(static_cast<std::size_t>(d.speciesCount) + 1, 0.0),
       gibbsMagnitude(static_cast<std::size_t>(d.speciesCount) + 1, 0.0),
       gibbsExponential(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
       gibbsInverse(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
-      exponentials(d.exponentBeta.size()),
+      exponentials(d.exponentBeta.size() + 1, 1.0),
       concentrationSlope(d.reactionCount),
       uniformSlope(d.reactionCount),
       pressureSlope(d.reactionCount),

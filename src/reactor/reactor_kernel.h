@@ -127,10 +127,13 @@ struct Mechanism::Data {
   };
   bool directRates = false;
   std::vector<Arrhenius> forwardRate, reverseRate;  // reverseRate for Reverse::Explicit
+  std::vector<std::int32_t> forwardExponential;     // of forwardRate; constant: the last entry
+  // Per reaction, the entry of its bath multiplier (third-body list + 1, 0 for none or when the
+  // list enters a fall-off's reduced pressure) and of its fall-off (entry + 1, 0 for none).
+  std::vector<std::int32_t> bathSlot, blendSlot;
   std::vector<Reverse> reverse;
   std::vector<std::int32_t> moleChange;  // sum of the signed coefficients of all slots
   // Reactions by the work their rates need, so that the loops over them do not branch.
-  std::vector<std::int32_t> arrheniusReactions;  // forward rates with an exponential
   std::vector<std::int32_t> equilibriumReactions, explicitReactions, irreversibleReactions;
   std::vector<std::int32_t> generalProducts;  // orders that are not whole, or many factors
   std::vector<std::int32_t> silentReactions;  // no concentration product: no progress
@@ -182,10 +185,12 @@ class Workspace {
   // Per reaction: the rate coefficients as applied (baths, fall-off and multiplier in) and the
   // rates of progress.
   std::vector<double> forwardCoefficient, reverseCoefficient, forwardProgress, reverseProgress;
-  std::vector<double> netProgress, thirdBody;  // per reaction
+  std::vector<double> netProgress;  // per reaction
+  // Per third-body list and per fall-off, after an entry of 1 (Data::bathSlot, blendSlot).
+  std::vector<double> bath, blend;
   // Per species, with one more entry (concentration 1, Gibbs term 0) for the padded slots.
   std::vector<double> gibbs, gibbsMagnitude, gibbsExponential, gibbsInverse;
-  std::vector<double> exponentials;  // per distinct Arrhenius exponent
+  std::vector<double> exponentials;  // per distinct Arrhenius exponent, then 1
   std::vector<double> concentrationSlope, uniformSlope, pressureSlope;  // per reaction
   std::vector<double> production2;  // (G C)_k while the Jacobian is formed
   std::vector<double> rateSlope;    // per dependency
