@@ -57,17 +57,64 @@ double productSlope(std::span<const Data::Factor> factors, std::size_t which,
   return result;
 }
 
-// F and d ln F / d ln Pr of a broadening form at reduced pressure Pr.
+// The Troe broadening F (forms 3 and 4, kinetics::FallOffBroadening's formula) with
+// d ln F / d ln Pr and d ln F / dT at constant Pr in closed form.
+void troeSlopes(std::int32_t form, std::span<const double> p, double reduced, double T,
+                double small, double& factor, double& pressureSlope, double& temperatureSlope) {
+  constexpr double ln10 = 2.302585092994045684;
+  const double reducedLog = std::log(std::max(reduced, small)) / ln10;
+  const double slow = std::exp(-T / p[4]), fast = std::exp(-T / p[5]);
+  const double extra = form == 4 ? std::exp(-p[6] / T) : 0.0;
+  const double centre = (1.0 - p[3]) * slow + p[3] * fast + extra;
+  const double centreSlope =
+      -(1.0 - p[3]) * slow / p[4] - p[3] * fast / p[5] + extra * p[6] / (T * T);
+  const bool held = !(centre > small);
+  const double centreLog = std::log(held ? small : centre) / ln10;
+  const double width = 0.75 - kinetics::kTroeCentreSlope * centreLog;
+  const double shifted =
+      reducedLog - (kinetics::kTroeOffset + kinetics::kTroeOffsetSlope * centreLog);
+  const double denominator = width - kinetics::kTroeWidth * shifted;
+  const double ratio = shifted / denominator;
+  const double weight = 1.0 / (1.0 + ratio * ratio);
+  factor = std::exp(centreLog * weight * ln10);
+  // log10 F = c / (1 + f^2) with f = s / (n - 0.14 s), s = L - 0.4 - 0.67 c, n = 0.75 - 1.27 c.
+  const double byRatio = -centreLog * 2.0 * ratio * weight * weight;
+  pressureSlope = reduced > small ? byRatio * width / (denominator * denominator) : 0.0;
+  const double ratioByCentre = (-kinetics::kTroeOffsetSlope * denominator -
+                                shifted * (-kinetics::kTroeCentreSlope +
+                                           kinetics::kTroeWidth * kinetics::kTroeOffsetSlope)) /
+                               (denominator * denominator);
+  temperatureSlope = held ? 0.0 : (weight + byRatio * ratioByCentre) * centreSlope / centre;
+}
+
+// F, d ln F / d ln Pr and d ln F / dT at constant Pr of a broadening form at reduced pressure
+// Pr: Troe in closed form, the others as central differences of the kernel's own F.
 void broadening(std::int32_t form, std::span<const double> parameters, double reduced, double T,
-                double small, double& factor, double& slope) {
+                double small, double& factor, double& slope, double* temperatureSlope = nullptr) {
+  if (form == 3 || form == 4) {
+    double byTemperature = 0.0;
+    troeSlopes(form, parameters, reduced, T, small, factor, slope, byTemperature);
+    if (temperatureSlope != nullptr) *temperatureSlope = byTemperature;
+    return;
+  }
   factor = kinetics::FallOffBroadening(form, parameters, reduced, T, small);
   slope = 0.0;
-  if (form < 2 || !(reduced > 0.0)) return;
-  const double up = kinetics::FallOffBroadening(form, parameters,
-                                                reduced * std::exp(kReducedPressureStep), T, small);
-  const double down = kinetics::FallOffBroadening(
+  if (temperatureSlope != nullptr) *temperatureSlope = 0.0;
+  if (form < 2) return;
+  if (temperatureSlope != nullptr) {
+    const double up = T * (1.0 + kBroadeningTemperatureStep);
+    const double down = T * (1.0 - kBroadeningTemperatureStep);
+    *temperatureSlope =
+        (std::log(kinetics::FallOffBroadening(form, parameters, reduced, up, small)) -
+         std::log(kinetics::FallOffBroadening(form, parameters, reduced, down, small))) /
+        (up - down);
+  }
+  if (!(reduced > 0.0)) return;
+  const double above = kinetics::FallOffBroadening(
+      form, parameters, reduced * std::exp(kReducedPressureStep), T, small);
+  const double below = kinetics::FallOffBroadening(
       form, parameters, reduced * std::exp(-kReducedPressureStep), T, small);
-  slope = (std::log(up) - std::log(down)) / (2.0 * kReducedPressureStep);
+  slope = (std::log(above) - std::log(below)) / (2.0 * kReducedPressureStep);
 }
 
 // Thermodynamic basis terms formed once per call; longer polynomials go through SpeciesThermo.
@@ -368,16 +415,8 @@ void rateTemperatureSlopes(const Data& d, double T, Workspace& w) {
     }
     const double reduced = lowRate(T) * bath / w.rawForward[i];
     double factor = 1.0, pressureSlope = 0.0, temperatureSlope = 0.0;
-    if (entry.form > 1) {
-      const std::span<const double> parameters = RKWORK.subspan(entry.parameterStart);
-      broadening(entry.form, parameters, reduced, T, small, factor, pressureSlope);
-      const double up = T * (1.0 + kBroadeningTemperatureStep);
-      const double down = T * (1.0 - kBroadeningTemperatureStep);
-      temperatureSlope =
-          (std::log(kinetics::FallOffBroadening(entry.form, parameters, reduced, up, small)) -
-           std::log(kinetics::FallOffBroadening(entry.form, parameters, reduced, down, small))) /
-          (up - down);
-    }
+    broadening(entry.form, RKWORK.subspan(entry.parameterStart), reduced, T, small, factor,
+               pressureSlope, &temperatureSlope);
     const double reducedSlope = arrheniusSlope(entry.low, T) - forwardSlope[i];
     w.blendLogSlope[i] = (1.0 / (1.0 + reduced) + pressureSlope) * reducedSlope + temperatureSlope;
   }
