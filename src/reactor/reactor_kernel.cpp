@@ -189,6 +189,32 @@ double troe(std::int32_t form, std::span<const double> p, double reduced, double
   return std::exp(centreLog / (1.0 + ratio * ratio) * ln10);
 }
 
+// Rate constants as applied and rates of progress of every reaction in one pass, with the
+// width of the padded concentration products fixed at compile time (0: Data::productWidth).
+template <std::int32_t Width>
+void progressPass(const Data& d, Workspace& w) {
+  const std::int32_t slots = Width > 0 ? Width : d.productWidth;
+  const std::span<const double> C = w.concentration;
+  const std::int32_t* forwardSlot = d.forwardSlots.data();
+  const std::int32_t* reverseSlot = d.reverseSlots.data();
+  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+    const double scale = w.bath[d.bathSlot[i]] * w.blend[d.blendSlot[i]] * d.multiplier[i];
+    double forward = w.rawForward[i] * scale;
+    double reverse = w.rawReverse[i] * scale;
+    w.forwardCoefficient[i] = forward;
+    w.reverseCoefficient[i] = reverse;
+    for (std::int32_t n = 0; n < slots; ++n) {
+      forward *= C[forwardSlot[n]];
+      reverse *= C[reverseSlot[n]];
+    }
+    forwardSlot += slots;
+    reverseSlot += slots;
+    w.forwardProgress[i] = forward;
+    w.reverseProgress[i] = reverse;
+    w.netProgress[i] = forward - reverse;
+  }
+}
+
 // The rates of progress from the reactor's own tables (Data::directRates), with the rate
 // kernel's formulas; needs the concentrations and work.gibbs at T.
 void directRates(const Data& d, double T, double pressure, Workspace& w) {
@@ -308,23 +334,19 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
     w.blend[e + 1] = factor;
   }
 
-  const std::int32_t slots = d.productWidth;
-  const std::int32_t* forwardSlot = d.forwardSlots.data();
-  const std::int32_t* reverseSlot = d.reverseSlots.data();
-  for (std::int32_t i = 0; i < R; ++i) {
-    const double scale = w.bath[d.bathSlot[i]] * w.blend[d.blendSlot[i]] * d.multiplier[i];
-    double forward = w.rawForward[i] * scale;
-    double reverse = w.rawReverse[i] * scale;
-    w.forwardCoefficient[i] = forward;
-    w.reverseCoefficient[i] = reverse;
-    for (std::int32_t n = 0; n < slots; ++n) {
-      forward *= C[forwardSlot[n]];
-      reverse *= C[reverseSlot[n]];
-    }
-    forwardSlot += slots;
-    reverseSlot += slots;
-    w.forwardProgress[i] = forward;
-    w.reverseProgress[i] = reverse;
+  switch (d.productWidth) {
+    case 1:
+      progressPass<1>(d, w);
+      break;
+    case 2:
+      progressPass<2>(d, w);
+      break;
+    case 3:
+      progressPass<3>(d, w);
+      break;
+    default:
+      progressPass<0>(d, w);
+      break;
   }
   for (const std::int32_t i : d.generalProducts) {
     double forward = w.forwardCoefficient[i];
@@ -337,10 +359,12 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
     }
     w.forwardProgress[i] = forward;
     w.reverseProgress[i] = reverse;
+    w.netProgress[i] = forward - reverse;
   }
   for (const std::int32_t i : d.silentReactions) {
     w.forwardProgress[i] = 0.0;
     w.reverseProgress[i] = 0.0;
+    w.netProgress[i] = 0.0;
   }
 }
 
@@ -539,10 +563,9 @@ void evaluate(const Data& d, const ReactorSetting& setting, std::span<const doub
     w.temperatures[1] = T;
     kernelRates(d, w);
     SpeciesThermo(d, T, w.heatCapacity, w.enthalpy, {});
-  }
-
-  for (std::int32_t i = 0; i < d.reactionCount; ++i) {
-    w.netProgress[i] = w.forwardProgress[i] - w.reverseProgress[i];
+    for (std::int32_t i = 0; i < d.reactionCount; ++i) {
+      w.netProgress[i] = w.forwardProgress[i] - w.reverseProgress[i];
+    }
   }
   // Two partial sums halve the chain of dependent additions.
   for (std::int32_t k = 0; k < K; ++k) {
