@@ -189,9 +189,9 @@ void errorHandler(int, const char*, const char* function, char* message, void* u
 // The linear solver: KLU called directly, with the rank-one correction. CVODES hands setup
 // M = I - gamma S (S the sparse part); the Newton matrix is M - gamma u v^T, solved by
 // Sherman-Morrison with z = M^-1 u. The symbolic analysis (AMD ordering) is made once per run on
-// the mechanism's fixed pattern. A fresh Jacobian gets a full factorisation with partial
-// pivoting; a setup that only changes gamma refactors with the pivots of the last one (as a
-// factorisation that fails does fall back to a full one).
+// the mechanism's fixed pattern. Setups refactor with the pivots of the last full
+// factorisation (partial pivoting); a fresh Jacobian whose pivots have decayed, or a refactoring
+// that fails, gets a full one.
 struct DirectSolver {
   explicit DirectSolver(RunContext& context) : run(context) { klu_l_defaults(&common); }
   ~DirectSolver() {
