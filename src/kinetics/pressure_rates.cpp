@@ -7,16 +7,6 @@
 namespace kinetics {
 namespace {
 
-// Constants that the fall-off forms hold in single precision.
-constexpr double kTroeCentreSlope = 1.2699999809265137;  // 1.27
-constexpr double kTroeOffset = 0.4000000059604645;       // 0.4
-constexpr double kTroeOffsetSlope = 0.6700000166893005;  // 0.67
-constexpr double kTroeWidth = 0.14000000059604645;       // 0.14
-static_assert(kTroeCentreSlope == static_cast<double>(1.27f));
-static_assert(kTroeOffset == static_cast<double>(0.4f));
-static_assert(kTroeOffsetSlope == static_cast<double>(0.67f));
-static_assert(kTroeWidth == static_cast<double>(0.14f));
-
 // Entry j (1-based) of a span.
 double at(std::span<const double> values, std::int64_t j) {
   return values[static_cast<std::size_t>(j - 1)];

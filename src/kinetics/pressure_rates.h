@@ -15,6 +15,16 @@
 
 namespace kinetics {
 
+// Constants that the fall-off forms hold in single precision.
+inline constexpr double kTroeCentreSlope = 1.2699999809265137;  // 1.27
+inline constexpr double kTroeOffset = 0.4000000059604645;       // 0.4
+inline constexpr double kTroeOffsetSlope = 0.6700000166893005;  // 0.67
+inline constexpr double kTroeWidth = 0.14000000059604645;       // 0.14
+static_assert(kTroeCentreSlope == static_cast<double>(1.27f));
+static_assert(kTroeOffset == static_cast<double>(0.4f));
+static_assert(kTroeOffsetSlope == static_cast<double>(0.67f));
+static_assert(kTroeWidth == static_cast<double>(0.14f));
+
 // A k_0 T^beta exp(-E/R / T).
 inline double ArrheniusRate(double A, double beta, double E, double logT, double T) {
   return A * std::exp(beta * logT - E / T);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 #include <string>
 
@@ -76,6 +77,7 @@ void readSpecies(Data& d) {
     d.speciesNames.push_back(
         trimmed(common::Entry(SKWORK, state.layout.character.SpeciesNames, k)));
     d.weights.push_back(weight(k));
+    d.inverseWeights.push_back(1.0 / weight(k));
     for (std::int64_t m = 1; m <= E; ++m) d.composition.push_back(elements(k, m));
     const std::int64_t last = std::min<std::int64_t>(boundCount(k), counts.MaxTemperatures);
     d.lowestCommon = std::max(d.lowestCommon, bounds(k, 1));
@@ -293,6 +295,243 @@ void readReactions(Data& d) {
   }
 }
 
+// The thermodynamic polynomials in flat arrays, as SpeciesThermo reads them.
+void readThermo(Data& d) {
+  const auto& state = d.loaded.state;
+  const auto& counts = state.counts;
+  const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
+  const std::span<const double> RKWORK = d.loaded.RKWORK;
+  const IntSection boundCount(IKWORK, state.layout.integer.TemperatureCount);
+  const RealSection bounds(RKWORK, state.layout.real.TemperatureBounds, counts.MaxTemperatures);
+  const RealSection coefficients(RKWORK, state.layout.real.ThermoCoefficients,
+                                 state.CoefficientsPerSpecies);
+  d.basisCount = counts.CpCoefficientCount;
+  d.thermoStride = state.CoefficientsPerSpecies;
+  d.boundStart.assign(1, 0);
+  for (std::int64_t k = 1; k <= counts.KK; ++k) {
+    // The range rule of the rate kernel: 1 + the interior bounds below T.
+    const std::int64_t last = std::min<std::int64_t>(boundCount(k), counts.MaxTemperatures);
+    for (std::int64_t j = 2; j <= last - 1; ++j) d.interiorBounds.push_back(bounds(k, j));
+    d.boundStart.push_back(static_cast<std::int32_t>(d.interiorBounds.size()));
+    for (std::int64_t n = 1; n <= state.CoefficientsPerSpecies; ++n) {
+      d.thermoCoefficients.push_back(coefficients(k, n));
+    }
+  }
+}
+
+// The net coefficients by species, for the production rates.
+void readSpeciesRows(Data& d) {
+  const std::int32_t K = d.speciesCount;
+  const std::int32_t R = d.reactionCount;
+  d.speciesStart.assign(static_cast<std::size_t>(K) + 1, 0);
+  for (std::int32_t k : d.netSpecies) ++d.speciesStart[k + 1];
+  for (std::int32_t k = 0; k < K; ++k) d.speciesStart[k + 1] += d.speciesStart[k];
+  d.speciesReactions.resize(d.netSpecies.size());
+  d.speciesCoefficients.resize(d.netSpecies.size());
+  std::vector<std::int32_t> next(d.speciesStart.begin(), d.speciesStart.end() - 1);
+  for (std::int32_t i = 0; i < R; ++i) {
+    for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
+      const std::int32_t at = next[d.netSpecies[m]]++;
+      d.speciesReactions[at] = i;
+      d.speciesCoefficients[at] = d.netCoefficients[m];
+    }
+  }
+}
+
+// The tables of the reactor's own rate evaluation, when the mechanism has only forms it covers.
+void readDirectRates(Data& d) {
+  const auto& state = d.loaded.state;
+  const auto& counts = state.counts;
+  const auto& integer = state.layout.integer;
+  const auto& real = state.layout.real;
+  d.directRates = counts.LandauTellerReactionCount == 0 &&
+                  counts.ReverseLandauTellerReactionCount == 0 &&
+                  state.tables.ActivatedReactionCount == 0;
+  if (!d.directRates) return;
+  const std::span<const std::int32_t> IKWORK = d.loaded.IKWORK;
+  const std::span<const double> RKWORK = d.loaded.RKWORK;
+  const std::int32_t R = counts.ReactionCount;
+  const std::int64_t slotCount = counts.MaxReactionSpecies;
+  const IntSection coefficient(IKWORK, integer.StoichCoefficients, slotCount);
+  const IntSection speciesCount(IKWORK, integer.ReactionSpeciesCount);
+  const RealSection rate(RKWORK, real.RateParameters, std::int64_t{counts.RateParameterCount} + 1);
+  const RealSection reverseRate(RKWORK, real.ReverseParameters,
+                                std::int64_t{counts.RateParameterCount} + 1);
+  std::map<std::pair<double, double>, std::int32_t> exponentOf;
+  auto arrhenius = [&](double A, double beta, double E) {
+    Data::Arrhenius rate;
+    rate.A = A;
+    rate.beta = beta;
+    rate.activation = E;
+    rate.constant = beta == 0.0 && E == 0.0;
+    if (!rate.constant) {
+      const auto [at, added] =
+          exponentOf.try_emplace({beta, E}, static_cast<std::int32_t>(d.exponentBeta.size()));
+      if (added) {
+        d.exponentBeta.push_back(beta);
+        d.exponentActivation.push_back(E);
+      }
+      rate.exponential = at->second;
+    }
+    return rate;
+  };
+
+  std::vector<bool> ordered(static_cast<std::size_t>(R), false);
+  const IntSection orderList(IKWORK, integer.OrderReactions);
+  for (std::int64_t n = 1; n <= counts.OrderReactionCount; ++n) ordered[orderList(n) - 1] = true;
+  for (std::int64_t i = 1; i <= R; ++i) {
+    d.forwardRate.push_back(arrhenius(rate(i, 1), rate(i, 2), rate(i, 3)));
+    d.reverse.push_back(speciesCount(i) > 0 ? Data::Reverse::Equilibrium : Data::Reverse::None);
+    std::int32_t moles = 0;
+    for (std::int64_t s = 1; s <= slotCount; ++s) moles += coefficient(i, s);
+    d.moleChange.push_back(moles);
+    if (coefficient(i, 1) == 0 && !ordered[i - 1]) {
+      d.silentReactions.push_back(static_cast<std::int32_t>(i - 1));
+    }
+  }
+  d.reverseRate.resize(static_cast<std::size_t>(R));
+  const IntSection reverseList(IKWORK, integer.ReverseReactions);
+  for (std::int64_t n = 1; n <= counts.ReverseReactionCount; ++n) {
+    const std::int64_t i = reverseList(n) - 1;
+    d.reverse[i] = Data::Reverse::Explicit;
+    d.reverseRate[i] = arrhenius(reverseRate(n, 1), reverseRate(n, 2), reverseRate(n, 3));
+  }
+  for (std::int32_t i = 0; i < R; ++i) {
+    switch (d.reverse[i]) {
+      case Data::Reverse::None:
+        d.irreversibleReactions.push_back(i);
+        break;
+      case Data::Reverse::Equilibrium:
+        d.equilibriumReactions.push_back(i);
+        break;
+      case Data::Reverse::Explicit:
+        d.explicitReactions.push_back(i);
+        break;
+    }
+  }
+
+  // Products of at most kProductWidth whole factors per side go through the padded slots.
+  constexpr std::int32_t kProductWidth = 3;
+  const std::int32_t K = counts.KK;
+  auto expanded = [&](std::int32_t first, std::int32_t last,
+                      const std::vector<Data::Factor>& factors, std::vector<std::int32_t>& slots) {
+    bool whole = true;
+    for (std::int32_t f = first; f < last; ++f) {
+      whole = whole && factors[f].integerOrder;
+      for (int n = 0; whole && n < static_cast<int>(factors[f].order); ++n) {
+        slots.push_back(factors[f].species);
+      }
+    }
+    return whole;
+  };
+  std::vector<std::int32_t> forward, reverse;
+  for (std::int32_t i = 0; i < R; ++i) {
+    forward.clear();
+    reverse.clear();
+    const bool whole =
+        expanded(d.forwardStart[i], d.forwardStart[i + 1], d.forwardFactors, forward) &&
+        expanded(d.reverseStart[i], d.reverseStart[i + 1], d.reverseFactors, reverse);
+    if (!whole || forward.size() > kProductWidth || reverse.size() > kProductWidth) {
+      d.generalProducts.push_back(i);
+      forward.clear();
+      reverse.clear();
+    }
+    d.productWidth = std::max({d.productWidth, static_cast<std::int32_t>(forward.size()),
+                               static_cast<std::int32_t>(reverse.size())});
+  }
+  d.forwardSlots.assign(static_cast<std::size_t>(R) * d.productWidth, K);
+  d.reverseSlots.assign(static_cast<std::size_t>(R) * d.productWidth, K);
+  for (std::int32_t i = 0, g = 0; i < R; ++i) {
+    if (g < static_cast<std::int32_t>(d.generalProducts.size()) && d.generalProducts[g] == i) {
+      ++g;
+      continue;
+    }
+    forward.clear();
+    reverse.clear();
+    expanded(d.forwardStart[i], d.forwardStart[i + 1], d.forwardFactors, forward);
+    expanded(d.reverseStart[i], d.reverseStart[i + 1], d.reverseFactors, reverse);
+    std::copy(forward.begin(), forward.end(),
+              d.forwardSlots.begin() + static_cast<std::ptrdiff_t>(i) * d.productWidth);
+    std::copy(reverse.begin(), reverse.end(),
+              d.reverseSlots.begin() + static_cast<std::ptrdiff_t>(i) * d.productWidth);
+  }
+
+  for (std::int32_t i : d.equilibriumReactions) {
+    d.netWidth = std::max(d.netWidth, d.netStart[i + 1] - d.netStart[i]);
+  }
+  for (std::int32_t i : d.equilibriumReactions) {
+    for (std::int32_t n = 0; n < d.netWidth; ++n) {
+      const std::int32_t m = d.netStart[i] + n;
+      const bool used = m < d.netStart[i + 1];
+      d.equilibriumSpecies.push_back(used ? d.netSpecies[m] : K);
+      d.equilibriumCoefficients.push_back(used ? d.netCoefficients[m] : 0.0);
+    }
+  }
+  // The same coefficients as factors of exp(g_k): each species repeated by its coefficient.
+  std::vector<std::vector<std::int32_t>> up(d.equilibriumReactions.size()),
+      down(d.equilibriumReactions.size());
+  for (std::size_t e = 0; e < d.equilibriumReactions.size(); ++e) {
+    const std::int32_t i = d.equilibriumReactions[e];
+    for (std::int32_t m = d.netStart[i]; m < d.netStart[i + 1]; ++m) {
+      const double c = d.netCoefficients[m];
+      for (double n = 0.0; n < std::abs(c); n += 1.0)
+        (c > 0 ? up : down)[e].push_back(d.netSpecies[m]);
+    }
+    d.equilibriumOrder.push_back(static_cast<double>(up[e].size() + down[e].size()));
+    d.equilibriumFactorWidth =
+        std::max({d.equilibriumFactorWidth, static_cast<std::int32_t>(up[e].size()),
+                  static_cast<std::int32_t>(down[e].size())});
+  }
+  for (std::size_t e = 0; e < d.equilibriumReactions.size(); ++e) {
+    up[e].resize(static_cast<std::size_t>(d.equilibriumFactorWidth), K);
+    down[e].resize(static_cast<std::size_t>(d.equilibriumFactorWidth), K);
+    d.equilibriumProducts.insert(d.equilibriumProducts.end(), up[e].begin(), up[e].end());
+    d.equilibriumReactants.insert(d.equilibriumReactants.end(), down[e].begin(), down[e].end());
+  }
+
+  const IntSection thirdBodyList(IKWORK, integer.ThirdBodyReactions);
+  const IntSection enhancedCount(IKWORK, integer.ThirdBodyCount);
+  const IntSection enhancedSpecies(IKWORK, integer.ThirdBodySpecies, counts.MaxThirdBodies);
+  const RealSection efficiency(RKWORK, real.ThirdBodyEfficiencies, counts.MaxThirdBodies);
+  d.enhancedStart.assign(1, 0);
+  for (std::int64_t n = 1; n <= counts.ThirdBodyReactionCount; ++n) {
+    d.thirdBodyReaction.push_back(thirdBodyList(n) - 1);
+    const std::int64_t used = std::min<std::int64_t>(enhancedCount(n), counts.MaxThirdBodies);
+    for (std::int64_t l = 1; l <= used; ++l) {
+      d.enhancedSpecies.push_back(enhancedSpecies(n, l) - 1);
+      d.enhancedExcess.push_back(efficiency(n, l) - 1.0);
+    }
+    d.enhancedStart.push_back(static_cast<std::int32_t>(d.enhancedSpecies.size()));
+  }
+
+  const IntSection fallOffList(IKWORK, integer.FallOffReactions);
+  const IntSection fallOffForm(IKWORK, integer.FallOffForm);
+  const IntSection fallOffBody(IKWORK, integer.FallOffThirdBody);
+  const RealSection fallOff(RKWORK, real.FallOffParameters, counts.FallOffParameterCount);
+  for (std::int64_t n = 1; n <= counts.FallOffReactionCount; ++n) {
+    Data::FallOffEntry entry;
+    entry.reaction = fallOffList(n) - 1;
+    entry.form = fallOffForm(n);
+    entry.namedBath = fallOffBody(n) - 1;
+    entry.parameterStart = static_cast<std::size_t>(real.FallOffParameters +
+                                                    (n - 1) * counts.FallOffParameterCount - 1);
+    entry.low = arrhenius(fallOff(n, 1), fallOff(n, 2), fallOff(n, 3));
+    d.fallOffs.push_back(entry);
+  }
+
+  const auto exponentialCount = static_cast<std::int32_t>(d.exponentBeta.size());
+  for (const Data::Arrhenius& rate : d.forwardRate) {
+    d.forwardExponential.push_back(rate.constant ? exponentialCount : rate.exponential);
+  }
+  d.bathSlot.assign(d.thirdBodyEntry.begin(), d.thirdBodyEntry.end());
+  d.blendSlot.assign(static_cast<std::size_t>(R), 0);
+  for (std::size_t e = 0; e < d.fallOffs.size(); ++e) {
+    const std::int32_t i = d.fallOffs[e].reaction;
+    d.blendSlot[i] = static_cast<std::int32_t>(e) + 1;
+    if (d.fallOffs[e].namedBath < 0) d.bathSlot[i] = 0;
+  }
+}
+
 // Compressed-column pattern: column 0 and row 0 full, the species block from the reactions
 // (row of each net species, column of each dependency) and the diagonal.
 void buildPattern(Data& d) {
@@ -348,6 +587,9 @@ Mechanism::Mechanism(kinetics::LoadedKinetics loaded) : data_(std::make_unique<D
   data_->loaded = std::move(loaded);
   readSpecies(*data_);
   readReactions(*data_);
+  readSpeciesRows(*data_);
+  readThermo(*data_);
+  readDirectRates(*data_);
   buildPattern(*data_);
 }
 

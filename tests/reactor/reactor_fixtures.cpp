@@ -16,6 +16,15 @@ const Mechanism& Gri30() {
   return mechanism;
 }
 
+const Mechanism& NHeptane() {
+  static const Mechanism mechanism = [] {
+    test_support::MemoryConsole console;
+    return Mechanism(
+        kinetics::LoadKineticsFile(test_support::SharedData("llnl_nheptane_v2/chem.bin"), console));
+  }();
+  return mechanism;
+}
+
 const Mechanism& Glarborg2018() {
   static const Mechanism mechanism = [] {
     const std::string data = test_support::SharedData("corpus/glarborg2018/");

@@ -11,6 +11,9 @@ namespace reactor::testing {
 // GRI-Mech 3.0 from the shared data folder, loaded once.
 const Mechanism& Gri30();
 
+// n-heptane (llnl_nheptane_v2) from the shared data folder, loaded once.
+const Mechanism& NHeptane();
+
 // Glarborg 2018 (151 species, 177 pressure tables), converted from the shared corpus once.
 const Mechanism& Glarborg2018();
 
