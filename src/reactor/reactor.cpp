@@ -532,16 +532,34 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
   run.setting.pressure = pressure;
   run.setting.density = Density(mechanism, temperature, pressure, moleFractions);
 
+  Trajectory& trajectory = result.trajectory;
+  trajectory.speciesCount = static_cast<std::size_t>(d.speciesCount);
+  // Room for a typical run from the start: growing these arrays by doubling moves them, and for
+  // a large array that is a fresh mapping whose pages fault again, which cost a tenth of a
+  // GRI-Mech run. Untouched room costs address space only.
+  constexpr std::size_t kReserved = 4096;
+  trajectory.times.reserve(kReserved);
+  trajectory.temperatures.reserve(kReserved);
+  trajectory.pressures.reserve(kReserved);
+  trajectory.moleFractions.reserve(kReserved * trajectory.speciesCount);
   auto record = [&](double time, std::span<const double> y) {
-    StateRecord state;
-    state.time = time;
-    state.temperature = y[0];
-    moleFractionsOf(d, y.subspan(1), state.moleFractions);
-    state.pressure = model == Model::ConstantVolume
-                         ? run.setting.density * d.gasConstant * y[0] /
-                               MeanMolecularWeight(mechanism, state.moleFractions)
-                         : pressure;
-    result.trajectory.push_back(std::move(state));
+    trajectory.times.push_back(time);
+    trajectory.temperatures.push_back(y[0]);
+    const std::size_t first = trajectory.moleFractions.size();
+    double moles = 0.0;  // per gram
+    for (std::int32_t k = 0; k < d.speciesCount; ++k) {
+      trajectory.moleFractions.push_back(y[k + 1] * d.inverseWeights[k]);
+      moles += trajectory.moleFractions.back();
+    }
+    const double scale = 1.0 / moles;
+    for (std::size_t k = first; k < trajectory.moleFractions.size(); ++k) {
+      trajectory.moleFractions[k] *= scale;
+    }
+    trajectory.pressures.push_back(
+        model == Model::ConstantVolume
+            ? run.setting.density * d.gasConstant * y[0] /
+                  MeanMolecularWeight(mechanism, trajectory.moleFractionsAt(trajectory.size() - 1))
+            : pressure);
   };
 
   try {
@@ -556,10 +574,17 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
     double taylor[kMaxTaylorTerms] = {};
     int order = 0;
     double stepEnd = 0.0;
-    // dT/dt at the step's end alone (one interpolation), then the rest of the polynomial.
-    auto endSlopeAt = [&](double tn) {
-      CVodeGetDky(cvode, tn, 1, dky);
-      return N_VGetArrayPointer(dky)[0];
+    // dT/dt at the step's end, read first and alone: the first scaled derivative of the
+    // Nordsieck history, zn[1] = h y'(t_n) with h the step just taken, which is what the
+    // interpolation at t_n computes (times 1/h) without touching the other components.
+    auto endSlopeAt = [&]() {
+      sunrealtype tcur = 0.0, gamma = 0.0, rl1 = 0.0;
+      N_Vector ypred = nullptr, yn = nullptr, fn = nullptr, zn1 = nullptr;
+      void* user = nullptr;
+      CVodeGetNonlinearSystemData(cvode, &tcur, &ypred, &yn, &fn, &gamma, &rl1, &zn1, &user);
+      double h = 0.0;
+      CVodeGetLastStep(cvode, &h);
+      return N_VGetArrayPointer(zn1)[0] * (1.0 / h);
     };
     auto readInterpolant = [&](double tn, double temperature, double slope) {
       int q = 0;
@@ -612,7 +637,7 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
       double last = 0.0;
       CVodeGetLastStep(cvode, &last);
       const double begin = t - last;
-      const double endSlope = endSlopeAt(t);
+      const double endSlope = endSlopeAt();
       // A step whose ends both lie below half the largest dT/dt found cannot hold a larger one
       // (most steps after the ignition): it is neither read nor sampled, unless it crosses the
       // temperature threshold.
@@ -681,7 +706,7 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
         }
         result.delayTemperatureRise = 0.5 * (a + b);
       }
-      if (static_cast<long>(result.trajectory.size()) > kMaxSteps) {
+      if (static_cast<long>(trajectory.size()) > kMaxSteps) {
         result.failure = "integrator failure: more than " + std::to_string(kMaxSteps) +
                          " steps before t = " + number(endTime) + " s" +
                          condition(temperature, pressure);

@@ -78,6 +78,25 @@ struct StateRecord {
   std::vector<double> moleFractions;
 };
 
+// The initial state and every step of a run, stored flat: recording a step appends to a few
+// arrays instead of allocating a record.
+struct Trajectory {
+  std::size_t speciesCount = 0;
+  std::vector<double> times;          // s
+  std::vector<double> temperatures;   // K
+  std::vector<double> pressures;      // dyn/cm2
+  std::vector<double> moleFractions;  // speciesCount per state, state after state
+
+  std::size_t size() const { return times.size(); }
+  std::span<const double> moleFractionsAt(std::size_t i) const {
+    return std::span<const double>(moleFractions).subspan(i * speciesCount, speciesCount);
+  }
+  StateRecord state(std::size_t i) const {
+    const auto x = moleFractionsAt(i);
+    return {times[i], temperatures[i], pressures[i], {x.begin(), x.end()}};
+  }
+};
+
 struct RunCounts {
   std::int64_t steps = 0;
   std::int64_t rightHandSides = 0;
@@ -94,8 +113,8 @@ struct IgnitionResult {
   double delayTemperatureRise = 0.0;
   double finalTemperature = 0.0;
   RunCounts counts;
-  double seconds = 0.0;                 // wall time of the run
-  std::vector<StateRecord> trajectory;  // the initial state and every step
+  double seconds = 0.0;  // wall time of the run
+  Trajectory trajectory;
 };
 
 // Adiabatic ignition from (T0, P0, x0) until `endTime` seconds.

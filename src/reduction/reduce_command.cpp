@@ -209,16 +209,18 @@ Reference sampleDetailed(const ReduceOptions& o, const Setting& s,
              " s; raise conditions.end-time or drop the condition");
     }
     reference.results.push_back({run.delayMaxSlope, ""});
-    std::vector<double> times, temperatures;
-    for (const reactor::StateRecord& state : run.trajectory) {
-      times.push_back(state.time);
-      temperatures.push_back(state.temperature);
-      if (state.time >= run.delayMaxSlope) break;
-    }
-    for (const std::size_t k :
-         sample::ChooseStates(times, temperatures, run.delayMaxSlope, o.states)) {
-      const reactor::StateRecord& state = run.trajectory[k];
-      reference.states.push_back({state.temperature, state.pressure, state.moleFractions});
+    // The run up to its delay, and the state just after it.
+    const reactor::Trajectory& trajectory = run.trajectory;
+    const auto through = static_cast<std::size_t>(
+        std::lower_bound(trajectory.times.begin(), trajectory.times.end(), run.delayMaxSlope) -
+        trajectory.times.begin());
+    const std::size_t kept = std::min(through + 1, trajectory.size());
+    for (const std::size_t k : sample::ChooseStates(std::span(trajectory.times).first(kept),
+                                                    std::span(trajectory.temperatures).first(kept),
+                                                    run.delayMaxSlope, o.states)) {
+      const auto x = trajectory.moleFractionsAt(k);
+      reference.states.push_back(
+          {trajectory.temperatures[k], trajectory.pressures[k], {x.begin(), x.end()}});
     }
   }
   return reference;

@@ -106,12 +106,8 @@ std::vector<Outcome> runAll(const Settings& s, const reactor::Mechanism& mechani
 
 Block ignitionBlock(const Settings& s, const Condition& c, const reactor::IgnitionResult& run,
                     const reactor::Mechanism& mechanism) {
-  std::vector<double> times;
-  std::vector<double> temperatures;
-  for (const reactor::StateRecord& state : run.trajectory) {
-    times.push_back(state.time);
-    temperatures.push_back(state.temperature);
-  }
+  const std::vector<double>& times = run.trajectory.times;
+  const std::vector<double>& temperatures = run.trajectory.temperatures;
   const bool ignited = std::isfinite(run.delayMaxSlope);
   Block block;
   block.tau0 = ignited ? run.delayMaxSlope : s.endTime;
@@ -122,7 +118,7 @@ Block ignitionBlock(const Settings& s, const Condition& c, const reactor::Igniti
                            : "no ignition within " + number(s.endTime) + " s") +
                   ", final T " + number(run.finalTemperature, "%.1f") + " K";
   for (const std::size_t i : ChooseStates(times, temperatures, run.delayMaxSlope, s.states)) {
-    const reactor::StateRecord& state = run.trajectory[i];
+    const reactor::StateRecord state = run.trajectory.state(i);
     const double density =
         reactor::Density(mechanism, state.temperature, state.pressure, state.moleFractions);
     block.cases.push_back(

@@ -88,8 +88,9 @@ TEST(IgnitionTest, ConservesEnergyAndElementsInBothModels) {
                                            testing::MethaneAir(mechanism, 1.0), 0.02);
     ASSERT_TRUE(run.ok) << run.failure;
     EXPECT_GT(run.finalTemperature, 2500.0);
-    const Invariants start = invariantsOf(mechanism, model, run.trajectory.front());
-    const Invariants end = invariantsOf(mechanism, model, run.trajectory.back());
+    const Invariants start = invariantsOf(mechanism, model, run.trajectory.state(0));
+    const Invariants end =
+        invariantsOf(mechanism, model, run.trajectory.state(run.trajectory.size() - 1));
     EXPECT_NEAR(end.energy, start.energy, 1e-6 * std::abs(start.energy) + 1e3);  // erg/g
     for (std::size_t m = 0; m < start.elements.size(); ++m) {
       EXPECT_NEAR(end.elements[m], start.elements[m], 1e-8 * start.elements[m] + 1e-14);
@@ -97,9 +98,9 @@ TEST(IgnitionTest, ConservesEnergyAndElementsInBothModels) {
     // The delays lie on the trajectory: T0 + 400 K is crossed between the neighbouring steps.
     ASSERT_FALSE(std::isnan(run.delayTemperatureRise));
     for (std::size_t s = 1; s < run.trajectory.size(); ++s) {
-      if (run.trajectory[s].time < run.delayTemperatureRise) continue;
-      EXPECT_LE(run.trajectory[s - 1].temperature, 1600.0);
-      EXPECT_GT(run.trajectory[s].temperature, 1600.0);
+      if (run.trajectory.times[s] < run.delayTemperatureRise) continue;
+      EXPECT_LE(run.trajectory.temperatures[s - 1], 1600.0);
+      EXPECT_GT(run.trajectory.temperatures[s], 1600.0);
       break;
     }
   }

@@ -88,8 +88,8 @@ TEST_P(JacobianTest, MatchesFiniteDifferencesAlongAnIgnition) {
   const auto n = static_cast<std::size_t>(d.stateSize());
   // States before, during and after the ignition.
   for (const double fraction : {0.0, 0.3, 0.5, 0.7, 1.0}) {
-    const auto& state = run.trajectory[static_cast<std::size_t>(
-        fraction * static_cast<double>(run.trajectory.size() - 1))];
+    const StateRecord state = run.trajectory.state(
+        static_cast<std::size_t>(fraction * static_cast<double>(run.trajectory.size() - 1)));
     std::vector<double> y(n);
     y[0] = state.temperature;
     MoleToMassFractions(mechanism, state.moleFractions, std::span<double>(y).subspan(1));
