@@ -19,6 +19,7 @@
 #include <cvodes/cvodes.h>
 #include <klu.h>
 #include <nvector/nvector_serial.h>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -534,14 +535,16 @@ IgnitionResult RunIgnition(const Mechanism& mechanism, Model model, double tempe
 
   Trajectory& trajectory = result.trajectory;
   trajectory.speciesCount = static_cast<std::size_t>(d.speciesCount);
-  // Room for a typical run from the start: growing these arrays by doubling moves them, and for
-  // a large array that is a fresh mapping whose pages fault again, which cost a tenth of a
-  // GRI-Mech run. Untouched room costs address space only.
-  constexpr std::size_t kReserved = 4096;
-  trajectory.times.reserve(kReserved);
-  trajectory.temperatures.reserve(kReserved);
-  trajectory.pressures.reserve(kReserved);
-  trajectory.moleFractions.reserve(kReserved * trajectory.speciesCount);
+  // Room for a typical run from the start (4096 states, fewer for large mechanisms: at most
+  // 2^21 mole fractions): growing these arrays by doubling moves them, and for a large array
+  // that is a fresh mapping whose pages fault again, a tenth of a GRI-Mech run. Untouched room
+  // costs address space only.
+  const std::size_t reserved =
+      std::clamp<std::size_t>((std::size_t{1} << 21) / trajectory.speciesCount, 256, 4096);
+  trajectory.times.reserve(reserved);
+  trajectory.temperatures.reserve(reserved);
+  trajectory.pressures.reserve(reserved);
+  trajectory.moleFractions.reserve(reserved * trajectory.speciesCount);
   auto record = [&](double time, std::span<const double> y) {
     trajectory.times.push_back(time);
     trajectory.temperatures.push_back(y[0]);
