@@ -144,8 +144,9 @@ ReduceOptions ReadReduceConfig(const std::string& text, const std::string& name)
 
 void CheckReduceOptions(const ReduceOptions& o) {
   if (o.mechanism.empty()) {
-    refuse("mechanism: no mechanism file given (sorvane reduce --print-example writes a "
-           "configuration to start from)");
+    refuse(
+        "mechanism: no mechanism file given (sorvane reduce --print-example writes a "
+        "configuration to start from)");
   }
   if (o.outputFolder.empty()) refuse("output: no output folder given");
   if (o.targets.empty()) refuse("targets: at least one target species is needed");

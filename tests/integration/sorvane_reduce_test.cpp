@@ -24,8 +24,8 @@ TEST(SorvaneReduce, TheExampleReducesTheShippedSampleWithinItsLimit) {
   const ProgramRun example = workspace.run("sorvane", {"reduce", "--print-example"});
   ASSERT_EQ(example.status, 0) << example.console;
   // The example names the sample from the repository root; here it is found where it lies.
-  workspace.write("reduce.yaml", replaced(example.console, "data/gri30/",
-                                          test_support::ShippedData("gri30/")));
+  workspace.write("reduce.yaml",
+                  replaced(example.console, "data/gri30/", test_support::ShippedData("gri30/")));
   const ProgramRun run =
       workspace.run("sorvane", {"reduce", "reduce.yaml", "-o", "reduced", "--threads", "2"});
   ASSERT_EQ(run.status, 0) << run.console;
