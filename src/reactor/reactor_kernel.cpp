@@ -117,6 +117,17 @@ void broadening(std::int32_t form, std::span<const double> parameters, double re
   slope = (std::log(above) - std::log(below)) / (2.0 * kReducedPressureStep);
 }
 
+// The polynomial coefficients of species k (0-based) in its range holding T: range 1 + the
+// interior bounds strictly below T, the rule of the rate kernel's Gibbs terms.
+const double* rangeCoefficients(const Data& d, std::int32_t k, double T) {
+  std::int32_t range = 0;
+  for (std::int32_t j = d.boundStart[k]; j < d.boundStart[k + 1]; ++j) {
+    if (d.interiorBounds[j] < T) ++range;
+  }
+  return d.thermoCoefficients.data() + static_cast<std::ptrdiff_t>(k) * d.thermoStride +
+         range * (d.basisCount + 2);
+}
+
 // Thermodynamic basis terms formed once per call; longer polynomials go through SpeciesThermo.
 constexpr std::int32_t kBasisTerms = 16;
 
@@ -139,14 +150,8 @@ void mixtureThermo(const Data& d, double T, Workspace& w) {
     power *= T;
   }
   const double inverseT = 1.0 / T;
-  const std::int32_t perRange = N + 2;
   for (std::int32_t k = 0; k < d.speciesCount; ++k) {
-    std::int32_t range = 0;
-    for (std::int32_t j = d.boundStart[k]; j < d.boundStart[k + 1]; ++j) {
-      if (d.interiorBounds[j] < T) ++range;
-    }
-    const double* a = d.thermoCoefficients.data() +
-                      static_cast<std::ptrdiff_t>(k) * d.thermoStride + range * perRange;
+    const double* a = rangeCoefficients(d, k, T);
     double cp = 0.0, h = 0.0, s = 0.0;
     for (std::int32_t n = 0; n < N; ++n) {
       cp += a[n] * cpBasis[n];
@@ -376,14 +381,8 @@ double arrheniusSlope(const Data::Arrhenius& r, double T) {
 // d(c_p/R)/dT of every species.
 void heatCapacitySlopes(const Data& d, double T, std::span<double> slope) {
   const std::int32_t N = d.basisCount;
-  const std::int32_t perRange = N + 2;
   for (std::int32_t k = 0; k < d.speciesCount; ++k) {
-    std::int32_t range = 0;
-    for (std::int32_t j = d.boundStart[k]; j < d.boundStart[k + 1]; ++j) {
-      if (d.interiorBounds[j] < T) ++range;
-    }
-    const double* a = d.thermoCoefficients.data() +
-                      static_cast<std::ptrdiff_t>(k) * d.thermoStride + range * perRange;
+    const double* a = rangeCoefficients(d, k, T);
     double sum = 0.0, power = 1.0;
     for (std::int32_t n = 2; n <= N; ++n) {
       sum += a[n - 1] * static_cast<double>(n - 1) * power;
@@ -648,15 +647,9 @@ Workspace::Workspace(const Data& d)
 void SpeciesThermo(const Data& d, double T, std::span<double> heatCapacity,
                    std::span<double> enthalpy, std::span<double> entropy) {
   const std::int32_t N = d.basisCount;
-  const std::int32_t perRange = N + 2;
   const double logT = std::log(T);
   for (std::int32_t k = 0; k < d.speciesCount; ++k) {
-    std::int32_t range = 0;
-    for (std::int32_t j = d.boundStart[k]; j < d.boundStart[k + 1]; ++j) {
-      if (d.interiorBounds[j] < T) ++range;
-    }
-    const double* a = d.thermoCoefficients.data() +
-                      static_cast<std::ptrdiff_t>(k) * d.thermoStride + range * perRange;
+    const double* a = rangeCoefficients(d, k, T);
     double cp = 0.0, h = 0.0, s = 0.0, power = 1.0;
     for (std::int32_t n = 1; n <= N; ++n) {
       const double c = a[n - 1];
