@@ -32,17 +32,12 @@
 namespace reduction {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr double kAtmosphere = 1013250.0;  // dyn/cm2
+using sample::FormatNumber;
+using sample::kAtmosphere;
 
+using Clock = std::chrono::steady_clock;
 [[noreturn]] void refuse(const std::string& why) {
   throw common::Stop({"sorvane reduce: " + why + "; nothing written"}, false, common::kExitStopped);
-}
-
-std::string number(double value, const char* format = "%g") {
-  char text[48];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 double secondsSince(Clock::time_point start) {
@@ -205,7 +200,7 @@ Reference sampleDetailed(const ReduceOptions& o, const Setting& s,
     if (!run.ok) refuse("conditions: the detailed mechanism fails: " + run.failure);
     if (!std::isfinite(run.delayMaxSlope)) {
       refuse("conditions: the detailed mechanism does not ignite at " + sample::Describe(c) +
-             " within end-time " + number(o.endTime) +
+             " within end-time " + FormatNumber(o.endTime) +
              " s; raise conditions.end-time or drop the condition");
     }
     reference.results.push_back({run.delayMaxSlope, ""});
@@ -298,7 +293,7 @@ std::string jsonText(const std::string& text) {
 }
 
 std::string jsonNumber(double value) {
-  return std::isfinite(value) ? number(value, "%.10g") : "null";
+  return std::isfinite(value) ? FormatNumber(value, "%.10g") : "null";
 }
 
 std::string jsonNames(const std::vector<std::string>& names) {
@@ -419,17 +414,18 @@ ReductionSearch::ReductionSearch(const ReduceOptions& options, std::ostream& pro
     if (!(temperature >= low && temperature <= high)) {
       refuse(
           std::string(run.stirred ? "conditions.psr.inlet-temperature" : "conditions.temperature") +
-          ": " + number(temperature) + " K is outside " + number(low) + "-" + number(high) +
-          " K, where every species' thermodynamic data hold");
+          ": " + FormatNumber(temperature) + " K is outside " + FormatNumber(low) + "-" +
+          FormatNumber(high) + " K, where every species' thermodynamic data hold");
     }
     if (!(run.condition.phi > 0.0)) {
-      refuse("conditions.phi: " + number(run.condition.phi) + " is not positive");
+      refuse("conditions.phi: " + FormatNumber(run.condition.phi) + " is not positive");
     }
     if (!(run.condition.pressureAtm > 0.0)) {
-      refuse("conditions.pressure: " + number(run.condition.pressureAtm) + " atm is not positive");
+      refuse("conditions.pressure: " + FormatNumber(run.condition.pressureAtm) +
+             " atm is not positive");
     }
     if (run.stirred && !(run.condition.residenceTime > 0.0)) {
-      refuse("conditions.psr.residence-time: " + number(run.condition.residenceTime) +
+      refuse("conditions.psr.residence-time: " + FormatNumber(run.condition.residenceTime) +
              " s is not positive");
     }
   }
@@ -492,8 +488,8 @@ Probe ReductionSearch::probe(std::size_t prefix) {
   p.seconds = secondsSince(started);
   if (t.showProgress) {
     *t.progress << "sorvane reduce: " << p.species << " species, " << p.reactions
-                << " reactions: largest error " << number(100.0 * p.largestError, "%.2f") << " %"
-                << (p.passed ? "" : " (over the limit)") << "\n";
+                << " reactions: largest error " << FormatNumber(100.0 * p.largestError, "%.2f")
+                << " %" << (p.passed ? "" : " (over the limit)") << "\n";
   }
   return p;
 }
@@ -507,8 +503,9 @@ std::string probeTable(const std::vector<Probe>& probes, std::size_t chosen) {
     std::string note = p.note;
     std::replace(note.begin(), note.end(), ',', ';');
     csv << n + 1 << ',' << p.prefix << ',' << p.species << ',' << p.reactions << ','
-        << number(100.0 * p.largestError, "%.4f") << ',' << (p.passed ? 1 : 0) << ','
-        << number(p.seconds, "%.3f") << ',' << (p.prefix == chosen ? 1 : 0) << ',' << note << '\n';
+        << FormatNumber(100.0 * p.largestError, "%.4f") << ',' << (p.passed ? 1 : 0) << ','
+        << FormatNumber(p.seconds, "%.3f") << ',' << (p.prefix == chosen ? 1 : 0) << ',' << note
+        << '\n';
   }
   return csv.str();
 }

@@ -20,16 +20,11 @@
 namespace reduction {
 namespace {
 
-constexpr double kAtmosphere = 1013250.0;  // dyn/cm2
+using sample::FormatNumber;
+using sample::kAtmosphere;
 
 [[noreturn]] void refuse(const std::string& why) {
   throw common::Stop({"sorvane validate: " + why}, false, 1);
-}
-
-std::string number(double value, const char* format = "%.6E") {
-  char text[48];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 struct Side {
@@ -75,7 +70,7 @@ Result RunCondition(const ValidateOptions& o, const reactor::Mechanism& mechanis
       c.temperature, pressure, mixture, o.endTime, tolerances);
   if (!run.ok) return {std::nullopt, run.failure};
   if (!std::isfinite(run.delayMaxSlope)) {
-    return {std::nullopt, "no ignition within " + number(o.endTime, "%g") + " s"};
+    return {std::nullopt, "no ignition within " + FormatNumber(o.endTime) + " s"};
   }
   return {run.delayMaxSlope, ""};
 }
@@ -96,8 +91,9 @@ bool plot(const ValidateOptions& o, const std::vector<sample::Condition>& grid,
   for (std::size_t i = 0; i < grid.size(); ++i) {
     const sample::Condition& c = grid[i];
     const double x = o.stirredReactor ? c.residenceTime : 1000.0 / c.temperature;
-    series[{c.pressureAtm, c.phi}] += number(x) + " " + number(detailed[i].value.value_or(NAN)) +
-                                      " " + number(reduced[i].value.value_or(NAN)) + "\n";
+    series[{c.pressureAtm, c.phi}] += FormatNumber(x, "%.6E") + " " +
+                                      FormatNumber(detailed[i].value.value_or(NAN), "%.6E") + " " +
+                                      FormatNumber(reduced[i].value.value_or(NAN), "%.6E") + "\n";
   }
   const std::string temporary = path + ".part";
   std::ostringstream script;
@@ -114,7 +110,7 @@ bool plot(const ValidateOptions& o, const std::vector<sample::Condition>& grid,
   script << "plot ";
   block = 0;
   for (const auto& [key, rows] : series) {
-    const std::string label = number(key.first, "%g") + " atm, phi " + number(key.second, "%g");
+    const std::string label = FormatNumber(key.first) + " atm, phi " + FormatNumber(key.second);
     script << (block ? ", " : "") << "$s" << block << " using 1:2 with lines lt " << block + 1
            << " title '" << label << "', $s" << block << " using 1:3 with points lt " << block + 1
            << " pt 7 ps 1.5 notitle";
@@ -143,7 +139,7 @@ bool plot(const ValidateOptions& o, const std::vector<sample::Condition>& grid,
 
 ValidationSummary Validate(const ValidateOptions& o, std::ostream& progress, bool showProgress) {
   for (const double p : o.pressures) {
-    if (!(p > 0.0)) refuse("pressure " + number(p, "%g") + " atm is not positive");
+    if (!(p > 0.0)) refuse("pressure " + FormatNumber(p) + " atm is not positive");
   }
   const std::vector<double> inlet{o.inletTemperature};
   const std::vector<sample::Condition> grid =
@@ -194,11 +190,12 @@ ValidationSummary WriteValidation(const ValidateOptions& o,
       summary.largestError = error;
       summary.where = sample::Describe(c);
     }
-    csv << number(c.phi, "%g") << ',' << number(c.pressureAtm, "%g") << ','
-        << number(c.temperature, "%g") << ',';
-    if (o.stirredReactor) csv << number(c.residenceTime, "%g") << ',';
-    csv << number(reference) << ',' << (value ? number(*value) : std::string("nan")) << ','
-        << number(100.0 * error, "%.4f") << ',' << reduced[i].failure << '\n';
+    csv << FormatNumber(c.phi) << ',' << FormatNumber(c.pressureAtm) << ','
+        << FormatNumber(c.temperature) << ',';
+    if (o.stirredReactor) csv << FormatNumber(c.residenceTime) << ',';
+    csv << FormatNumber(reference, "%.6E") << ','
+        << (value ? FormatNumber(*value, "%.6E") : std::string("nan")) << ','
+        << FormatNumber(100.0 * error, "%.4f") << ',' << reduced[i].failure << '\n';
   }
   std::error_code ignored;
   std::filesystem::create_directories(o.outputFolder, ignored);

@@ -149,4 +149,10 @@ std::string Describe(const Condition& condition) {
   return described;
 }
 
+std::string FormatNumber(double value, const char* format) {
+  char text[48];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
 }  // namespace sample

@@ -9,6 +9,11 @@
 
 namespace sample {
 
+inline constexpr double kAtmosphere = 1013250.0;  // dyn/cm2
+
+// A number as printf's `format` writes it, for messages, comments and tables.
+std::string FormatNumber(double value, const char* format = "%g");
+
 // "CH4" or "O2:1,N2:3.76": names with relative amounts (1 when left out).
 struct Part {
   std::string name;

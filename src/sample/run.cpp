@@ -18,14 +18,6 @@
 namespace sample {
 namespace {
 
-constexpr double kAtmosphere = 1013250.0;  // dyn/cm2
-
-std::string number(double value, const char* format = "%g") {
-  char text[48];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
 // What one condition gave: an ignition or a stirred reactor, never both.
 struct Outcome {
   std::optional<reactor::IgnitionResult> ignition;
@@ -40,22 +32,23 @@ std::optional<std::string> problemWith(const Settings& s, const reactor::Mechani
   const double high = mechanism.highestCommonTemperature();
   const auto outside = [&](double t, const char* what) -> std::optional<std::string> {
     if (t >= low && t <= high) return std::nullopt;
-    return std::string(what) + " " + number(t) + " K is outside " + number(low) + "-" +
-           number(high) + " K, where every species' thermodynamic data hold";
+    return std::string(what) + " " + FormatNumber(t) + " K is outside " + FormatNumber(low) + "-" +
+           FormatNumber(high) + " K, where every species' thermodynamic data hold";
   };
   for (const double phi : s.phis) {
     if (!(phi > 0.0) || !std::isfinite(phi)) {
-      return "equivalence ratio " + number(phi) + " is not positive";
+      return "equivalence ratio " + FormatNumber(phi) + " is not positive";
     }
   }
   for (const double p : s.pressures) {
-    if (!(p > 0.0) || !std::isfinite(p)) return "pressure " + number(p) + " atm is not positive";
+    if (!(p > 0.0) || !std::isfinite(p))
+      return "pressure " + FormatNumber(p) + " atm is not positive";
   }
   if (s.stirredReactor) {
     if (s.residenceTimes.empty()) return "no residence time given";
     for (const double tau : s.residenceTimes) {
       if (!(tau > 0.0) || !std::isfinite(tau)) {
-        return "residence time " + number(tau) + " s is not positive";
+        return "residence time " + FormatNumber(tau) + " s is not positive";
       }
     }
     if (auto problem = outside(s.inletTemperature, "inlet temperature")) return problem;
@@ -112,11 +105,11 @@ Block ignitionBlock(const Settings& s, const Condition& c, const reactor::Igniti
   Block block;
   block.tau0 = ignited ? run.delayMaxSlope : s.endTime;
   block.comment = Describe(c) + ": " +
-                  (ignited ? "ignition delay " + number(run.delayMaxSlope, "%.6E") +
+                  (ignited ? "ignition delay " + FormatNumber(run.delayMaxSlope, "%.6E") +
                                  " s (largest dT/dt), T0 + 400 K at " +
-                                 number(run.delayTemperatureRise, "%.6E") + " s"
-                           : "no ignition within " + number(s.endTime) + " s") +
-                  ", final T " + number(run.finalTemperature, "%.1f") + " K";
+                                 FormatNumber(run.delayTemperatureRise, "%.6E") + " s"
+                           : "no ignition within " + FormatNumber(s.endTime) + " s") +
+                  ", final T " + FormatNumber(run.finalTemperature, "%.1f") + " K";
   for (const std::size_t i : ChooseStates(times, temperatures, run.delayMaxSlope, s.states)) {
     const reactor::StateRecord state = run.trajectory.state(i);
     const double density =
@@ -132,7 +125,7 @@ Block stirredBlock(const Condition& c, const reactor::PsrResult& run,
   Block block;
   block.tau0 = c.residenceTime;
   block.comment = Describe(c) + ": " + (run.burning ? "burning" : "extinguished") + ", T " +
-                  number(run.temperature, "%.1f") + " K";
+                  FormatNumber(run.temperature, "%.1f") + " K";
   const double pressure = c.pressureAtm * kAtmosphere;
   const double density = reactor::Density(mechanism, run.temperature, pressure, run.moleFractions);
   block.cases.push_back({c.residenceTime, pressure, density, run.temperature, run.moleFractions});
@@ -151,22 +144,24 @@ std::string csvText(const Settings& s, const std::vector<Condition>& grid,
   }
   for (std::size_t i = 0; i < grid.size(); ++i) {
     const Condition& c = grid[i];
-    csv << number(c.phi) << ',' << number(c.pressureAtm) << ',' << number(c.temperature) << ',';
+    csv << FormatNumber(c.phi) << ',' << FormatNumber(c.pressureAtm) << ','
+        << FormatNumber(c.temperature) << ',';
     const reactor::RunCounts& counts =
         s.stirredReactor ? outcomes[i].stirred->counts : outcomes[i].ignition->counts;
     if (s.stirredReactor) {
       const reactor::PsrResult& run = *outcomes[i].stirred;
-      csv << number(c.residenceTime) << ',' << number(run.temperature, "%.3f") << ','
+      csv << FormatNumber(c.residenceTime) << ',' << FormatNumber(run.temperature, "%.3f") << ','
           << (run.burning ? 1 : 0);
     } else {
       const reactor::IgnitionResult& run = *outcomes[i].ignition;
-      csv << number(run.delayMaxSlope, "%.8E") << ',' << number(run.delayTemperatureRise, "%.8E")
-          << ',' << number(run.finalTemperature, "%.3f");
+      csv << FormatNumber(run.delayMaxSlope, "%.8E") << ','
+          << FormatNumber(run.delayTemperatureRise, "%.8E") << ','
+          << FormatNumber(run.finalTemperature, "%.3f");
     }
     const double seconds =
         s.stirredReactor ? outcomes[i].stirred->seconds : outcomes[i].ignition->seconds;
     csv << ',' << counts.steps << ',' << counts.rightHandSides << ',' << counts.jacobians << ','
-        << number(seconds, "%.4f") << '\n';
+        << FormatNumber(seconds, "%.4f") << '\n';
   }
   return csv.str();
 }
@@ -243,8 +238,8 @@ int RunSampler(const Settings& s, std::ostream& messages, bool progress) {
                                                : "adiabatic constant-pressure ignition";
   const std::vector<std::string> comments = {
       model + " of fuel " + s.fuel + " in oxidizer " + s.oxidizer + ", kinetics file " +
-          s.kineticsFile + ", rtol " + number(s.relativeTolerance) + ", atol " +
-          number(s.absoluteTolerance),
+          s.kineticsFile + ", rtol " + FormatNumber(s.relativeTolerance) + ", atol " +
+          FormatNumber(s.absoluteTolerance),
       s.stirredReactor
           ? "One block per reactor, TAU0 = residence time in s, its case the steady state."
           : "One block per run, TAU0 = ignition delay in s (largest dT/dt); cases: half at equal "
