@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -45,14 +44,14 @@ double secondsSince(Clock::time_point start) {
 }
 
 vordane::SourceText readInput(const std::string& key, const std::string& path) {
-  std::error_code error;
-  std::ifstream in(path, std::ios::binary);
-  if (!std::filesystem::is_regular_file(path, error) || !in) {
-    refuse(key + ": cannot read " + path);
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return {path, text.str()};
+  std::optional<vordane::SourceText> source = ReadSourceText(path);
+  if (!source) refuse(key + ": cannot read " + path);
+  return std::move(*source);
+}
+
+// The files sorvane write reads and writes for these options; the species come later.
+WriteOptions writeOptionsOf(const ReduceOptions& o) {
+  return {o.mechanism, o.thermo, o.transport, "", {}, {}, o.outputFolder};
 }
 
 std::string firstError(const vordane::Interpretation& result) {
@@ -345,17 +344,8 @@ ReductionSearch::ReductionSearch(const ReduceOptions& options, std::ostream& pro
   if (s.oxidizer.empty()) refuse("conditions.oxidizer: " + problem);
 
   // The outputs must not overwrite an input: found now, not after the search.
-  const std::filesystem::path folder(o.outputFolder);
-  const auto output = [&](const char* name) { return (folder / name).string(); };
-  const common::RoleFile inputs[] = {{"mechanism", o.mechanism},
-                                     {"thermo", o.thermo},
-                                     {"transport", o.transport},
-                                     {"kinetics", o.kinetics}};
-  const common::RoleFile outputs[] = {{"reduced mechanism", output(kMechanismOutput)},
-                                      {"reduced thermo", output(kThermoOutput)},
-                                      {"reduced transport", output(kTransportOutput)},
-                                      {"listing", output(kListingOutput)}};
-  if (const auto clash = common::FindOutputClash(inputs, outputs)) {
+  const common::RoleFile kinetics[] = {{"kinetics file", o.kinetics}};
+  if (const auto clash = FindWriteClash(writeOptionsOf(o), kinetics)) {
     refuse("output: " + clash->message());
   }
 
@@ -587,7 +577,7 @@ ReduceSummary Reduce(const ReduceOptions& o, std::ostream& progress, bool showPr
 
   // The outputs: the reduced files, the validation tables and plots, the record of the search.
   const std::vector<bool> removed = t.removedAt(chosen);
-  WriteOptions write{o.mechanism, o.thermo, o.transport, "", {}, {}, o.outputFolder};
+  WriteOptions write = writeOptionsOf(o);
   for (std::size_t k = 0; k < names.size(); ++k) {
     if (removed[k]) write.remove.push_back(names[k]);
   }

@@ -23,14 +23,9 @@ constexpr std::size_t kMessagesShown = 10;
 }
 
 vordane::SourceText readInput(const std::string& role, const std::string& path) {
-  std::error_code error;
-  std::ifstream in(path, std::ios::binary);
-  if (!std::filesystem::is_regular_file(path, error) || !in) {
-    refuse({" cannot read the " + role + " " + path});
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return {path, text.str()};
+  std::optional<vordane::SourceText> source = ReadSourceText(path);
+  if (!source) refuse({" cannot read the " + role + " " + path});
+  return std::move(*source);
 }
 
 // The errors of an interpretation, the first few of them, under a heading.
@@ -125,22 +120,39 @@ void writeAll(const std::filesystem::path& folder,
 
 }  // namespace
 
+std::optional<common::FileClash> FindWriteClash(const WriteOptions& options,
+                                                std::span<const common::RoleFile> moreInputs) {
+  const std::filesystem::path folder(options.outputFolder);
+  const auto output = [&](const char* name) { return (folder / name).string(); };
+  std::vector<common::RoleFile> inputs = {{"mechanism file", options.mechanism},
+                                          {"thermo data file", options.thermo},
+                                          {"transport data file", options.transport},
+                                          {"trim file", options.trimFile}};
+  inputs.insert(inputs.end(), moreInputs.begin(), moreInputs.end());
+  const common::RoleFile outputs[] = {
+      {"reduced mechanism", output(kMechanismOutput)},
+      {"reduced thermo data file", options.thermo.empty() ? "" : output(kThermoOutput)},
+      {"reduced transport data file", options.transport.empty() ? "" : output(kTransportOutput)},
+      {"listing", output(kListingOutput)}};
+  return common::FindOutputClash(inputs, outputs);
+}
+
+std::optional<vordane::SourceText> ReadSourceText(const std::string& path) {
+  std::error_code error;
+  std::ifstream in(path, std::ios::binary);
+  if (!std::filesystem::is_regular_file(path, error) || !in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return vordane::SourceText{path, text.str()};
+}
+
 WriteSummary WriteReducedFiles(const WriteOptions& options) {
   if (options.trimFile.empty() == options.remove.empty()) {
     refuse({" name the species to remove either by a trim file (--trim) or by names (--remove)"});
   }
   const std::filesystem::path folder(options.outputFolder);
   const auto output = [&](const char* name) { return (folder / name).string(); };
-  const common::RoleFile inputs[] = {{"mechanism file", options.mechanism},
-                                     {"thermo data file", options.thermo},
-                                     {"transport data file", options.transport},
-                                     {"trim file", options.trimFile}};
-  const common::RoleFile outputs[] = {
-      {"reduced mechanism", output(kMechanismOutput)},
-      {"reduced thermo data file", options.thermo.empty() ? "" : output(kThermoOutput)},
-      {"reduced transport data file", options.transport.empty() ? "" : output(kTransportOutput)},
-      {"listing", output(kListingOutput)}};
-  if (const auto clash = common::FindOutputClash(inputs, outputs)) {
+  if (const auto clash = FindWriteClash(options)) {
     refuse({" " + clash->message() + "; nothing written"});
   }
 

@@ -2,8 +2,13 @@
 // removed, written into one folder.
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "common/output_files.h"
+#include "converters/vordane/vordane.h"
 
 namespace reduction {
 
@@ -30,6 +35,14 @@ inline constexpr const char* kMechanismOutput = "chem.inp";
 inline constexpr const char* kThermoOutput = "therm.dat";
 inline constexpr const char* kTransportOutput = "tran.dat";
 inline constexpr const char* kListingOutput = "sorvane.out";
+
+// The first output of `options` that is the same file as one of its inputs, of `moreInputs`
+// (files the caller reads besides) or of the outputs named before it.
+std::optional<common::FileClash> FindWriteClash(const WriteOptions& options,
+                                                std::span<const common::RoleFile> moreInputs = {});
+
+// A whole input file under its path; nothing when it is not a regular file that reads.
+std::optional<vordane::SourceText> ReadSourceText(const std::string& path);
 
 // Reads the inputs, reduces them and writes the files. Every check comes before the first
 // write, and the reduced mechanism must read again without errors; a failure throws
