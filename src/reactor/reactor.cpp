@@ -27,6 +27,7 @@
 
 #include "common/console.h"
 #include "reactor/reactor_kernel.h"
+#include "reactor/vector.h"
 
 namespace reactor {
 namespace {
@@ -334,8 +335,11 @@ class Integrator {
     RunContext& run = run_;
     const auto n = static_cast<sunindextype>(run.d.stateSize());
     if (SUNContext_Create(nullptr, &context_) != 0) throw std::runtime_error("SUNContext_Create");
-    y_ = N_VNew_Serial(n, context_);
-    derivative_ = N_VNew_Serial(n, context_);
+    y_ = NewStateVector(n, context_);
+    derivative_ = NewStateVector(n, context_);
+    if (y_ == nullptr || derivative_ == nullptr) {
+      throw std::runtime_error("the state vectors could not be created");
+    }
     std::copy(y0.begin(), y0.end(), N_VGetArrayPointer(y_));
     matrix_ = newJacobianMatrix(context_, static_cast<std::size_t>(run.d.nonZeroCount()));
     solver_ = SUNLinSolNewEmpty(context_);

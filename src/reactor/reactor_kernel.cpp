@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "analysis/core/rate_kernel.h"
 #include "common/work_array.h"
 #include "kinetics/pressure_rates.h"
+#include "reactor/exponential.h"
 
 namespace reactor {
 namespace {
@@ -179,21 +181,6 @@ double integerPower(double base, std::int32_t exponent) {
   return result;
 }
 
-// The Troe broadening of kinetics::FallOffBroadening (forms 3 and 4) with natural logarithms
-// and exponentials, cheaper than log10 and pow; equal to it within a few units in the last place.
-double troe(std::int32_t form, std::span<const double> p, double reduced, double T, double small) {
-  constexpr double ln10 = 2.302585092994045684;
-  const double reducedLog = std::log(std::max(reduced, small)) / ln10;
-  double centre = (1.0 - p[3]) * std::exp(-T / p[4]) + p[3] * std::exp(-T / p[5]);
-  if (form == 4) centre = centre + std::exp(-p[6] / T);
-  const double centreLog = std::log(std::max(centre, small)) / ln10;
-  const double width = 0.75 - kinetics::kTroeCentreSlope * centreLog;
-  const double shifted =
-      reducedLog - (kinetics::kTroeOffset + kinetics::kTroeOffsetSlope * centreLog);
-  const double ratio = shifted / (width - kinetics::kTroeWidth * shifted);
-  return std::exp(centreLog / (1.0 + ratio * ratio) * ln10);
-}
-
 // Rate constants as applied and rates of progress of every reaction in one pass, with the
 // width of the padded concentration products fixed at compile time (0: Data::productWidth).
 template <std::int32_t Width>
@@ -231,9 +218,12 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
   const double standardPressure = common::Entry(RKWORK, state.layout.real.StandardPressure, 1);
   const std::span<const double> C = w.concentration;
   // kinetics::ArrheniusRate, A exp(beta ln T - E/(RT)), with the exponential shared.
-  for (std::size_t j = 0; j < d.exponentBeta.size(); ++j) {
-    w.exponentials[j] = std::exp(d.exponentBeta[j] * logT - d.exponentActivation[j] / T);
+  const std::size_t exponents = d.exponentBeta.size();
+  for (std::size_t j = 0; j < exponents; ++j) {
+    w.exponentials[j] = d.exponentBeta[j] * logT - d.exponentActivation[j] / T;
   }
+  const std::span<double> exponentials(w.exponentials.data(), exponents);
+  Exponentials(exponentials, exponentials);
   auto arrhenius = [&w](const Data::Arrhenius& r) {
     return r.constant ? r.A : r.A * w.exponentials[r.exponential];
   };
@@ -261,7 +251,11 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
     for (std::int32_t k = 0; k < d.speciesCount; ++k) {
       w.gibbsMagnitude[k] = std::abs(w.gibbs[k]);
       largestGibbs = std::max(largestGibbs, w.gibbsMagnitude[k]);
-      w.gibbsExponential[k] = std::exp(std::min(w.gibbs[k], state.ExpCap));
+      w.gibbsExponential[k] = std::min(w.gibbs[k], state.ExpCap);
+    }
+    const std::span<double> exponentials(w.gibbsExponential.data(), d.speciesCount);
+    Exponentials(exponentials, exponentials);  // the padding entry stays 1
+    for (std::int32_t k = 0; k < d.speciesCount; ++k) {
       w.gibbsInverse[k] = 1.0 / w.gibbsExponential[k];
     }
   }
@@ -321,23 +315,53 @@ void directRates(const Data& d, double T, double pressure, Workspace& w) {
     }
     w.bath[n + 1] = sum;
   }
-  for (std::size_t e = 0; e < d.fallOffs.size(); ++e) {
+  // The Troe broadening of kinetics::FallOffBroadening (forms 3 and 4) with natural logarithms
+  // and exponentials, cheaper than log10 and pow, equal to it within a few units in the last
+  // place; its exponentials taken over all fall-offs at once: first the three terms of the
+  // centre F_c, then F = F_c^(1 / (1 + f^2)).
+  constexpr double ln10 = 2.302585092994045684;
+  const std::size_t fallOffCount = d.fallOffs.size();
+  const std::span<double> centreTerms(w.centreTerms.data(), 3 * fallOffCount);
+  const std::span<double> broadening(w.broadening.data(), fallOffCount);
+  for (std::size_t e = 0; e < fallOffCount; ++e) {
+    const Data::FallOffEntry& entry = d.fallOffs[e];
+    const bool troe = entry.form == 3 || entry.form == 4;
+    const double* p = RKWORK.data() + entry.parameterStart;
+    centreTerms[3 * e] = troe ? -T / p[4] : 0.0;
+    centreTerms[3 * e + 1] = troe ? -T / p[5] : 0.0;
+    // e^-inf = 0: form 3 has no third term.
+    centreTerms[3 * e + 2] = entry.form == 4 ? -p[6] / T : -std::numeric_limits<double>::infinity();
+  }
+  Exponentials(centreTerms, centreTerms);
+  for (std::size_t e = 0; e < fallOffCount; ++e) {
     const Data::FallOffEntry& entry = d.fallOffs[e];
     const std::int32_t i = entry.reaction;
     const double low = arrhenius(entry.low);
     const double high = w.rawForward[i];
     const double bath = entry.namedBath >= 0 ? C[entry.namedBath] : w.bath[d.thirdBodyEntry[i]];
     const double reduced = low * bath / high;
-    double factor = reduced / (1.0 + reduced);
-    if (entry.form == 3 || entry.form == 4) {
-      factor = troe(entry.form, RKWORK.subspan(entry.parameterStart), reduced, T, small) * factor;
-    } else if (entry.form > 1) {
-      factor = kinetics::FallOffBroadening(entry.form, RKWORK.subspan(entry.parameterStart),
-                                           reduced, T, small) *
-               factor;
-    }
+    const double factor = reduced / (1.0 + reduced);
+    broadening[e] = 0.0;  // F = e^0 = 1 unless Troe
     w.blend[e + 1] = factor;
+    if (entry.form == 3 || entry.form == 4) {
+      const double* p = RKWORK.data() + entry.parameterStart;
+      const double reducedLog = std::log(std::max(reduced, small)) / ln10;
+      const double centre = ((1.0 - p[3]) * centreTerms[3 * e] + p[3] * centreTerms[3 * e + 1]) +
+                            centreTerms[3 * e + 2];
+      const double centreLog = std::log(std::max(centre, small)) / ln10;
+      const double width = 0.75 - kinetics::kTroeCentreSlope * centreLog;
+      const double shifted =
+          reducedLog - (kinetics::kTroeOffset + kinetics::kTroeOffsetSlope * centreLog);
+      const double ratio = shifted / (width - kinetics::kTroeWidth * shifted);
+      broadening[e] = centreLog / (1.0 + ratio * ratio) * ln10;
+    } else if (entry.form > 1) {
+      w.blend[e + 1] = kinetics::FallOffBroadening(entry.form, RKWORK.subspan(entry.parameterStart),
+                                                   reduced, T, small) *
+                       factor;
+    }
   }
+  Exponentials(broadening, broadening);
+  for (std::size_t e = 0; e < fallOffCount; ++e) w.blend[e + 1] *= broadening[e];
 
   switch (d.productWidth) {
     case 1:
@@ -629,6 +653,8 @@ Workspace::Workspace(const Data& d)
       gibbsExponential(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
       gibbsInverse(static_cast<std::size_t>(d.speciesCount) + 1, 1.0),
       exponentials(d.exponentBeta.size() + 1, 1.0),
+      centreTerms(3 * d.fallOffs.size()),
+      broadening(d.fallOffs.size()),
       concentrationSlope(d.reactionCount),
       uniformSlope(d.reactionCount),
       pressureSlope(d.reactionCount),

@@ -191,6 +191,8 @@ class Workspace {
   // Per species, with one more entry (concentration 1, Gibbs term 0) for the padded slots.
   std::vector<double> gibbs, gibbsMagnitude, gibbsExponential, gibbsInverse;
   std::vector<double> exponentials;  // per distinct Arrhenius exponent, then 1
+  // Per fall-off: the three exponentials of a Troe centre, and the broadening F.
+  std::vector<double> centreTerms, broadening;
   std::vector<double> concentrationSlope, uniformSlope, pressureSlope;  // per reaction
   std::vector<double> production2;  // (G C)_k while the Jacobian is formed
   std::vector<double> rateSlope;    // per dependency
